@@ -1,0 +1,187 @@
+#include "filter/Filter.h"
+
+#include <algorithm>
+
+namespace sprig {
+namespace {
+
+bool IsSeparator(char16_t unit) {
+    return unit == u'\t' || unit == u'\n' || unit == u'\r' || unit == u' ';
+}
+
+// The state of the term splitter between two units.
+struct SplitState {
+    std::size_t start = 0;
+    bool started = false;
+    bool kindPending = false;
+    TermKind kind = TermKind::And;
+    bool negated = false;
+    bool path = false;
+    bool project = false;
+    bool inQuotes = false;
+};
+
+TermField FieldOf(const SplitState& state) {
+    if (state.path && state.project) return TermField::ProjectPath;
+    if (state.path) return TermField::FilePath;
+    if (state.project) return TermField::ProjectName;
+    return TermField::FileName;
+}
+
+// Ends the current term (if one started) at `end` and clears every state item.
+void CloseTerm(char16_t* buffer, std::size_t end, SplitState& state, std::vector<FilterTerm>& terms) {
+    if (state.started) {
+        buffer[end] = u'\0';
+        FilterTerm term{};
+        term.field = FieldOf(state);
+        const auto kind = static_cast<std::int32_t>(state.kindPending ? state.kind : TermKind::And);
+        term.kind = static_cast<TermKind>(state.negated ? kind * 2 : kind);
+        term.pattern = buffer + state.start;
+        term.length = static_cast<std::uint32_t>(end - state.start);
+        term.hasWildcard = false;
+        for (std::size_t i = state.start; i < end; ++i) {
+            buffer[i] = FoldChar(buffer[i], term.field);
+            if (buffer[i] == u'*' || buffer[i] == u'?') term.hasWildcard = true;
+        }
+        terms.push_back(term);
+    }
+    state = SplitState{};
+}
+
+// Plain substring search from the left; the field text is folded unit by unit, never copied.
+template <bool PathField>
+std::int32_t FindFolded(const char16_t* text, const char16_t* pattern, std::uint32_t length) {
+    if (length == 0) return 0;
+    const auto fold = [](char16_t unit) {
+        return PathField ? FoldChar(unit, TermField::FilePath) : FoldAscii(unit);
+    };
+    const char16_t head = pattern[0];
+    for (std::size_t s = 0; text[s] != u'\0'; ++s) {
+        if (fold(text[s]) != head) continue;
+        std::uint32_t j = 1;
+        for (; j < length; ++j) {
+            const char16_t unit = text[s + j];
+            if (unit == u'\0') return -1;  // the text ends: no later start fits either
+            if (fold(unit) != pattern[j]) break;
+        }
+        if (j == length) return static_cast<std::int32_t>(s);
+    }
+    return -1;
+}
+
+bool IsNegated(TermKind kind) { return kind == TermKind::AndNot || kind == TermKind::OrNot; }
+
+}  // namespace
+
+void ParseFilter(std::u16string_view text, ParsedFilter& filter) {
+    filter.buffer.reset();
+    filter.terms.clear();
+    if (text.empty()) return;
+    filter.buffer = CopyText(text);
+    char16_t* buffer = filter.buffer.get();
+
+    SplitState state;
+    for (std::size_t i = 0;; ++i) {
+        const char16_t unit = buffer[i];
+        if (unit == u'\0') {
+            CloseTerm(buffer, i, state, filter.terms);
+            break;
+        }
+        if (state.started) {
+            if ((IsSeparator(unit) && !state.inQuotes) || (unit == u'"' && state.inQuotes)) {
+                CloseTerm(buffer, i, state, filter.terms);
+            }
+            continue;
+        }
+        if (state.inQuotes) {
+            if (unit == u'"') {
+                state = SplitState{};  // an empty pair of quotes drops the prefixes before it
+            } else {
+                state.started = true;
+                state.start = i;
+            }
+            continue;
+        }
+        bool startsTerm = false;
+        switch (unit) {
+        case u'\t': case u'\n': case u'\r': case u' ':
+            CloseTerm(buffer, i, state, filter.terms);  // drops pending prefixes
+            break;
+        case u'"':
+            state.inQuotes = true;
+            break;
+        case u'!': case u'-':
+            if (state.negated) startsTerm = true; else state.negated = true;
+            break;
+        case u'&': case u'|':
+            if (state.kindPending) {
+                startsTerm = true;
+            } else {
+                state.kindPending = true;
+                state.kind = unit == u'&' ? TermKind::And : TermKind::Or;
+            }
+            break;
+        case u'/': case u'\\':
+            state.path = true;  // a second one is dropped
+            break;
+        case u':':
+            state.project = true;
+            break;
+        default:
+            startsTerm = true;
+        }
+        if (startsTerm) {
+            state.started = true;
+            state.start = i;
+        }
+    }
+}
+
+std::int32_t MatchTerm(const FileEntry& file, const FilterTerm& term, WildcardScratch& scratch) {
+    const char16_t* text = FieldText(file, term.field);
+    if (!text) return -1;
+    std::int32_t position;
+    if (term.hasWildcard) {
+        position = MatchWildcard(text, term.pattern, term.field, scratch);
+    } else if (term.field == TermField::FilePath || term.field == TermField::ProjectPath) {
+        position = FindFolded<true>(text, term.pattern, term.length);
+    } else {
+        position = FindFolded<false>(text, term.pattern, term.length);
+    }
+    if (!IsNegated(term.kind)) return position;
+    if (position >= 0) return -1;
+    // A holding negated term reports where the pattern would have started at the latest; a
+    // pattern longer than the text reports 0.
+    const auto textLength = static_cast<std::int64_t>(TextLength(text));
+    return static_cast<std::int32_t>(std::max<std::int64_t>(0, textLength - term.length));
+}
+
+std::uint16_t TermMask(const std::vector<FilterTerm>& terms) {
+    std::uint16_t mask = 0;
+    for (const FilterTerm& term : terms) {
+        mask |= static_cast<std::uint16_t>(static_cast<std::int32_t>(term.kind) << static_cast<std::int32_t>(term.field));
+    }
+    return mask;
+}
+
+bool MatchFilter(const FileEntry& file, ParsedFilter& filter, std::uint16_t mask, std::int32_t& position) {
+    const std::uint16_t required = mask & RequiredBits;
+    std::uint16_t state = required;
+    position = -1;
+    for (const FilterTerm& term : filter.terms) {
+        const std::int32_t r = MatchTerm(file, term, filter.scratch);
+        const auto bit = static_cast<std::uint16_t>(static_cast<std::int32_t>(term.kind) << static_cast<std::int32_t>(term.field));
+        if (r >= 0) {
+            if (position < 0 || r < position) position = r;
+            if (bit & AlternativeBits) state |= bit;
+        } else if (bit & RequiredBits) {
+            // Only alternative bits are ever set again, so a failed required term decides the
+            // outcome; the terms after it cannot change it.
+            return false;
+        }
+    }
+    if ((mask & AlternativeBits) && !(state & mask & AlternativeBits)) return false;
+    return (state & RequiredBits) == required;
+}
+
+}  // namespace sprig

@@ -1,0 +1,232 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "filter/Filter.h"
+#include "support/CatalogueBuilder.h"
+
+namespace sprig {
+namespace {
+
+struct Term {
+    std::u16string pattern;
+    TermField field;
+    TermKind kind;
+    bool operator==(const Term& o) const { return pattern == o.pattern && field == o.field && kind == o.kind; }
+};
+
+std::ostream& operator<<(std::ostream& out, const Term& term) {
+    out << '"';
+    for (char16_t c : term.pattern) out << (c < 128 ? static_cast<char>(c) : '?');
+    return out << "\" field " << static_cast<int>(term.field) << " kind " << static_cast<int>(term.kind);
+}
+
+std::vector<Term> Parse(std::u16string_view text) {
+    ParsedFilter filter;
+    ParseFilter(text, filter);
+    std::vector<Term> terms;
+    for (const FilterTerm& t : filter.terms) {
+        EXPECT_EQ(std::u16string(t.pattern).size(), t.length);
+        terms.push_back({t.pattern, t.field, t.kind});
+    }
+    return terms;
+}
+
+constexpr TermField Name = TermField::FileName, Path = TermField::FilePath,
+                    Proj = TermField::ProjectName, ProjPath = TermField::ProjectPath;
+constexpr TermKind And = TermKind::And, AndNot = TermKind::AndNot, Or = TermKind::Or, OrNot = TermKind::OrNot;
+
+TEST(ParseFilter, WhiteSpaceAloneGivesNoTerms) {
+    ParsedFilter filter;
+    ParseFilter(u"", filter);
+    EXPECT_EQ(filter.buffer, nullptr);
+    EXPECT_TRUE(filter.terms.empty());
+    EXPECT_TRUE(Parse(u" \t\r\n  ").empty());
+}
+
+TEST(ParseFilter, PrefixesChooseFieldAndKind) {
+    using V = std::vector<Term>;
+    EXPECT_EQ(Parse(u"foo bar"), (V{{u"foo", Name, And}, {u"bar", Name, And}}));
+    EXPECT_EQ(Parse(u"|foo &bar"), (V{{u"foo", Name, Or}, {u"bar", Name, And}}));
+    EXPECT_EQ(Parse(u"-test !x |-y -|z"),
+              (V{{u"test", Name, AndNot}, {u"x", Name, AndNot}, {u"y", Name, OrNot}, {u"z", Name, OrNot}}));
+    EXPECT_EQ(Parse(u"/src/ \\a"), (V{{u"src\\", Path, And}, {u"a", Path, And}}));
+    EXPECT_EQ(Parse(u":core /:x :\\y"), (V{{u"core", Proj, And}, {u"x", ProjPath, And}, {u"y", ProjPath, And}}));
+}
+
+TEST(ParseFilter, RepeatedPrefixesBecomeTextOrAreDropped) {
+    using V = std::vector<Term>;
+    EXPECT_EQ(Parse(u"&&x"), (V{{u"&x", Name, And}}));
+    EXPECT_EQ(Parse(u"|&x"), (V{{u"&x", Name, Or}}));
+    EXPECT_EQ(Parse(u"--x"), (V{{u"-x", Name, AndNot}}));
+    EXPECT_EQ(Parse(u"//x"), (V{{u"x", Path, And}}));
+    EXPECT_EQ(Parse(u"::x"), (V{{u"x", Proj, And}}));
+}
+
+TEST(ParseFilter, PrefixCharactersInsideATermArePlainText) {
+    using V = std::vector<Term>;
+    EXPECT_EQ(Parse(u"a|b a-b a:b a\"b"), (V{{u"a|b", Name, And}, {u"a-b", Name, And}, {u"a:b", Name, And}, {u"a\"b", Name, And}}));
+}
+
+TEST(ParseFilter, PrefixFollowedByWhiteSpaceIsDropped) {
+    EXPECT_EQ(Parse(u"! x"), (std::vector<Term>{{u"x", Name, And}}));
+    EXPECT_EQ(Parse(u"/: | x"), (std::vector<Term>{{u"x", Name, And}}));
+}
+
+TEST(ParseFilter, Quotes) {
+    using V = std::vector<Term>;
+    EXPECT_EQ(Parse(u"\"my file\""), (V{{u"my file", Name, And}}));
+    EXPECT_EQ(Parse(u"-/\"my file\" x"), (V{{u"my file", Path, AndNot}, {u"x", Name, And}}));
+    // An empty pair drops the prefixes before it.
+    EXPECT_EQ(Parse(u"-\"\"x"), (V{{u"x", Name, And}}));
+    EXPECT_TRUE(Parse(u"\"\"").empty());
+    // Unclosed quotes run to the end, keeping white space.
+    EXPECT_EQ(Parse(u"\"a b "), (V{{u"a b ", Name, And}}));
+    // Inside quotes prefix characters are text.
+    EXPECT_EQ(Parse(u"\"-x\""), (V{{u"-x", Name, And}}));
+    // A quote closes a quoted term and the next unit starts afresh.
+    EXPECT_EQ(Parse(u"\"a\"b"), (V{{u"a", Name, And}, {u"b", Name, And}}));
+}
+
+TEST(ParseFilter, OnlyFourUnitsSeparate) {
+    using V = std::vector<Term>;
+    EXPECT_EQ(Parse(u"a\u00A0b"), (V{{u"a\u00A0b", Name, And}}));
+    EXPECT_EQ(Parse(u"a\u3000b\vc"), (V{{u"a\u3000b\vc", Name, And}}));
+    EXPECT_EQ(Parse(u"a\tb\nc\rd"), (V{{u"a", Name, And}, {u"b", Name, And}, {u"c", Name, And}, {u"d", Name, And}}));
+}
+
+TEST(ParseFilter, FoldsPatternsOncePerField) {
+    using V = std::vector<Term>;
+    EXPECT_EQ(Parse(u"Main/X /A/B :P/Q"), (V{{u"main/x", Name, And}, {u"a\\b", Path, And}, {u"p/q", Proj, And}}));
+    EXPECT_EQ(Parse(u"\u00C9"), (V{{u"\u00C9", Name, And}}));  // only ASCII folds
+}
+
+TEST(ParseFilter, MarksWildcardsAndReplacesThePreviousParse) {
+    ParsedFilter filter;
+    ParseFilter(u"*.h x a?", filter);
+    ASSERT_EQ(filter.terms.size(), 3u);
+    EXPECT_TRUE(filter.terms[0].hasWildcard);
+    EXPECT_FALSE(filter.terms[1].hasWildcard);
+    EXPECT_TRUE(filter.terms[2].hasWildcard);
+    ParseFilter(u"y", filter);
+    ASSERT_EQ(filter.terms.size(), 1u);
+    EXPECT_EQ(std::u16string(filter.terms[0].pattern), u"y");
+}
+
+TEST(TermMask, OneGroupPerField) {
+    ParsedFilter filter;
+    ParseFilter(u"a -b |c |!d /e :f /:g", filter);
+    EXPECT_EQ(TermMask(filter.terms), 0x1 | 0x2 | 0x4 | 0x8 | 0x10 | 0x100 | 0x1000);
+    ParseFilter(u"", filter);
+    EXPECT_EQ(TermMask(filter.terms), 0);
+}
+
+// One file, tested against queries.
+class MatchFilterTest : public ::testing::Test {
+protected:
+    MatchFilterTest() : build_(catalogue_) {}
+
+    const FileEntry& File(std::u16string_view path, std::u16string_view project = u"Core",
+                          std::u16string_view projectPath = u"Tools\\Core") {
+        return build_.File(path, build_.Project(project), build_.Path(projectPath));
+    }
+
+    // The match position, or -2 when the file does not pass.
+    int Position(const FileEntry& file, std::u16string_view query) {
+        ParseFilter(query, filter_);
+        std::int32_t position = 0;
+        return MatchFilter(file, filter_, TermMask(filter_.terms), position) ? position : -2;
+    }
+
+    Catalogue catalogue_;
+    testing::CatalogueBuilder build_;
+    ParsedFilter filter_;
+};
+
+TEST_F(MatchFilterTest, NoTermsPassEverythingWithPositionMinusOne) {
+    EXPECT_EQ(Position(File(u"C:\\a.cpp"), u""), -1);
+    EXPECT_EQ(Position(File(u"C:\\a.cpp"), u"  \t"), -1);
+}
+
+TEST_F(MatchFilterTest, SubstringIgnoresAsciiCaseOnly) {
+    EXPECT_EQ(Position(File(u"C:\\src\\main.cpp"), u"Main"), 0);
+    EXPECT_EQ(Position(File(u"C:\\src\\DOMAIN.H"), u"Main"), 2);
+    EXPECT_EQ(Position(File(u"C:\\src\\\u00E9t\u00E9.txt"), u"\u00C9t"), -2);
+    EXPECT_EQ(Position(File(u"C:\\src\\\u00C9t\u00E9.txt"), u"\u00C9t"), 0);
+    // The leftmost occurrence, counted from the start of the name.
+    EXPECT_EQ(Position(File(u"C:\\abab\\xabab"), u"ab"), 1);
+    EXPECT_EQ(Position(File(u"C:\\src\\ab"), u"abc"), -2);
+}
+
+TEST_F(MatchFilterTest, RequiredAndAlternativeTerms) {
+    const FileEntry& foobar = File(u"C:\\foobar.cpp");
+    const FileEntry& foo = File(u"C:\\foo.cpp");
+    const FileEntry& bar = File(u"C:\\bar.cpp");
+    const FileEntry& neither = File(u"C:\\baz.cpp");
+    EXPECT_EQ(Position(foobar, u"foo bar"), 0);
+    EXPECT_EQ(Position(foo, u"foo bar"), -2);
+    EXPECT_EQ(Position(foo, u"|foo |bar"), 0);
+    EXPECT_EQ(Position(bar, u"|foo |bar"), 0);
+    EXPECT_EQ(Position(neither, u"|foo |bar"), -2);
+    // A lone alternative term is as binding as a required one.
+    EXPECT_EQ(Position(foobar, u"foo |bar"), 0);
+    EXPECT_EQ(Position(foo, u"foo |bar"), -2);
+    // a and b, and c or d.
+    EXPECT_EQ(Position(File(u"abc"), u"a b |c |d"), 0);
+    EXPECT_EQ(Position(File(u"bda"), u"a b |c |d"), 0);
+    EXPECT_EQ(Position(File(u"ab"), u"a b |c |d"), -2);
+    EXPECT_EQ(Position(File(u"acd"), u"a b |c |d"), -2);
+    // The smallest position among the terms that hold.
+    EXPECT_EQ(Position(File(u"xxfooyybar"), u"bar foo"), 2);
+    EXPECT_EQ(Position(File(u"xxfooyybar"), u"bar |foo |zzz"), 2);
+}
+
+TEST_F(MatchFilterTest, NegatedTerms) {
+    EXPECT_EQ(Position(File(u"C:\\test\\main.cpp"), u"-test"), 8 - 4);
+    EXPECT_EQ(Position(File(u"C:\\test\\main.cpp"), u"!test"), 4);
+    EXPECT_EQ(Position(File(u"C:\\mytest.cpp"), u"-test"), -2);
+    // A pattern longer than the name holds, at position 0.
+    EXPECT_EQ(Position(File(u"C:\\a.h"), u"-longer_than_name"), 0);
+    // Wildcard characters count in the length.
+    EXPECT_EQ(Position(File(u"C:\\abc.cpp"), u"-*.h"), 7 - 3);
+    EXPECT_EQ(Position(File(u"C:\\abc.h"), u"-*.h"), -2);
+    // Alternative negations: either one holding is enough.
+    EXPECT_EQ(Position(File(u"C:\\abc.h"), u"|-abc |-xyz"), 5 - 3);
+    EXPECT_EQ(Position(File(u"C:\\abc.h"), u"|-abc |!.h"), -2);
+}
+
+TEST_F(MatchFilterTest, Wildcards) {
+    EXPECT_EQ(Position(File(u"C:\\x.h"), u"*.h"), 1);
+    EXPECT_EQ(Position(File(u"C:\\x.hpp"), u"*.h"), -2);
+    EXPECT_EQ(Position(File(u"C:\\x.h~"), u"*.h"), -2);
+    EXPECT_EQ(Position(File(u"C:\\x.h"), u".h"), 1);
+    EXPECT_EQ(Position(File(u"C:\\x.hpp"), u".h"), 1);
+    EXPECT_EQ(Position(File(u"C:\\x.h~"), u".h"), 1);
+    EXPECT_EQ(Position(File(u"C:\\a.h"), u"?.h"), 1);
+    EXPECT_EQ(Position(File(u"C:\\ab.h"), u"?.h"), -2);
+    EXPECT_EQ(Position(File(u"C:\\abc"), u"a*"), 0);
+    EXPECT_EQ(Position(File(u"C:\\bac"), u"a*"), -2);
+    EXPECT_EQ(Position(File(u"C:\\bac"), u"*"), 0);
+    EXPECT_EQ(Position(File(u"C:\\bac"), u"**"), 0);
+    EXPECT_EQ(Position(File(u"C:\\"), u"*"), 0);
+}
+
+TEST_F(MatchFilterTest, Fields) {
+    const FileEntry& file = File(u"C:/src\\a.cpp", u"CoreLib", u"Tools\\CoreLib\\Source");
+    EXPECT_EQ(Position(file, u"/src/"), 3);
+    EXPECT_EQ(Position(file, u"\\SRC\\"), 3);
+    EXPECT_EQ(Position(file, u"src/"), -2);  // a name holds no slash
+    EXPECT_EQ(Position(file, u":core"), 0);
+    EXPECT_EQ(Position(file, u":source"), -2);
+    EXPECT_EQ(Position(file, u"/:core"), 6);
+    EXPECT_EQ(Position(file, u":/core"), 6);
+    EXPECT_EQ(Position(file, u"/:lib/source"), 10);
+    EXPECT_EQ(Position(file, u"/C:*.CPP"), 0);
+    // In name and project-name terms a slash is only a slash.
+    EXPECT_EQ(Position(File(u"x", u"a/b", u"p"), u":a\\b"), -2);
+    EXPECT_EQ(Position(File(u"x", u"a/b", u"p"), u":a/b"), 0);
+}
+
+}  // namespace
+}  // namespace sprig

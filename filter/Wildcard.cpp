@@ -104,7 +104,9 @@ std::int32_t MatchWildcard(const char16_t* text, const char16_t* pattern, TermFi
         suffix += seg.length;
         const std::size_t lo = total - suffix;
         const std::size_t hi = n - suffix;
-        for (std::size_t t = lo; t <= hi; ++t) {
+        // Without a trailing star the last segment must end the text: only hi can succeed.
+        const std::size_t from = i == last && !trailingStar ? hi : lo;
+        for (std::size_t t = from; t <= hi; ++t) {
             value[t] = -1;
             if (!SegmentMatches(text + t, pattern, seg, field)) continue;
             const std::size_t end = t + seg.length;
@@ -119,16 +121,16 @@ std::int32_t MatchWildcard(const char16_t* text, const char16_t* pattern, TermFi
         }
         std::int32_t index = -1, val = -1;
         for (std::size_t x = hi + 1; x-- > lo;) {
-            if (value[x] >= 0) {
+            if (x >= from && value[x] >= 0) {
                 index = static_cast<std::int32_t>(x);
                 val = value[x];
             }
             nextIndex[x] = index;
             nextValue[x] = val;
         }
+        if (nextIndex[lo] < 0) return -1;  // no try of this segment succeeds: nothing before it can
     }
 
-    if (nextIndex[head.length] < 0) return -1;
     return head.firstLiteral >= 0 ? head.firstLiteral : nextIndex[head.length] + nextValue[head.length];
 }
 

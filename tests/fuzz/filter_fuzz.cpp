@@ -1,0 +1,63 @@
+// Parses arbitrary queries and matches them against arbitrary files; every wildcard term is also
+// checked against the literal procedure where that procedure is cheap enough to run.
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "catalogue/Catalogue.h"
+#include "filter/Filter.h"
+#include "support/LiteralWildcard.h"
+
+namespace {
+
+// Input: UTF-16 units; a 0xFFFF unit separates query, path, project name and project path.
+std::u16string Take(const char16_t*& at, const char16_t* end) {
+    const char16_t* start = at;
+    while (at < end && *at != 0xFFFF) ++at;
+    std::u16string piece(start, at);
+    if (at < end) ++at;
+    for (auto& c : piece)
+        if (c == 0) c = u'*';  // texts are zero-terminated: fold stray NULs into something busy
+    return piece;
+}
+
+std::size_t Stars(const char16_t* pattern) {
+    std::size_t n = 0;
+    for (; *pattern; ++pattern) n += *pattern == u'*';
+    return n;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    std::u16string units(size / 2, u'\0');
+    std::memcpy(units.data(), data, units.size() * 2);
+    const char16_t* at = units.data();
+    const char16_t* end = at + units.size();
+    const std::u16string query = Take(at, end), path = Take(at, end), project = Take(at, end),
+                         projectPath = Take(at, end);
+
+    sprig::Catalogue catalogue;
+    catalogue.ProjectList.push_back(sprig::CopyText(project));
+    catalogue.ProjectPathPool.push_back(sprig::CopyText(projectPath));
+    const sprig::FileEntry file = sprig::MakeFileEntry(
+        sprig::CopyText(path), catalogue.ProjectList.back().get(), catalogue.ProjectPathPool.back().get());
+
+    sprig::ParsedFilter filter;
+    sprig::ParseFilter(query, filter);
+    std::int32_t position = 0;
+    const bool passes = sprig::MatchFilter(file, filter, sprig::TermMask(filter.terms), position);
+    if (filter.terms.empty() && (!passes || position != -1)) std::abort();
+
+    for (const sprig::FilterTerm& term : filter.terms) {
+        if (!term.hasWildcard) continue;
+        const char16_t* text = sprig::FieldText(file, term.field);
+        const std::int32_t fast = sprig::MatchWildcard(text, term.pattern, term.field, filter.scratch);
+        if (Stars(term.pattern) <= 5 && sprig::TextLength(text) <= 64 &&
+            fast != sprig::testing::LiteralMatchWildcard(text, term.pattern, term.field)) {
+            std::abort();
+        }
+    }
+    return 0;
+}

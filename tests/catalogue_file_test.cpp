@@ -8,6 +8,8 @@
 namespace sprig {
 namespace {
 
+using namespace std::string_view_literals;
+
 std::u16string Decode(std::string_view bytes, bool expectValid = true) {
     std::u16string out;
     EXPECT_EQ(AppendUtf16(bytes, out), expectValid) << bytes;
@@ -106,7 +108,7 @@ TEST_F(LoadCatalogueTest, NamesTheFirstMalformedLine) {
         {good + "\n" + good, "line 2: expected 4"},
         {good + "p\tP\tP\tC:\\\xC0\xAF.cpp\n", "line 2: not valid UTF-8"},
         {"\xFF\tP\tP\tC:\\a.cpp\n", "line 1: not valid UTF-8"},
-        {good + std::string("p\tP\tP\tC:\\a\0b\n", 15), "line 2: holds a NUL byte"},
+        {good + std::string("p\tP\tP\tC:\\a\0b\n"sv), "line 2: holds a NUL byte"},
         {good + "p\tP\tP\t\n", "line 2: empty path"},
         {"\tP\tP\tC:\\a.cpp", "line 1: empty project id"},
         {good + "p\tQ\tP\tC:\\b.cpp\n", "line 2: project id p was given another name"},

@@ -24,8 +24,13 @@ inline char16_t FoldAscii(char16_t unit) {
 // positive when b does, 0 when alike; a text that ends first sorts first.
 inline int CompareIgnoringAsciiCase(const char16_t* a, const char16_t* b) {
     for (;; ++a, ++b) {
+        // Equal units need no folding; texts that are compared are mostly alike for a while.
+        if (*a == *b) {
+            if (*a == 0) return 0;
+            continue;
+        }
         const int fa = FoldAscii(*a), fb = FoldAscii(*b);
-        if (fa != fb || fa == 0) return fa - fb;
+        if (fa != fb) return fa - fb;
     }
 }
 

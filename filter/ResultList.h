@@ -1,0 +1,34 @@
+// Rebuilding the shown rows from the catalogue, the typed query and the chosen project.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+#include "catalogue/Catalogue.h"
+
+namespace sprig {
+
+// The project that item `projectBoxIndex` of the project box stands for (item k + 1 is
+// ProjectList entry k), or null for "<All Projects>", no selection or an index out of range.
+const char16_t* ChosenProject(const Catalogue& catalogue, std::ptrdiff_t projectBoxIndex);
+
+// Rebuilds ResultList: the files of the chosen project (by identity of its string, never by
+// text) that pass `query`, in catalogue order, then sorted by ProcessSortOrder. Answers the row
+// to select, or -1 when there are no rows.
+std::ptrdiff_t RebuildResultList(Catalogue& catalogue, std::u16string_view query, std::ptrdiff_t projectBoxIndex);
+
+// The first of the rows with the smallest match position, or -1 when there are none.
+std::ptrdiff_t BestRow(const std::vector<ResultRow>& rows);
+
+constexpr std::size_t TitleCapacity = 64;
+
+struct TitleText {
+    char16_t text[TitleCapacity];
+};
+
+// The dialog title: the bare caption for an empty solution, else the caption with the shown and
+// total counts, "Open File(s) in Solution (3 of 340)".
+TitleText ResultTitle(const Catalogue& catalogue);
+
+}  // namespace sprig

@@ -1,0 +1,125 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "CatalogueFile.h"
+#include "Utf8.h"
+
+namespace sprig {
+namespace {
+
+using namespace std::string_view_literals;
+
+std::u16string Decode(std::string_view bytes, bool expectValid = true) {
+    std::u16string out;
+    EXPECT_EQ(AppendUtf16(bytes, out), expectValid) << bytes;
+    return out;
+}
+
+TEST(Utf8, EveryScalarValueRoundTrips) {
+    for (char32_t value = 0; value <= 0x10FFFF; ++value) {
+        if (value >= 0xD800 && value <= 0xDFFF) continue;
+        std::u16string text;
+        if (value < 0x10000) {
+            text.push_back(static_cast<char16_t>(value));
+        } else {
+            text.push_back(static_cast<char16_t>(0xD800 + ((value - 0x10000) >> 10)));
+            text.push_back(static_cast<char16_t>(0xDC00 + ((value - 0x10000) & 0x3FF)));
+        }
+        std::string bytes;
+        AppendUtf8(text, bytes);
+        ASSERT_EQ(bytes.size(), value < 0x80 ? 1u : value < 0x800 ? 2u : value < 0x10000 ? 3u : 4u) << value;
+        std::u16string back;
+        ASSERT_TRUE(AppendUtf16(bytes, back)) << value;
+        ASSERT_EQ(back, text) << value;
+    }
+    EXPECT_EQ(Decode("\xC3\x84rger \xF0\x9F\x98\x80"), u"\u00C4rger \U0001F600");
+}
+
+TEST(Utf8, RejectsEveryIllFormedSequence) {
+    for (const char* bad : {"\x80", "\xBF", "\xC0\x80", "\xC1\xBF", "\xE0\x80\x80", "\xE0\x9F\xBF", "\xED\xA0\x80",
+                            "\xED\xBF\xBF", "\xF0\x80\x80\x80", "\xF0\x8F\xBF\xBF", "\xF4\x90\x80\x80", "\xF5\x80\x80\x80",
+                            "\xFE", "\xFF", "\xE2\x82", "\xF0\x9F\x98", "\xC3", "\xC3\x41", "\xE2\x41\x80"}) {
+        Decode(std::string("a") + bad + "b", false);
+    }
+    // The edges of the accepted ranges.
+    EXPECT_EQ(Decode("\xC2\x80\xED\x9F\xBF\xEE\x80\x80\xF4\x8F\xBF\xBF"), u"\u0080\uD7FF\uE000\U0010FFFF");
+}
+
+TEST(Utf8, LoneSurrogatesBecomeReplacementCharacters) {
+    std::string bytes;
+    AppendUtf8(std::u16string{u'a', 0xD800, u'b', 0xDC00}, bytes);
+    EXPECT_EQ(bytes, "a\xEF\xBF\xBD" "b\xEF\xBF\xBD");
+}
+
+class LoadCatalogueTest : public ::testing::Test {
+protected:
+    bool Load(std::string_view content) { return LoadCatalogue(content, catalogue, error); }
+    std::u16string Path(std::size_t i) const { return catalogue.FileList[i].path.get(); }
+
+    Catalogue catalogue;
+    std::string error;
+};
+
+TEST_F(LoadCatalogueTest, ProjectsByIdInOrderOfTheirFirstFile) {
+    ASSERT_TRUE(Load("\xEF\xBB\xBF"
+                     "7\tcore\tcore\tC:\\a\\one.cpp\r\n"
+                     "3\tcore\tcore\tC:\\b\\two.cpp\n"
+                     "7\tcore\tcore\tC:\\a\\three.cpp\n"
+                     "1\t\xC3\x84pp\tsln\\\xC3\x84pp\tC:\\\xC3\xA4\\four.h"))
+        << error;
+    ASSERT_EQ(catalogue.ProjectList.size(), 3u);
+    ASSERT_EQ(catalogue.FileList.size(), 4u);
+    EXPECT_EQ(Path(0), u"C:\\a\\one.cpp");  // no BOM, no CR
+    EXPECT_EQ(Path(3), u"C:\\\u00E4\\four.h");
+    EXPECT_EQ(catalogue.FileList[3].projectPath, std::u16string(u"sln\\\u00C4pp"));
+    EXPECT_EQ(ColumnText(catalogue.FileList[3], ColumnFileName), std::u16string(u"four.h"));
+
+    // Files of one id share its entry; the two projects named core stay apart.
+    EXPECT_EQ(catalogue.FileList[0].projectName, catalogue.ProjectList[0].get());
+    EXPECT_EQ(catalogue.FileList[1].projectName, catalogue.ProjectList[1].get());
+    EXPECT_EQ(catalogue.FileList[2].projectName, catalogue.ProjectList[0].get());
+    EXPECT_EQ(catalogue.FileList[3].projectName, catalogue.ProjectList[2].get());
+}
+
+TEST_F(LoadCatalogueTest, ConsecutiveFilesOfOneLevelSharePathStrings) {
+    ASSERT_TRUE(Load("p\tP\tP\\src\ta.cpp\n"
+                     "p\tP\tP\\src\tb.cpp\n"
+                     "q\tQ\tP\\src\tc.cpp\n"
+                     "p\tP\tP\\src\td.cpp\n"));
+    const auto& files = catalogue.FileList;
+    EXPECT_EQ(files[0].projectPath, files[1].projectPath);
+    EXPECT_NE(files[1].projectPath, files[2].projectPath);  // another project
+    EXPECT_NE(files[1].projectPath, files[3].projectPath);  // the level reached again
+    EXPECT_EQ(catalogue.ProjectPathPool.size(), 3u);
+
+    Catalogue empty;
+    EXPECT_TRUE(LoadCatalogue("", empty, error));
+    EXPECT_TRUE(empty.FileList.empty() && empty.ProjectList.empty() && empty.ProjectPathPool.empty());
+}
+
+TEST_F(LoadCatalogueTest, NamesTheFirstMalformedLine) {
+    const std::string good = "p\tP\tP\tC:\\a.cpp\n";
+    const struct {
+        std::string content, message;
+    } cases[] = {
+        {good + "p\tP\tC:\\b.cpp\n", "line 2: expected 4 tab-separated fields"},
+        {good + good + "p\tP\tP\tC:\\b.cpp\tx\n", "line 3: expected 4 tab-separated fields"},
+        {good + "\n" + good, "line 2: expected 4"},
+        {good + "p\tP\tP\tC:\\\xC0\xAF.cpp\n", "line 2: not valid UTF-8"},
+        {"\xFF\tP\tP\tC:\\a.cpp\n", "line 1: not valid UTF-8"},
+        {good + std::string("p\tP\tP\tC:\\a\0b\n"sv), "line 2: holds a NUL byte"},
+        {good + "p\tP\tP\t\n", "line 2: empty path"},
+        {"\tP\tP\tC:\\a.cpp", "line 1: empty project id"},
+        {good + "p\tQ\tP\tC:\\b.cpp\n", "line 2: project id p was given another name"},
+    };
+    for (const auto& c : cases) {
+        Catalogue fresh;
+        error.clear();
+        EXPECT_FALSE(LoadCatalogue(c.content, fresh, error)) << c.message;
+        EXPECT_EQ(error.compare(0, c.message.size(), c.message), 0) << error;
+    }
+}
+
+}  // namespace
+}  // namespace sprig

@@ -1,5 +1,6 @@
 #include "addin/Automation.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace sprig {

@@ -6,8 +6,6 @@
 namespace sprig {
 namespace {
 
-constexpr char16_t PhysicalFileKind[] = u"{6BB5F8EE-4483-11D3-8BCF-00C04F8EC28C}";
-
 struct Walk {
     SolutionView& view;
     Catalogue& catalogue;

@@ -10,6 +10,9 @@
 
 namespace sprig {
 
+// The kind of item that the walk records as a file; compared whole, ignoring ASCII case.
+inline constexpr char16_t PhysicalFileKind[] = u"{6BB5F8EE-4483-11D3-8BCF-00C04F8EC28C}";
+
 // Levels below the solution that the walk descends (a project's own items are level 1; each
 // folder or sub-project adds one). Far beyond any real solution, it stops a host whose tree
 // loops back on itself from overflowing the stack; deeper levels are left out like anything

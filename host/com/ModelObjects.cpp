@@ -182,7 +182,8 @@ private:
 
     HRESULT InvokePut(const MemberInfo& member, WORD flags, const DISPPARAMS& parameters) {
         if (member.shape != Shape::GetPut || !(flags & DISPATCH_PROPERTYPUT)) return DISP_E_MEMBERNOTFOUND;
-        if (parameters.cArgs != 1 || parameters.cNamedArgs != 1 || parameters.rgdispidNamedArgs[0] != DISPID_PROPERTYPUT) {
+        if (parameters.cArgs != 1 || parameters.cNamedArgs != 1 || !parameters.rgdispidNamedArgs ||
+            parameters.rgdispidNamedArgs[0] != DISPID_PROPERTYPUT) {
             return DISP_E_BADPARAMCOUNT;
         }
         if (node_.FaultOf(member.member) == Fault::Fail) return E_FAIL;

@@ -1,5 +1,7 @@
 #include "host/model/SolutionModel.h"
 
+#include "catalogue/SolutionWalker.h"
+
 namespace sprig::model {
 
 Project& SolutionModel::NewProject(std::u16string name, std::u16string kind) {
@@ -25,7 +27,7 @@ Item& SolutionModel::AddItem(ItemCollection& into) {
 Item& SolutionModel::AddFile(ItemCollection& into, std::u16string name, std::u16string fileName) {
     Item& item = AddItem(into);
     item.name = std::move(name);
-    item.kind = PhysicalFileKind;
+    item.kind = sprig::PhysicalFileKind;
     item.fileName = std::move(fileName);
     return item;
 }

@@ -1,8 +1,8 @@
 // An in-memory solution in the shape of the host's automation model: a solution with its
 // collection of projects, projects with their items, and items that are files, folders or stand
-// for sub-projects. Tests build one in code and the solution loaders fill one from disk; the
-// stand-in environment serves it through COM. Any single operation on any object can be made to
-// fail or to give nothing.
+// for sub-projects. Plain data: tests build one in code, a loader can fill one from solution files,
+// and the stand-in environment serves it through COM. Any single operation on any object can be
+// made to fail or to give nothing.
 #pragma once
 
 #include <array>
@@ -33,8 +33,7 @@ enum class Fault : std::uint8_t {
     Nothing,  // the call succeeds with a null object, an empty text or no count
 };
 
-// Published kind strings.
-inline constexpr char16_t PhysicalFileKind[] = u"{6BB5F8EE-4483-11D3-8BCF-00C04F8EC28C}";
+// Published kind strings besides the file kind (sprig::PhysicalFileKind).
 inline constexpr char16_t PhysicalFolderKind[] = u"{6BB5F8EF-4483-11D3-8BCF-00C04F8EC28C}";
 inline constexpr char16_t VirtualFolderKind[] = u"{6BB5F8F0-4483-11D3-8BCF-00C04F8EC28C}";
 inline constexpr char16_t SubProjectKind[] = u"{EA6618E8-6E24-4528-94BE-6889FE16485C}";

@@ -9,19 +9,6 @@ namespace {
 
 std::u16string Text(const PendingText& pending) { return pending.text ? pending.text : u"(null)"; }
 
-TEST(ExtendPath, JoinsWithOneBackslashAndKeepsTheTarget) {
-    std::vector<OwnedText> pool;
-    const PendingText root(pool);
-    PendingText project = ExtendPath(root, u"Tools");
-    EXPECT_EQ(Text(project), u"Tools");
-    PendingText folder = ExtendPath(project, u"App");
-    EXPECT_EQ(Text(folder), u"Tools\\App");
-    EXPECT_EQ(Text(ExtendPath(folder, u"Source")), u"Tools\\App\\Source");
-    EXPECT_EQ(folder.target, &pool);
-    EXPECT_FALSE(folder.committed());
-    EXPECT_TRUE(pool.empty());
-}
-
 TEST(ExtendPath, NoNameGivesNoTextAndCountsAsCommitted) {
     std::vector<OwnedText> pool;
     PendingText project(pool, CopyText(u"App"));
@@ -41,8 +28,11 @@ TEST(CommitText, HandsTheTextOverOnceAndGivesTheSameStringAfter) {
     EXPECT_EQ(CommitText(path), text);
     ASSERT_EQ(pool.size(), 1u);
     EXPECT_EQ(pool[0].get(), text);
-    // A child made after the commit still reads the parent's text.
-    EXPECT_EQ(Text(ExtendPath(path, u"Deep")), u"App\\Src\\Deep");
+    // A child made after the commit still reads the parent's text, under the same target.
+    const PendingText child = ExtendPath(path, u"Deep");
+    EXPECT_EQ(Text(child), u"App\\Src\\Deep");
+    EXPECT_EQ(child.target, &pool);
+    EXPECT_FALSE(child.committed());
 }
 
 }  // namespace

@@ -115,12 +115,8 @@ public:
         if (!names || !ids || count == 0) return E_INVALIDARG;
         for (UINT i = 0; i < count; ++i) ids[i] = DISPID_UNKNOWN;
         const MemberInfo* member = Find(names[0]);
-        if (!member || count > 1) {
-            if (member) ids[0] = member->id;
-            return DISP_E_UNKNOWNNAME;
-        }
-        ids[0] = member->id;
-        return S_OK;
+        if (member) ids[0] = member->id;
+        return member && count == 1 ? S_OK : DISP_E_UNKNOWNNAME;
     }
 
     HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID iid, LCID, WORD flags, DISPPARAMS* parameters,

@@ -43,12 +43,6 @@ TEST(Walk, WalkClearsWhatWasThere) {
     ExpectCatalogue(catalogue, {{u"App"}, {u"App"}, {{u"C:\\s\\a.cpp", 0, 0}}});
 }
 
-TEST(Walk, FileDirectlyInProjectHasProjectAsPath) {
-    SolutionModel model;
-    model.AddFile(*model.AddProject(u"App", CppKind).items, u"main.cpp", u"C:\\src\\main.cpp");
-    ExpectCatalogue(Walk(model), {{u"App"}, {u"App"}, {{u"C:\\src\\main.cpp", 0, 0}}});
-}
-
 TEST(Walk, SolutionFolderSubProjectAndFolderComposeThePath) {
     // Tools is a solution folder whose item leads to App; App's folder Source holds a file.
     SolutionModel model;
@@ -199,6 +193,7 @@ struct Sample {
 
 const ExpectedFile A{u"C:\\s\\a.cpp", 0, 0};
 
+// Also: a file directly in a top-level project has the project's name as its path.
 TEST(Walk, SampleSolutionInWalkOrder) {
     Sample sample;
     ExpectCatalogue(Walk(sample.model),

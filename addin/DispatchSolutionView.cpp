@@ -1,0 +1,81 @@
+#include "addin/DispatchSolutionView.h"
+
+namespace sprig {
+namespace {
+
+static_assert(sizeof(wchar_t) == sizeof(char16_t), "the host's texts are UTF-16");
+
+IDispatch* Of(const HostObject& object) { return static_cast<IDispatch*>(object.get()); }
+
+// Item(i) on a collection; the index VARIANT is cleared once the call returns.
+ComPtr<IDispatch> ItemAt(const HostObject& collection, std::int32_t index) {
+    const Variant position(index);
+    return MethodObject(Of(collection), L"Item", {*position});
+}
+
+}  // namespace
+
+// The handle keeps the one reference the call gave.
+HostObject DispatchSolutionView::Give(ComPtr<IDispatch> object) {
+    return object ? Hold(object.release()) : HostObject();
+}
+
+HostText DispatchSolutionView::Give(Bstr text) {
+    const UINT length = text.length();
+    return HoldText(reinterpret_cast<const char16_t*>(text.release()), length);
+}
+
+void DispatchSolutionView::Release(void* object) { static_cast<IDispatch*>(object)->Release(); }
+
+void DispatchSolutionView::Release(const char16_t* text) {
+    SysFreeString(reinterpret_cast<BSTR>(const_cast<char16_t*>(text)));
+}
+
+HostObject DispatchSolutionView::Solution() { return Give(PropertyObject(root_.get(), L"Solution")); }
+
+HostObject DispatchSolutionView::Projects(const HostObject& solution) {
+    return Give(PropertyObject(Of(solution), L"Projects"));
+}
+
+std::optional<std::int32_t> DispatchSolutionView::ProjectCount(const HostObject& projects) {
+    return PropertyInt32(Of(projects), L"Count");
+}
+
+HostObject DispatchSolutionView::Project(const HostObject& projects, std::int32_t index) {
+    return Give(ItemAt(projects, index));
+}
+
+HostText DispatchSolutionView::ProjectName(const HostObject& project) {
+    return Give(PropertyText(Of(project), L"Name"));
+}
+
+HostObject DispatchSolutionView::ProjectItems(const HostObject& project) {
+    return Give(PropertyObject(Of(project), L"ProjectItems"));
+}
+
+std::optional<std::int32_t> DispatchSolutionView::ItemCount(const HostObject& items) {
+    return PropertyInt32(Of(items), L"Count");
+}
+
+HostObject DispatchSolutionView::Item(const HostObject& items, std::int32_t index) {
+    return Give(ItemAt(items, index));
+}
+
+HostText DispatchSolutionView::ItemKind(const HostObject& item) { return Give(PropertyText(Of(item), L"Kind")); }
+
+HostText DispatchSolutionView::ItemFileName(const HostObject& item) {
+    const Variant first(std::int16_t{0});
+    return Give(PropertyText(Of(item), L"FileNames", {*first}));
+}
+
+HostObject DispatchSolutionView::ItemChildren(const HostObject& item) {
+    return Give(PropertyObject(Of(item), L"ProjectItems"));
+}
+
+HostText DispatchSolutionView::ItemName(const HostObject& item) { return Give(PropertyText(Of(item), L"Name")); }
+
+HostObject DispatchSolutionView::SubProject(const HostObject& item) {
+    return Give(PropertyObject(Of(item), L"SubProject"));
+}
+
+}  // namespace sprig

@@ -1,0 +1,22 @@
+// The in-memory solution served as real COM objects: the environment's root object, the solution,
+// project and item collections, projects and items, each reached through IDispatch by the
+// published member names and answering QueryInterface for the published interface identifiers.
+// Objects are made on demand for each call that gives one, hold no reference to one another, and
+// apply the faults injected into the model.
+#pragma once
+
+#include <windows.h>
+#include <oaidl.h>
+
+#include "addin/ComPtr.h"
+#include "host/model/SolutionModel.h"
+
+namespace sprig::host {
+
+// A new root object (DTE2) for `model`. The model must outlive every object made from it.
+ComPtr<IDispatch> CreateModelRoot(model::SolutionModel& model);
+
+// References held on all these objects in the process, counted on every AddRef and Release.
+long LiveReferences();
+
+}  // namespace sprig::host

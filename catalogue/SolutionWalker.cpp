@@ -9,6 +9,14 @@ namespace {
 struct Walk {
     SolutionView& view;
     Catalogue& catalogue;
+    std::int64_t itemCallsLeft = MaxWalkItems;
+
+    // Counts one Item call against the walk's allowance; false once it is used up.
+    bool TakeItemCall() {
+        if (itemCallsLeft == 0) return false;
+        --itemCallsLeft;
+        return true;
+    }
 };
 
 void WalkItems(Walk& walk, const HostObject& items, PendingText& projectName, PendingText& path, int level);
@@ -53,7 +61,7 @@ void WalkItems(Walk& walk, const HostObject& items, PendingText& projectName, Pe
     if (level > MaxWalkDepth) return;
     const std::optional<std::int32_t> count = walk.view.ItemCount(items);
     if (!count) return;
-    for (std::int64_t j = 1; j <= *count; ++j) {
+    for (std::int64_t j = 1; j <= *count && walk.TakeItemCall(); ++j) {
         if (const HostObject item = walk.view.Item(items, static_cast<std::int32_t>(j))) {
             WalkItem(walk, item, projectName, path, level);
         }
@@ -89,7 +97,7 @@ void BuildCatalogue(SolutionView& view, Catalogue& catalogue) {
     const std::optional<std::int32_t> count = view.ProjectCount(projects);
     if (!count) return;
     Walk walk{view, catalogue};
-    for (std::int64_t i = 1; i <= *count; ++i) {
+    for (std::int64_t i = 1; i <= *count && walk.TakeItemCall(); ++i) {
         if (const HostObject project = view.Project(projects, static_cast<std::int32_t>(i))) {
             WalkProject(walk, project, root, 1);
         }

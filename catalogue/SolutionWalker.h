@@ -2,6 +2,7 @@
 // project and its place in the solution tree.
 #pragma once
 
+#include <cstdint>
 #include <string_view>
 #include <vector>
 
@@ -17,7 +18,13 @@ inline constexpr char16_t PhysicalFileKind[] = u"{6BB5F8EE-4483-11D3-8BCF-00C04F
 // folder or sub-project adds one). Far beyond any real solution, it stops a host whose tree
 // loops back on itself from overflowing the stack; deeper levels are left out like anything
 // else the host does not give.
-constexpr int MaxWalkDepth = 256;
+constexpr int MaxWalkDepth = 64;
+
+// Item calls that one walk makes at most, counting projects and items. Several times what a
+// solution of a million files needs, it stops a host whose tree branches back into itself (a
+// folder that lists itself twice doubles the work at each level) from holding the environment
+// for ever or filling its memory; the rest is left out.
+constexpr std::int64_t MaxWalkItems = std::int64_t{1} << 22;
 
 // A project name or project path that one level of the walk stands for. The level owns the
 // string until the first file found there needs it; then the string goes to its container once,

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "catalogue/SolutionWalker.h"
+#include "host/model/ModelSolutionView.h"
 
 namespace sprig {
 namespace {
@@ -33,6 +34,23 @@ TEST(CommitText, HandsTheTextOverOnceAndGivesTheSameStringAfter) {
     EXPECT_EQ(Text(child), u"App\\Src\\Deep");
     EXPECT_EQ(child.target, &pool);
     EXPECT_FALSE(child.committed());
+}
+
+// A folder that lists itself twice doubles the walk at every level: the item allowance ends it.
+TEST(BuildCatalogue, TreeThatBranchesBackIntoItselfEnds) {
+    model::SolutionModel model;
+    model::Project& app = model.AddProject(u"P", u"{8BC9CEB8-8B4A-11D0-8D11-00A0C91BC942}");
+    model::Item& loop = model.AddFolder(*app.items, u"F");
+    loop.children->Add(loop);
+    loop.children->Add(loop);
+    model.AddFile(*loop.children, u"x", u"x");
+    model::ModelSolutionView view(model);
+    Catalogue catalogue;
+    BuildCatalogue(view, catalogue);
+    // Each folder visit takes three item calls and records one file.
+    EXPECT_GT(catalogue.FileList.size(), std::size_t{MaxWalkItems / 4});
+    EXPECT_LT(catalogue.FileList.size(), std::size_t{MaxWalkItems / 2});
+    EXPECT_EQ(view.LiveObjects(), 0);
 }
 
 }  // namespace

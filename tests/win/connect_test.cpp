@@ -401,5 +401,19 @@ TEST(Connect, BothFacesDispatchThroughTheRegisteredTypeInformation) {
     EXPECT_EQ(e.toolsMenu.controls.entries.size(), 2u);
 }
 
+// A library that is not registered, or does not hold the interface, is answered as such each time.
+TEST(TypeInfoCache, AnswersWhyTheTypeInformationIsMissing) {
+    constexpr GUID unregistered = {0x0D7A5F3C, 0x6E21, 0x4B9A, {0x8C, 0x14, 0x55, 0x9E, 0x02, 0xB7, 0x3A, 0x61}};
+    TypeInfoCache missingLibrary{unregistered, 1, 0, __uuidof(IDTCommandTarget)};
+    TypeInfoCache missingFace{host::LIBID_EnvDTE, 7, 0, __uuidof(_IDTExtensibility2)};
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        ITypeInfo* info = nullptr;
+        EXPECT_EQ(missingLibrary.Get(info), TYPE_E_LIBNOTREGISTERED);
+        EXPECT_EQ(info, nullptr);
+        EXPECT_EQ(missingFace.Get(info), TYPE_E_ELEMENTNOTFOUND);
+        EXPECT_EQ(info, nullptr);
+    }
+}
+
 }  // namespace
 }  // namespace sprig

@@ -381,27 +381,30 @@ HRESULT NamedItem(const model::Collection<T>& collection, const VARIANT& index, 
 // A control answers CommandBarPopup, and gives its own bar, only when it is a popup.
 class ControlObject final : public ModelObject {
 public:
+    using Data = model::CommandBarControl;
     explicit ControlObject(model::CommandBarControl& control)
-        : ModelObject(control.popup ? PopupFace : ControlFace, control), control_(control) {}
+        : ModelObject(control.popup ? PopupFace : ControlFace, control), data(control) {}
+    model::CommandBarControl& data;
 
 private:
     HRESULT Get(Member, const VARIANT*, VARIANT* result) override {
-        return GiveObject<CommandBarObject>(control_.popup, result);
+        return GiveObject<CommandBarObject>(data.popup, result);
     }
-
-    model::CommandBarControl& control_;
 };
 
-class ControlsObject final : public ModelObject {
+// The command bars, and the controls of one bar: Item by name.
+template <class Object, const Face& face>
+class NamedCollectionObject final : public ModelObject {
 public:
-    explicit ControlsObject(model::ControlCollection& controls) : ModelObject(ControlsFace, controls), controls_(controls) {}
+    explicit NamedCollectionObject(model::Collection<typename Object::Data>& items)
+        : ModelObject(face, items), items_(items) {}
 
 private:
     HRESULT Get(Member, const VARIANT* arguments, VARIANT* result) override {
-        return NamedItem<ControlObject>(controls_, arguments[0], result);
+        return NamedItem<Object>(items_, arguments[0], result);
     }
 
-    model::ControlCollection& controls_;
+    model::Collection<typename Object::Data>& items_;
 };
 
 class CommandBarObject final : public ModelObject {
@@ -412,20 +415,8 @@ public:
 
 private:
     HRESULT Get(Member, const VARIANT*, VARIANT* result) override {
-        return GiveObject<ControlsObject>(&data.controls, result);
+        return GiveObject<NamedCollectionObject<ControlObject, ControlsFace>>(&data.controls, result);
     }
-};
-
-class CommandBarsObject final : public ModelObject {
-public:
-    explicit CommandBarsObject(model::CommandBarCollection& bars) : ModelObject(CommandBarsFace, bars), bars_(bars) {}
-
-private:
-    HRESULT Get(Member, const VARIANT* arguments, VARIANT* result) override {
-        return NamedItem<CommandBarObject>(bars_, arguments[0], result);
-    }
-
-    model::CommandBarCollection& bars_;
 };
 
 // A command takes texts for its key binding, and places controls on command bars of the model.
@@ -498,7 +489,8 @@ private:
     HRESULT Get(Member member, const VARIANT*, VARIANT* result) override {
         switch (member) {
         case Member::Commands: return GiveObject<CommandsObject>(&model_.commands, result, model_);
-        case Member::CommandBars: return GiveObject<CommandBarsObject>(&model_.commandBars, result);
+        case Member::CommandBars:
+            return GiveObject<NamedCollectionObject<CommandBarObject, CommandBarsFace>>(&model_.commandBars, result);
         default: return GiveObject<SolutionObject>(&model_, result);
         }
     }

@@ -16,15 +16,15 @@ namespace sprig::model {
 
 // The operations of the automation model that an object can answer.
 enum class Member : std::uint8_t {
-    Solution,      // root
-    Projects,      // solution
-    Count,         // collections
-    Item,          // collections
-    Name,          // project, item
-    ProjectItems,  // project, item
-    Kind,          // project, item
-    FileNames,     // item
-    SubProject,    // item
+    Solution,          // root
+    Projects,          // solution
+    Count,             // collections
+    Item,              // collections
+    Name,              // project, item
+    ProjectItems,      // project, item
+    Kind,              // project, item
+    FileNames,         // item
+    SubProject,        // item
     Commands,          // root
     CommandBars,       // root
     AddNamedCommand2,  // commands

@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
 #include <string>
 #include <vector>
 
@@ -12,38 +11,10 @@
 #include "host/loader/SolutionLoader.h"
 #include "host/loader/WindowsPath.h"
 #include "host/model/SolutionModel.h"
+#include "support/MemoryFiles.h"
 #include "tools/sprig-find/Utf8.h"
 
 namespace sprig::testing {
-
-// Files by their full Windows path, as written (no case folding); folders are the paths above them.
-class MemoryFiles final : public loader::SolutionFiles {
-public:
-    std::map<std::u16string, std::string> files;
-
-    loader::ReadResult Read(const std::u16string& path, std::string& content, std::string& reason) override {
-        const auto found = files.find(path);
-        if (found == files.end()) {
-            reason = "no such file";
-            return loader::ReadResult::Missing;
-        }
-        content = found->second;
-        return loader::ReadResult::Read;
-    }
-
-    bool List(const std::u16string& path, std::vector<loader::DirectoryEntry>& entries, std::string& reason) override {
-        const std::u16string prefix = path + u'\\';
-        for (const auto& [name, content] : files) {
-            if (name.compare(0, prefix.size(), prefix) != 0) continue;
-            const std::u16string rest = name.substr(prefix.size());
-            const std::size_t separator = rest.find(u'\\');
-            const loader::DirectoryEntry entry{rest.substr(0, separator), separator != std::u16string::npos};
-            if (entries.empty() || entries.back().name != entry.name) entries.push_back(entry);
-        }
-        if (entries.empty()) reason = "no such folder";
-        return !entries.empty();
-    }
-};
 
 inline std::string KindName(const std::u16string& kind) {
     const std::pair<const char16_t*, const char*> names[] = {

@@ -21,6 +21,8 @@ model::ItemCollection& FolderTree::Folder(std::u16string_view path) {
         std::size_t end = path.find(u'\\', start);
         if (end == std::u16string_view::npos) end = path.size();
         const std::u16string_view name = path.substr(start, end - start);
+        start = end + 1;
+        if (name.empty()) continue;
         auto [place, made] = folders_.try_emplace(Key{folder, FoldedCopy(name)}, nullptr);
         if (made) {
             model::Item& item = model_.AddFolder(*folder, std::u16string(name), kind_);
@@ -28,7 +30,6 @@ model::ItemCollection& FolderTree::Folder(std::u16string_view path) {
             place->second = item.children;
         }
         folder = place->second;
-        start = end + 1;
     }
     return *folder;
 }

@@ -23,8 +23,8 @@ public:
     FolderTree(model::SolutionModel& model, model::ItemCollection& root, std::u16string kind,
                std::u16string directory = {});
 
-    // The collection of the folder at `path` (relative, segments separated by "\", no "." or
-    // ".."), made with its missing parents; the root collection for an empty path.
+    // The collection of the folder at `path` (segments separated by "\"; empty ones are passed
+    // over), made with its missing parents; the root collection for an empty path.
     model::ItemCollection& Folder(std::u16string_view path);
 
 private:

@@ -71,7 +71,7 @@ LoadResult XmlDocument::Load(LoadContext& context, const std::u16string& path, c
     }
     buffer_ = text_;
     try {
-        document_.parse<rapidxml::parse_validate_closing_tags>(buffer_.data());
+        document_->parse<rapidxml::parse_validate_closing_tags>(buffer_.data());
     } catch (const rapidxml::parse_error& failure) {
         context.Report(path, LineAtOffset(failure.where<char>() - buffer_.data()),
                        std::string("malformed XML: ") + failure.what());

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -43,7 +44,7 @@ public:
     // True when the root element has this name; else false with a message.
     bool Expect(LoadContext& context, const char* rootName) const;
 
-    const XmlNode* Root() const { return document_.first_node(); }
+    const XmlNode* Root() const { return document_->first_node(); }
     const std::u16string& Path() const { return path_; }
 
     // The line of a node's name in the file.
@@ -65,7 +66,8 @@ private:
     std::u16string path_;
     std::string text_;    // as decoded: line numbers are counted here
     std::string buffer_;  // a copy that the parser changes in place
-    rapidxml::xml_document<char> document_;
+    // On the heap: the parser's document carries a pool of 64 KB.
+    std::unique_ptr<rapidxml::xml_document<char>> document_ = std::make_unique<rapidxml::xml_document<char>>();
     mutable std::size_t lineOffset_ = 0, line_ = 1;  // the last line found, and where
 };
 

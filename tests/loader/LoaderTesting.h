@@ -76,6 +76,14 @@ inline Loaded Load(MemoryFiles& files, const std::u16string& solution = u"C:\\s\
     return result;
 }
 
+// The model of a solution that loads without a message.
+inline std::string CleanModel(MemoryFiles& files) {
+    const Loaded loaded = Load(files);
+    EXPECT_TRUE(loaded.loaded);
+    EXPECT_EQ(loaded.messages, std::vector<std::string>());
+    return loaded.model;
+}
+
 // A solution file of the given Project lines (and anything else), in the 2005 format.
 inline std::string Solution(const std::string& body) {
     return "\xEF\xBB\xBF\r\nMicrosoft Visual Studio Solution File, Format Version 9.00\r\n# Visual Studio 2005\r\n" + body;

@@ -170,7 +170,7 @@ TEST(LoadSolution, EncodingsOfSolutionAndProjectFiles) {
         MemoryFiles files;
         files.files[u"C:\\s\\S.sln"] = solution;
         files.files[u"C:\\s\\a.vcproj"] = EmptyVcproj;
-        EXPECT_EQ(Load(files).model, ToUtf8(name) + " (C++)\n");
+        EXPECT_EQ(CleanModel(files), ToUtf8(name) + " (C++)\n");
     }
 
     const std::string file = "<VisualStudioProject><Files><File RelativePath=\"" + ToUtf8(name) + "\"/></Files></VisualStudioProject>";
@@ -185,9 +185,7 @@ TEST(LoadSolution, EncodingsOfSolutionAndProjectFiles) {
         MemoryFiles files;
         files.files[u"C:\\s\\S.sln"] = sln;
         files.files[u"C:\\s\\a.vcproj"] = project;
-        const Loaded loaded = Load(files);
-        EXPECT_EQ(loaded.messages, Lines());
-        EXPECT_EQ(loaded.model, ToUtf8(name) + " (C++)\n  [file] " + ToUtf8(name) + " = C:\\s\\" + ToUtf8(name) + "\n");
+        EXPECT_EQ(CleanModel(files), ToUtf8(name) + " (C++)\n  [file] " + ToUtf8(name) + " = C:\\s\\" + ToUtf8(name) + "\n");
     }
 
     // ISO-8859-1 reads 0x80 as U+0080, where Windows-1252 has the euro sign.

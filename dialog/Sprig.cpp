@@ -39,9 +39,11 @@ bool ExploreAvailable() {
 
 std::u16string WindowText(HWND window) {
     if (!window) return {};
-    std::u16string text(static_cast<std::size_t>(GetWindowTextLengthW(window)), u'\0');
-    // The length may overstate the text; the copy says how much there is.
-    const int copied = GetWindowTextW(window, reinterpret_cast<wchar_t*>(text.data()), static_cast<int>(text.size()) + 1);
+    // Room for the terminator the copy writes; the length may overstate the text, and the copy
+    // says how much there is.
+    const int room = GetWindowTextLengthW(window) + 1;
+    std::u16string text(static_cast<std::size_t>(room), u'\0');
+    const int copied = GetWindowTextW(window, reinterpret_cast<wchar_t*>(text.data()), room);
     text.resize(static_cast<std::size_t>(copied > 0 ? copied : 0));
     return text;
 }
@@ -333,7 +335,8 @@ void CSprig::OnListGetDispInfo(NMLVDISPINFOW& info) const {
 void CSprig::OnListGetInfoTip(NMLVGETINFOTIPW& tip) const {
     const FileEntry* file = RowFile(tip.iItem);
     if (!file) return;
-    // The other columns keep the tip the list view filled in: the cell's own text.
+    // A file name's tip is the full path, a project name's the project path; the other columns
+    // keep the tip the list view filled in, the cell's own text.
     if (tip.iSubItem == ColumnFileName) CopyTextCut(file->path.get(), Units(tip.pszText), tip.cchTextMax);
     if (tip.iSubItem == ColumnProjectName) CopyTextCut(file->projectPath, Units(tip.pszText), tip.cchTextMax);
 }

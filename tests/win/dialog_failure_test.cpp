@@ -24,6 +24,8 @@ void* operator new(std::size_t size) {
     throw std::bad_alloc();
 }
 
+// GCC takes free() inside a replacement operator delete for a mismatch with operator new.
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
 void operator delete(void* block) noexcept { std::free(block); }
 void operator delete(void* block, std::size_t) noexcept { std::free(block); }
 

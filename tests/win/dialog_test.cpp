@@ -229,11 +229,11 @@ TEST_F(DialogTest, ResizingMovesTheControlsByTheirAnchors) {
         d.ResizeClient(start.cx, start.cy + 50);
         for (std::size_t i = 0; i < 7; ++i) {
             const RECT now = d.ClientRect(ids[i]), was = placed[i];
-            const bool staysTop = i == 0 || i == 2, growsDown = i == 0, staysPut = i == 2;
-            EXPECT_EQ(now.top, was.top + (staysTop ? 0 : 50)) << "control " << ids[i];
-            EXPECT_EQ(now.bottom, was.bottom + (staysPut ? 0 : 50)) << "control " << ids[i];
+            // The list grows down; the project box stays; everything else moves down.
+            const bool list = i == 0, box = i == 2;
+            EXPECT_EQ(now.top, was.top + (list || box ? 0 : 50)) << "control " << ids[i];
+            EXPECT_EQ(now.bottom, was.bottom + (box ? 0 : 50)) << "control " << ids[i];
             EXPECT_EQ(now.right - now.left, was.right - was.left) << "control " << ids[i];
-            (void)growsDown;
         }
 
         // Smaller than the template, odd sizes, then back: everything where it began.

@@ -3,6 +3,7 @@
 // program it runs on Windows XP (wine-settings.reg).
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -66,6 +67,14 @@ TEST_F(DialogTest, OpensOnEveryFileWithTheFocusInTheFilter) {
 
     EXPECT_EQ(RunDialog(solution.model, [](DialogDriver& d) {
         EXPECT_EQ(d.Focus(), d.Control(IDC_FILTER_EDIT));
+        // Centred in the work area, as the template asks when nothing else places it.
+        MONITORINFO monitor{};
+        monitor.cbSize = sizeof(monitor);
+        ASSERT_TRUE(GetMonitorInfoW(MonitorFromWindow(d.Dialog(), MONITOR_DEFAULTTONEAREST), &monitor));
+        RECT window;
+        GetWindowRect(d.Dialog(), &window);
+        EXPECT_LE(std::abs((window.left + window.right) - (monitor.rcWork.left + monitor.rcWork.right)), 2);
+        EXPECT_LE(std::abs((window.top + window.bottom) - (monitor.rcWork.top + monitor.rcWork.bottom)), 2);
         EXPECT_EQ(d.Title(), L"Open File(s) in Solution (48 of 48)");
         EXPECT_EQ(d.RowCount(), 48);
         EXPECT_EQ(d.SelectedRows(), Rows{0});

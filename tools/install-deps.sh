@@ -6,7 +6,7 @@ packages=(
   cmake ninja-build g++ clang libclang-rt-14-dev python3
   googletest libgtest-dev libbenchmark-dev
   g++-mingw-w64-i686 mingw-w64-tools binutils-mingw-w64-i686
-  wine wine32:i386 libwine-dev xvfb xauth imagemagick x11-utils
+  wine wine32:i386 libwine-dev fonts-wine xvfb xauth imagemagick x11-utils
   librapidxml-dev
 )
 

@@ -74,4 +74,10 @@ void AppendUtf8(std::u16string_view text, std::string& out) {
     }
 }
 
+std::string ToUtf8(std::u16string_view text) {
+    std::string out;
+    AppendUtf8(text, out);
+    return out;
+}
+
 }  // namespace sprig

@@ -13,4 +13,7 @@ bool AppendUtf16(std::string_view bytes, std::u16string& out);
 // Appends the UTF-8 form of `text` to `out`; a lone surrogate becomes U+FFFD.
 void AppendUtf8(std::u16string_view text, std::string& out);
 
+// The UTF-8 form of `text`, as AppendUtf8 makes it.
+std::string ToUtf8(std::u16string_view text);
+
 }  // namespace sprig

@@ -1,7 +1,8 @@
-// sprig-find: runs the dialog's refresh over a catalogue written as text, so that filtering and
-// ordering can be scripted and timed outside the dialog.
+// sprig-find: runs the dialog's refresh over a catalogue written as text, or over the catalogue
+// that the solution walk makes of a solution loaded from disk, so that filtering and ordering can
+// be scripted and timed outside the dialog.
 //
-//   sprig-find [--catalogue FILE] [--project K] [--click C]... [--repeat N] FILTER
+//   sprig-find [--catalogue FILE | --solution FILE.sln] [--project K] [--click C]... [--repeat N] FILTER
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -18,29 +19,30 @@
 #include "CatalogueFile.h"
 #include "Utf8.h"
 #include "catalogue/Catalogue.h"
+#include "catalogue/SolutionWalker.h"
 #include "filter/ResultList.h"
 #include "filter/SortOrder.h"
+#include "host/loader/DiskFiles.h"
+#include "host/loader/SolutionLoader.h"
+#include "host/model/ModelSolutionView.h"
 
 namespace sprig {
 namespace {
 
-constexpr char Usage[] = "usage: sprig-find [--catalogue FILE] [--project K] [--click C]... [--repeat N] FILTER\n";
+constexpr char Usage[] =
+    "usage: sprig-find [--catalogue FILE | --solution FILE.sln] [--project K] [--click C]... [--repeat N] FILTER\n";
 
 struct Options {
     bool hasCatalogue = false;
     std::u16string catalogue;  // the file, when hasCatalogue; else standard input
+    bool hasSolution = false;
+    std::u16string solution;
     long project = 0;
     std::vector<int> clicks;
     long repeat = 0;  // 0: run once and print no time
     bool hasFilter = false;
     std::u16string filter;
 };
-
-std::string Utf8(std::u16string_view text) {
-    std::string out;
-    AppendUtf8(text, out);
-    return out;
-}
 
 // A plain decimal number from `low` to `high`; nothing else (no sign, no spaces) is taken.
 bool ParseNumber(std::u16string_view text, long low, long high, long& value) {
@@ -57,11 +59,11 @@ bool ParseArguments(const std::vector<std::u16string>& args, Options& options, s
     bool optionsEnded = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::u16string& arg = args[i];
-        const bool takesValue = !optionsEnded && (arg == u"--catalogue" || arg == u"--project" ||
-                                                  arg == u"--click" || arg == u"--repeat");
+        const bool takesValue = !optionsEnded && (arg == u"--catalogue" || arg == u"--solution" ||
+                                                  arg == u"--project" || arg == u"--click" || arg == u"--repeat");
         if (takesValue) {
             if (i + 1 == args.size()) {
-                error = Utf8(arg) + " needs a value";
+                error = ToUtf8(arg) + " needs a value";
                 return false;
             }
             const std::u16string& value = args[++i];
@@ -69,21 +71,24 @@ bool ParseArguments(const std::vector<std::u16string>& args, Options& options, s
             if (arg == u"--catalogue") {
                 options.hasCatalogue = true;
                 options.catalogue = value;
+            } else if (arg == u"--solution") {
+                options.hasSolution = true;
+                options.solution = value;
             } else if (arg == u"--project") {
                 if (!ParseNumber(value, 0, 999999999, number)) {
-                    error = "--project wants a project box item, 0 or more, not '" + Utf8(value) + "'";
+                    error = "--project wants a project box item, 0 or more, not '" + ToUtf8(value) + "'";
                     return false;
                 }
                 options.project = number;
             } else if (arg == u"--click") {
                 if (!ParseNumber(value, 0, ColumnCount - 1, number)) {
-                    error = "--click wants a column from 0 to 3, not '" + Utf8(value) + "'";
+                    error = "--click wants a column from 0 to 3, not '" + ToUtf8(value) + "'";
                     return false;
                 }
                 options.clicks.push_back(static_cast<int>(number));
             } else {
                 if (!ParseNumber(value, 1, 999999999, number)) {
-                    error = "--repeat wants a count of 1 or more, not '" + Utf8(value) + "'";
+                    error = "--repeat wants a count of 1 or more, not '" + ToUtf8(value) + "'";
                     return false;
                 }
                 options.repeat = number;
@@ -92,7 +97,7 @@ bool ParseArguments(const std::vector<std::u16string>& args, Options& options, s
             optionsEnded = true;
         } else if (!optionsEnded && arg.size() > 2 && arg.compare(0, 2, u"--") == 0) {
             // A filter may itself begin with "--" (the negated term "-x"); it then follows "--".
-            error = "unknown option '" + Utf8(arg) + "' (put -- before a FILTER that begins with --)";
+            error = "unknown option '" + ToUtf8(arg) + "' (put -- before a FILTER that begins with --)";
             return false;
         } else if (options.hasFilter) {
             error = "one FILTER only; quote a filter of several terms";
@@ -106,6 +111,10 @@ bool ParseArguments(const std::vector<std::u16string>& args, Options& options, s
         error = "no FILTER given (\"\" lists every file)";
         return false;
     }
+    if (options.hasCatalogue && options.hasSolution) {
+        error = "--catalogue and --solution cannot go together";
+        return false;
+    }
     return true;
 }
 
@@ -113,7 +122,7 @@ std::FILE* OpenForReading(const std::u16string& name) {
 #ifdef _WIN32
     return _wfopen(reinterpret_cast<const wchar_t*>(name.c_str()), L"rb");
 #else
-    return std::fopen(Utf8(name).c_str(), "rb");
+    return std::fopen(ToUtf8(name).c_str(), "rb");
 #endif
 }
 
@@ -156,26 +165,60 @@ int Fail(const std::string& message, bool withUsage = false) {
     return 2;
 }
 
+// The catalogue from its text form: the file, or else standard input.
+bool ReadCatalogue(const Options& options, Catalogue& catalogue, std::string& error) {
+    const std::string source = options.hasCatalogue ? ToUtf8(options.catalogue) : std::string("standard input");
+    std::string content;
+    bool read;
+    if (options.hasCatalogue) {
+        const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(OpenForReading(options.catalogue), std::fclose);
+        read = file && ReadAll(file.get(), content);
+    } else {
+        read = ReadAll(stdin, content);
+    }
+    if (!read) {
+        error = "cannot read " + source + ": " + std::strerror(errno);
+        return false;
+    }
+    if (LoadCatalogue(content, catalogue, error)) return true;
+    error = source + ": " + error;
+    return false;
+}
+
+// The catalogue that the dialog would make of the solution: loaded from disk into the stand-in
+// model and walked. The loader's messages go to standard error; only a solution file that cannot
+// be read or is no solution ends the run.
+bool WalkSolution(const std::u16string& argument, Catalogue& catalogue, std::string& error) {
+    std::u16string path;
+    if (!loader::FullWindowsPath(argument, path, error)) {
+        error = "cannot read " + ToUtf8(argument) + ": " + error;
+        return false;
+    }
+    loader::DiskFiles files;
+    model::SolutionModel model;
+    std::vector<loader::LoadMessage> messages;
+    const bool loaded = loader::LoadSolution(path, files, model, messages);
+    for (const loader::LoadMessage& message : messages) {
+        std::fprintf(stderr, "sprig-find: %s\n", loader::DescribeMessage(message).c_str());
+    }
+    if (!loaded) {
+        error = "no solution loaded";
+        return false;
+    }
+    model::ModelSolutionView view(model);
+    BuildCatalogue(view, catalogue);
+    return true;
+}
+
 int Run(const std::vector<std::u16string>& args) {
     Options options;
     std::string error;
     if (!ParseArguments(args, options, error)) return Fail(error, true);
 
-    std::string content;
-    if (options.hasCatalogue) {
-        std::FILE* file = OpenForReading(options.catalogue);
-        if (!file) return Fail("cannot read " + Utf8(options.catalogue) + ": " + std::strerror(errno));
-        const std::unique_ptr<std::FILE, int (*)(std::FILE*)> closer(file, std::fclose);
-        if (!ReadAll(file, content)) return Fail("cannot read " + Utf8(options.catalogue) + ": " + std::strerror(errno));
-    } else if (!ReadAll(stdin, content)) {
-        return Fail(std::string("cannot read standard input: ") + std::strerror(errno));
-    }
-
     Catalogue catalogue;
-    if (!LoadCatalogue(content, catalogue, error)) {
-        return Fail((options.hasCatalogue ? Utf8(options.catalogue) : std::string("standard input")) + ": " + error);
-    }
-    content = std::string();
+    const bool filled = options.hasSolution ? WalkSolution(options.solution, catalogue, error)
+                                            : ReadCatalogue(options, catalogue, error);
+    if (!filled) return Fail(error);
     // As the dialog does when it fills its project box.
     SortProjectList(catalogue);
     if (static_cast<std::size_t>(options.project) > catalogue.ProjectList.size()) {

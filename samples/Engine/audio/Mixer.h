@@ -1,0 +1,10 @@
+#pragma once
+
+class Mixer
+{
+public:
+    void Start();
+
+private:
+    bool m_running;
+};

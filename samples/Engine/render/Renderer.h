@@ -1,0 +1,10 @@
+#pragma once
+
+class Renderer
+{
+public:
+    void Begin();
+
+private:
+    int m_frame;
+};

@@ -1,0 +1,7 @@
+#pragma once
+
+class Shader
+{
+public:
+    bool Compile(const char* source);
+};

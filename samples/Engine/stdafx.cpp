@@ -1,0 +1,2 @@
+// stdafx.cpp: builds the precompiled header
+#include "stdafx.h"

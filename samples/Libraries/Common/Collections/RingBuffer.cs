@@ -1,0 +1,9 @@
+using System;
+
+namespace Common.Collections
+{
+    public class RingBuffer
+    {
+        public int Head, Tail;
+    }
+}

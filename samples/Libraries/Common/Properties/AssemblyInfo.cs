@@ -1,0 +1,3 @@
+using System.Reflection;
+
+[assembly: AssemblyTitle("Common")]

@@ -1,0 +1,5 @@
+Module Module1
+    Sub Main()
+        Application.Run(New ReportForm())
+    End Sub
+End Module

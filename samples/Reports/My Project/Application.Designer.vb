@@ -1,0 +1,4 @@
+Namespace My
+    Partial Friend Class MyApplication
+    End Class
+End Namespace

@@ -1,0 +1,3 @@
+Imports System.Reflection
+
+<Assembly: AssemblyTitle("Reports")>

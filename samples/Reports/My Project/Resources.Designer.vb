@@ -1,0 +1,4 @@
+Namespace My.Resources
+    Friend Module Resources
+    End Module
+End Namespace

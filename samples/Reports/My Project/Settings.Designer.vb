@@ -1,0 +1,4 @@
+Namespace My
+    Partial Friend NotInheritable Class MySettings
+    End Class
+End Namespace

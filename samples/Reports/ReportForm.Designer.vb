@@ -1,0 +1,3 @@
+Partial Class ReportForm
+    Inherits System.Windows.Forms.Form
+End Class

@@ -1,0 +1,9 @@
+#pragma once
+
+#include "Token.h"
+
+class Lexer
+{
+public:
+    Token Next();
+};

@@ -1,0 +1,9 @@
+#pragma once
+
+struct Node;
+
+class Parser
+{
+public:
+    Node* Parse();
+};

@@ -1,0 +1,10 @@
+#pragma once
+
+class Token
+{
+public:
+    const char* Text() const;
+
+private:
+    const char* m_text;
+};

@@ -1,0 +1,6 @@
+#include "../include/Lexer.h"
+
+Token Lexer::Next()
+{
+    return Token();
+}

@@ -1,0 +1,6 @@
+#include "../include/Parser.h"
+
+Node* Parser::Parse()
+{
+    return 0;
+}

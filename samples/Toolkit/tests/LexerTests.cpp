@@ -1,0 +1,7 @@
+#include "../include/Lexer.h"
+
+void TestEmptyInput()
+{
+    Lexer lexer;
+    lexer.Next();
+}

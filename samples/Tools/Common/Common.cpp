@@ -1,0 +1,7 @@
+// Common.cpp
+#include "Common.h"
+
+int CommonVersion()
+{
+    return 142;
+}

@@ -1,0 +1,10 @@
+namespace Viewer.Forms
+{
+    partial class MainForm
+    {
+        private void InitializeComponent()
+        {
+            this.Text = "Documents";
+        }
+    }
+}

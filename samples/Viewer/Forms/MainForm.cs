@@ -1,0 +1,13 @@
+using System;
+using System.Windows.Forms;
+
+namespace Viewer.Forms
+{
+    public partial class MainForm : Form
+    {
+        public MainForm()
+        {
+            InitializeComponent();
+        }
+    }
+}

@@ -1,0 +1,9 @@
+using System;
+
+namespace Viewer.Model
+{
+    public class Page
+    {
+        public int Number;
+    }
+}

@@ -1,0 +1,4 @@
+using System.Reflection;
+
+[assembly: AssemblyTitle("Viewer")]
+[assembly: AssemblyProduct("Viewer")]

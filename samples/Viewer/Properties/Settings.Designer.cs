@@ -1,0 +1,6 @@
+namespace Viewer.Properties
+{
+    internal sealed partial class Settings
+    {
+    }
+}

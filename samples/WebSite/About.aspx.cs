@@ -1,0 +1,3 @@
+public partial class About : System.Web.UI.Page
+{
+}

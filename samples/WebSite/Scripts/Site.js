@@ -1,0 +1,3 @@
+function showHelp() {
+    alert("Type to filter the catalogue.");
+}

@@ -1,0 +1,225 @@
+// Bad input, encodings and paths: what the loader makes of each, and what it says.
+#include <gtest/gtest.h>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+#include "host/loader/TextDecoding.h"
+#include "host/loader/XmlDocument.h"
+#include "loader/LoaderTesting.h"
+
+namespace sprig::testing {
+namespace {
+
+using loader::JoinPath;
+using loader::NormalizePath;
+using Lines = std::vector<std::string>;
+
+const std::string EmptyVcproj = "<VisualStudioProject><Files/></VisualStudioProject>";
+
+TEST(WindowsPath, DotsResolveByTheTextAndNeverClimbAboveTheRoot) {
+    EXPECT_EQ(NormalizePath(u"C:\\a\\.\\b\\..\\c\\"), u"C:\\a\\c");
+    EXPECT_EQ(NormalizePath(u"C:/a//b/../../../x"), u"C:\\x");
+    EXPECT_EQ(NormalizePath(u"\\\\server\\share\\..\\x"), u"\\\\server\\share\\x");
+    EXPECT_EQ(NormalizePath(u"\\\\server\\share"), u"\\\\server\\share\\");
+    EXPECT_EQ(NormalizePath(u"..\\a\\..\\..\\b"), u"..\\..\\b");
+    EXPECT_EQ(NormalizePath(u"C:a\\..\\b"), u"C:b");
+    EXPECT_EQ(NormalizePath(u"\\a\\..\\.."), u"\\");
+
+    EXPECT_EQ(JoinPath(u"C:\\s\\App", u".\\src\\..\\main.cpp"), u"C:\\s\\App\\main.cpp");
+    EXPECT_EQ(JoinPath(u"C:\\s\\App", u"D:\\x.h"), u"D:\\x.h");
+    EXPECT_EQ(JoinPath(u"C:\\s\\App", u"\\\\srv\\share\\x.h"), u"\\\\srv\\share\\x.h");
+    EXPECT_EQ(JoinPath(u"C:\\s\\App", u"\\x.h"), u"C:\\x.h");
+    EXPECT_EQ(JoinPath(u"C:\\", u"a.sln"), u"C:\\a.sln");
+    EXPECT_EQ(JoinPath(u"", u"Forms\\.\\a.cs"), u"Forms\\a.cs");
+
+    EXPECT_EQ(loader::DirectoryPart(u"C:\\a.sln"), u"C:\\");
+    EXPECT_EQ(loader::DirectoryPart(u"C:\\s\\a.sln"), u"C:\\s");
+    EXPECT_EQ(loader::FileNamePart(u"C:\\s\\a.sln"), u"a.sln");
+    EXPECT_EQ(loader::DirectoryPart(u"a.cs"), u"");
+}
+
+TEST(LoadSolution, MissingOrForeignSolutionFileIsAnErrorThatNamesIt) {
+    MemoryFiles files;
+    Loaded loaded = Load(files);
+    EXPECT_FALSE(loaded.loaded);
+    EXPECT_EQ(loaded.messages, Lines{"C:\\s\\S.sln: cannot read the solution: no such file"});
+
+    files.files[u"C:\\s\\S.sln"] = "\r\n\r\n<Project>\r\n";
+    loaded = Load(files);
+    EXPECT_FALSE(loaded.loaded);
+    EXPECT_EQ(loaded.messages, Lines{"C:\\s\\S.sln: line 3: not a solution file: it does not begin with "
+                                     "\"Microsoft Visual Studio Solution File\""});
+    files.files[u"C:\\s\\S.sln"] = "";
+    EXPECT_FALSE(Load(files).loaded);
+}
+
+TEST(LoadSolution, TruncatedSolutionListsTheCutProjectsWithoutItems) {
+    MemoryFiles files;
+    files.files[u"C:\\s\\A\\A.vcproj"] =
+        "<VisualStudioProject><Files><File RelativePath=\"a.cpp\"/></Files></VisualStudioProject>";
+    files.files[u"C:\\s\\B\\B.vcproj"] = files.files[u"C:\\s\\A\\A.vcproj"];
+    const std::string head = "Microsoft Visual Studio Solution File, Format Version 12.00\n" +
+                             ProjectLine(Cpp, "A", "A\\A.vcproj", "{A1}");
+    files.files[u"C:\\s\\S.sln"] = head + "Project(\"" + Cpp + "\") = \"B\", \"B\\B.vcproj\", \"{B1}\"\n" +
+                                   "\tProjectSection(ProjectDependencies) = postProject\n";
+    Loaded loaded = Load(files);
+    EXPECT_TRUE(loaded.loaded);
+    EXPECT_EQ(loaded.model, "A (C++)\n  [file] a.cpp = C:\\s\\A\\a.cpp\nB (C++)\n");
+    EXPECT_EQ(loaded.messages,
+              Lines{"C:\\s\\S.sln: line 4: the file ends inside project 'B'; it is listed without items"});
+
+    // Cut inside the Project line itself: the name is there, the rest is not.
+    files.files[u"C:\\s\\S.sln"] = head + "Project(\"" + Cpp + "\") = \"B\", \"B\\B.vc";
+    loaded = Load(files);
+    EXPECT_EQ(loaded.model, "A (C++)\n  [file] a.cpp = C:\\s\\A\\a.cpp\nB (C++)\n");
+    EXPECT_EQ(loaded.messages, Lines{"C:\\s\\S.sln: line 4: the Project line of 'B' is cut short; it is listed "
+                                     "without items"});
+
+    // Not even a name, and a project with no EndProject before the next; the Global section cut.
+    files.files[u"C:\\s\\S.sln"] = head + "Project(\"" + Cpp + "\") = \n" + "Project(\"" + Cpp +
+                                   "\") = \"B\", \"B\\B.vcproj\", \"{B1}\"\n" + ProjectLine(Cpp, "C", "B\\B.vcproj", "{C1}") +
+                                   "Global\n\tGlobalSection(NestedProjects) = preSolution\n";
+    loaded = Load(files);
+    EXPECT_EQ(loaded.model, "A (C++)\n  [file] a.cpp = C:\\s\\A\\a.cpp\nB (C++)\nC (C++)\n  [file] a.cpp = C:\\s\\B\\a.cpp\n");
+    EXPECT_EQ(loaded.messages, (Lines{"C:\\s\\S.sln: line 4: malformed Project line; the project is left out",
+                                      "C:\\s\\S.sln: line 5: project 'B' has no EndProject; it is listed without items",
+                                      "C:\\s\\S.sln: line 8: the file ends inside the Global section"}));
+}
+
+TEST(LoadSolution, ProjectsThatCannotBeReadAreListedWithoutItems) {
+    MemoryFiles files;
+    files.files[u"C:\\s\\S.sln"] = Solution(
+        ProjectLine(CSharp, "Missing", "M\\M.csproj", "{A1}") + ProjectLine(Cpp, "Broken", "B\\B.vcproj", "{A2}") +
+        ProjectLine(Cpp, "Foreign", "F\\F.vcproj", "{A3}") + ProjectLine(Cpp, "Odd", "O\\O.mak", "{A4}") +
+        ProjectLine("{54435603-DBB4-11D2-8724-00A0C9A8B90C}", "Setup", "Setup\\Setup.vdproj", "{A5}") +
+        ProjectLine(Cpp, "Encoded", "E\\E.vcproj", "{A6}") + ProjectLine(Cpp, "Deep", "D\\D.vcproj", "{A7}") +
+        ProjectLine(Cpp, "Bytes", "Y\\Y.vcproj", "{A8}"));
+    files.files[u"C:\\s\\B\\B.vcproj"] =
+        "<?xml version=\"1.0\"?>\n<VisualStudioProject>\n<Files>\n<File RelativePath=\"a.cpp\">\n</Filter>\n";
+    files.files[u"C:\\s\\F\\F.vcproj"] = "<Project><ItemGroup><Compile Include=\"a.cs\"/></ItemGroup></Project>";
+    files.files[u"C:\\s\\E\\E.vcproj"] = "<?xml version=\"1.0\" encoding=\"koi8-r\"?>" + EmptyVcproj;
+    std::string deep;
+    for (int i = 0; i < 100000; ++i) deep += "<Filter Name=\"x\">";
+    files.files[u"C:\\s\\D\\D.vcproj"] = "<VisualStudioProject><Files>" + deep;
+    // A byte that is no UTF-8 and a reference to a surrogate: those two files are left out.
+    files.files[u"C:\\s\\Y\\Y.vcproj"] = "<VisualStudioProject><Files>\n<File RelativePath=\"a\xE9.cpp\"/>\n"
+                                         "<File RelativePath=\"b&#xD800;.cpp\"/>\n<File RelativePath=\"c.cpp\"/>\n"
+                                         "</Files></VisualStudioProject>";
+    const Loaded loaded = Load(files);
+    EXPECT_TRUE(loaded.loaded);
+    EXPECT_EQ(loaded.model,
+              "Missing (C#)\nBroken (C++)\nForeign (C++)\nOdd (C++)\nSetup ({54435603-DBB4-11D2-8724-00A0C9A8B90C})\n"
+              "Encoded (C++)\nDeep (C++)\nBytes (C++)\n  [file] c.cpp = C:\\s\\Y\\c.cpp\n");
+    ASSERT_EQ(loaded.messages.size(), 9u);
+    EXPECT_EQ(loaded.messages[0], "C:\\s\\S.sln: line 4: cannot read C:\\s\\M\\M.csproj: no such file");
+    EXPECT_EQ(loaded.messages[1], "C:\\s\\B\\B.vcproj: line 5: malformed XML: invalid closing tag name");
+    EXPECT_EQ(loaded.messages[2], "C:\\s\\F\\F.vcproj: line 1: the root element is not VisualStudioProject");
+    EXPECT_EQ(loaded.messages[3], "C:\\s\\S.sln: line 10: 'Odd' is of a project type (" + Cpp +
+                                      ", O\\O.mak) that is not read; it is listed without items");
+    EXPECT_EQ(loaded.messages[4].substr(0, 31), "C:\\s\\S.sln: line 12: 'Setup' is");
+    EXPECT_EQ(loaded.messages[5], "C:\\s\\E\\E.vcproj: line 1: encoding 'koi8-r' is not supported");
+    EXPECT_EQ(loaded.messages[6], "C:\\s\\D\\D.vcproj: elements nest more than 1000 levels deep");
+    EXPECT_EQ(loaded.messages[7],
+              "C:\\s\\Y\\Y.vcproj: line 2: RelativePath is not valid text (bad UTF-8 or character reference)");
+    EXPECT_EQ(loaded.messages[8].substr(0, 25), "C:\\s\\Y\\Y.vcproj: line 3: ");
+}
+
+TEST(LoadSolution, NestingThatCannotBeTakenLeavesTheProjectAtTheTop) {
+    MemoryFiles files;
+    files.files[u"C:\\s\\A.vcproj"] = EmptyVcproj;
+    files.files[u"C:\\s\\S.sln"] = std::string(
+        "\r\nMicrosoft Visual Studio Solution File, Format Version 13.00\r\n# Visual Studio 2005\r\n\r\n") + ProjectLine(Folder, "F", "F", "{F1}") +
+        ProjectLine(Folder, "G", "G", "{G1}") + ProjectLine(Cpp, "A", "A.vcproj", "{A1}") +
+        ProjectLine(Cpp, "B", "A.vcproj", "{B1}") +
+        "Global\r\n\tGlobalSection(NestedProjects) = preSolution\r\n"
+        "\t\t{X9} = {F1}\r\n"  // no such project
+        "\t\t{B1} = {A1}\r\n"  // not a solution folder
+        "\t\t{A1} = {F1}\r\n\t\t{A1} = {G1}\r\n"  // nested twice
+        "\t\t{G1} = {F1}\r\n\t\t{F1} = {G1}\r\n"  // in itself
+        "\tEndGlobalSection\r\nEndGlobal\r\n";
+    const Loaded loaded = Load(files);
+    EXPECT_EQ(loaded.model, "F (solution folder)\n  [sub] G\n    G (solution folder)\n  [sub] A\n    A (C++)\nB (C++)\n");
+    EXPECT_EQ(loaded.messages,
+              (Lines{"C:\\s\\S.sln: line 2: format version 13.00 is not known; read as 9.00",
+                     "C:\\s\\S.sln: line 15: NestedProjects names no project with the id {X9}",
+                     "C:\\s\\S.sln: line 16: 'A' is no solution folder read whole; 'B' stays at the top",
+                     "C:\\s\\S.sln: line 18: 'A' is nested a second time; the first place holds",
+                     "C:\\s\\S.sln: line 20: 'F' would be nested in itself; 'F' stays at the top"}));
+}
+
+// Names with characters beyond ASCII, in every encoding that solution and project files come in.
+TEST(LoadSolution, EncodingsOfSolutionAndProjectFiles) {
+    const std::u16string name = u"Caf\u00E9 \u20AC";
+    const auto utf16 = [](const std::u16string& text, bool big) {
+        std::string bytes = big ? "\xFE\xFF" : "\xFF\xFE";
+        for (const char16_t unit : text) {
+            const char pair[2] = {static_cast<char>(big ? unit >> 8 : unit & 0xFF), static_cast<char>(big ? unit & 0xFF : unit >> 8)};
+            bytes.append(pair, 2);
+        }
+        return bytes;
+    };
+    const std::string sln = "Microsoft Visual Studio Solution File, Format Version 9.00\r\n" +
+                            ProjectLine(Cpp, ToUtf8(name), "a.vcproj", "{A1}");
+    std::u16string slnText;
+    AppendUtf16(sln, slnText);
+    const std::string ansi = "Microsoft Visual Studio Solution File, Format Version 9.00\r\n" +
+                             ProjectLine(Cpp, "Caf\xE9 \x80", "a.vcproj", "{A1}");
+    for (const std::string& solution : {sln, "\xEF\xBB\xBF" + sln, utf16(slnText, false), utf16(slnText, true), ansi}) {
+        MemoryFiles files;
+        files.files[u"C:\\s\\S.sln"] = solution;
+        files.files[u"C:\\s\\a.vcproj"] = EmptyVcproj;
+        EXPECT_EQ(CleanModel(files), ToUtf8(name) + " (C++)\n");
+    }
+
+    const std::string file = "<VisualStudioProject><Files><File RelativePath=\"" + ToUtf8(name) + "\"/></Files></VisualStudioProject>";
+    std::u16string fileText;
+    AppendUtf16("<?xml version=\"1.0\" encoding=\"UTF-16\"?>" + file, fileText);
+    const std::string ansiFile = "<VisualStudioProject><Files><File RelativePath=\"Caf\xE9 \x80\"/></Files></VisualStudioProject>";
+    const std::string noMark = utf16(fileText, true).substr(2);
+    for (const std::string& project :
+         {file, "\xEF\xBB\xBF" + file, "<?xml version='1.0' encoding='utf-8'?>" + file,
+          "<?xml version=\"1.0\" encoding=\"windows-1252\"?>\n" + ansiFile, utf16(fileText, false),
+          utf16(fileText, true), noMark}) {
+        MemoryFiles files;
+        files.files[u"C:\\s\\S.sln"] = sln;
+        files.files[u"C:\\s\\a.vcproj"] = project;
+        EXPECT_EQ(CleanModel(files), ToUtf8(name) + " (C++)\n  [file] " + ToUtf8(name) + " = C:\\s\\" + ToUtf8(name) + "\n");
+    }
+
+    // ISO-8859-1 reads 0x80 as U+0080, where Windows-1252 has the euro sign.
+    std::string utf8, error;
+    std::size_t line = 0;
+    ASSERT_TRUE(loader::DecodeXmlText("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><a b=\"\x80\xE9\"/>", utf8, error, line));
+    EXPECT_EQ(utf8, "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><a b=\"\xC2\x80\xC3\xA9\"/>");
+    EXPECT_FALSE(loader::DecodeXmlText("<?xml version=\"1.0\" encoding=\"utf-16\"?><a/>", utf8, error, line));
+    EXPECT_EQ(error, "encoding 'utf-16' is not supported without a byte order mark");
+    EXPECT_FALSE(loader::DecodeXmlText("<?xml version=\"1.0\"\n encoding=utf-8?><a/>", utf8, error, line));
+    EXPECT_EQ(line, 2u);
+}
+
+#ifdef _WIN32
+// The system's own code page 1252 is the reference for every byte.
+TEST(TextDecoding, Windows1252MapsEveryByteAsWindowsDoes) {
+    for (int byte = 0; byte < 256; ++byte) {
+        const char in = static_cast<char>(byte);
+        wchar_t out = 0;
+        ASSERT_EQ(MultiByteToWideChar(1252, 0, &in, 1, &out, 1), 1);
+        EXPECT_EQ(static_cast<unsigned>(loader::FromWindows1252(static_cast<unsigned char>(byte))), static_cast<unsigned>(out))
+            << "byte " << byte;
+    }
+}
+#endif
+
+TEST(XmlDepthBound, CountsElementsOnlyAndNeverLessThanTheParserSees) {
+    EXPECT_EQ(loader::XmlDepthBound("<?xml version=\"1.0\"?><!DOCTYPE a [<!ELEMENT a ANY>]><a><!-- <b> <c> -->"
+                                    "<c x='>' y=\"</a>\"/><![CDATA[<d><d>]]><e><f/></e></a>"),
+              2u);
+    EXPECT_EQ(loader::XmlDepthBound("<a><b><c></c><c><d/></c></b></a>"), 3u);
+    // Closing tags that do not match still count as closing: the parser refuses the file anyway.
+    EXPECT_EQ(loader::XmlDepthBound("<a></b><c>"), 1u);
+}
+
+}  // namespace
+}  // namespace sprig::testing

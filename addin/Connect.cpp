@@ -6,6 +6,7 @@
 #include "addin/HostInterfaces.h"
 #include "addin/ModuleLock.h"
 #include "catalogue/Text.h"
+#include "dialog/Sprig.h"
 
 namespace sprig {
 
@@ -143,8 +144,14 @@ HRESULT CConnect::QueryStatus(BSTR name, vsCommandStatusTextWanted neededText, v
 HRESULT CConnect::Exec(BSTR name, vsCommandExecOption option, VARIANT*, VARIANT*, VARIANT_BOOL* handled) {
     if (!handled) return E_POINTER;
     *handled = VARIANT_FALSE;
+    // Without the environment's root object there is no solution to show.
     if (option != vsCommandExecOptionDoDefault || !IsOurCommand(name) || !application_) return S_OK;
-    return S_OK;
+    return Guarded([&] {
+        CSprig dialog(application_);
+        dialog.DoModal(GetActiveWindow());
+        *handled = VARIANT_TRUE;  // whether the user opened files or cancelled
+        return S_OK;
+    });
 }
 
 HRESULT CConnect::OnConnection(IDispatch* application, ext_ConnectMode mode, IDispatch* addInInstance, SAFEARRAY**) {

@@ -12,6 +12,8 @@
 #include "addin/ModuleLock.h"
 #include "host/com/ModelObjects.h"
 #include "host/com/TypeLibraries.h"
+#include "resources/resource.h"
+#include "win/DialogDriver.h"
 
 namespace sprig {
 namespace {
@@ -311,6 +313,71 @@ TEST(Connect, ExecForAnotherCommandOrOptionLeavesItUnhandledAndOpensNothing) {
         EXPECT_EQ(handled(FullCommandName, option), VARIANT_FALSE);
     }
     EXPECT_EQ(e.model.root.CallsOf(Member::Solution), 0u);  // no dialog: the solution was never walked
+
+    // Connected to an application that gave no DTE2 there is nothing to show.
+    Connection bare;
+    ASSERT_EQ(bare.Connect(e.addIn.get(), ext_cm_AfterStartup, e.addIn.get()), S_OK);
+    Bstr name(FullCommandName);
+    VARIANT_BOOL answer = VARIANT_TRUE;
+    EXPECT_EQ(bare.target->Exec(name.get(), vsCommandExecOptionDoDefault, nullptr, nullptr, &answer), S_OK);
+    EXPECT_EQ(answer, VARIANT_FALSE);
+    EXPECT_EQ(e.model.root.CallsOf(Member::Solution), 0u);
+}
+
+struct WindowDeleter {
+    void operator()(HWND window) const { DestroyWindow(window); }
+};
+
+// The command runs the dialog over the connected solution, owned by the window that is active on
+// the environment's thread, and is handled however the user leaves the dialog.
+TEST(Connect, ExecRunsTheDialogOwnedByTheActiveWindowAndIsHandledEitherWay) {
+    Environment e;
+    model::Project& project = e.model.AddProject(u"App", u"{8BC9CEB8-8B4A-11D0-8D11-00A0C91BC942}");
+    e.model.AddFile(*project.items, u"main.cpp", u"C:\\src\\main.cpp");
+    Connection connection;
+    ASSERT_EQ(connection.Connect(e, ext_cm_AfterStartup), S_OK);
+    const long held = host::LiveReferences();
+
+    WNDCLASSW frameClass{};
+    frameClass.lpfnWndProc = DefWindowProcW;
+    frameClass.hInstance = GetModuleHandleW(nullptr);
+    frameClass.lpszClassName = L"SprigEnvironmentFrame";
+    ASSERT_NE(RegisterClassW(&frameClass), 0);
+    const std::unique_ptr<std::remove_pointer_t<HWND>, WindowDeleter> frame{
+        CreateWindowExW(0, frameClass.lpszClassName, L"Environment", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 640, 480,
+                        nullptr, nullptr, frameClass.hInstance, nullptr)};
+    ASSERT_TRUE(frame);
+    SetActiveWindow(frame.get());
+    ASSERT_EQ(GetActiveWindow(), frame.get());
+
+    const std::pair<const char*, std::function<void(testing::DialogDriver&)>> endings[] = {
+        {"cancelled", [](testing::DialogDriver& driver) { driver.Key(VK_ESCAPE, IDC_FILTER_EDIT); }},
+        {"opened", [](testing::DialogDriver& driver) { driver.ClickButton(IDOK); }},
+    };
+    UINT runs = 0;
+    for (const auto& [how, end] : endings) {
+        SCOPED_TRACE(how);
+        Bstr name(FullCommandName);
+        Variant in, out;
+        VARIANT_BOOL handled = VARIANT_FALSE;
+        HRESULT hr = E_UNEXPECTED;
+        testing::DriveModal(
+            [&] {
+                hr = connection.target->Exec(name.get(), vsCommandExecOptionDoDefault, in.get(), out.get(), &handled);
+                return 0;
+            },
+            [&](testing::DialogDriver& driver) {
+                EXPECT_EQ(GetWindow(driver.Dialog(), GW_OWNER), frame.get());
+                EXPECT_FALSE(IsWindowEnabled(frame.get()));
+                EXPECT_EQ(driver.RowCount(), 1);
+                end(driver);
+            });
+        EXPECT_EQ(hr, S_OK);
+        EXPECT_EQ(handled, VARIANT_TRUE);
+        EXPECT_EQ(e.model.root.CallsOf(Member::Solution), ++runs);
+        EXPECT_TRUE(IsWindowEnabled(frame.get()));
+        EXPECT_EQ(host::LiveReferences(), held);  // the dialog let go of the root
+    }
 }
 
 // The environment may call either face through IDispatch: the type information of the registered

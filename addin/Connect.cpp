@@ -3,8 +3,9 @@
 #include <new>
 
 #include "addin/Automation.h"
+#include "addin/Guarded.h"
 #include "addin/HostInterfaces.h"
-#include "addin/ModuleLock.h"
+#include "addin/Module.h"
 #include "catalogue/Text.h"
 #include "dialog/Sprig.h"
 
@@ -14,18 +15,6 @@ TypeInfoCache CommandTargetTypeInfo{host::LIBID_EnvDTE, 7, 0, __uuidof(IDTComman
 TypeInfoCache ExtensibilityTypeInfo{host::LIBID_AddInDesignerObjects, 1, 0, __uuidof(_IDTExtensibility2)};
 
 namespace {
-
-// A COM call must not let an exception through.
-template <class Body>
-HRESULT Guarded(Body body) noexcept {
-    try {
-        return body();
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    } catch (...) {
-        return E_FAIL;
-    }
-}
 
 // The whole text, ignoring ASCII case: a name with anything after a NUL is another name.
 bool IsOurCommand(BSTR name) {
@@ -99,9 +88,9 @@ HRESULT CreateCommand(IDispatch* root, IDispatch* addIn) {
 
 }  // namespace
 
-CConnect::CConnect() { LockModule(); }
+CConnect::CConnect() { Module.Lock(); }
 
-CConnect::~CConnect() { UnlockModule(); }
+CConnect::~CConnect() { Module.Unlock(); }
 
 HRESULT CConnect::Create(REFIID iid, void** out) {
     if (!out) return E_POINTER;

@@ -4,8 +4,10 @@
 
 namespace sprig {
 
-TypeInfoCache::~TypeInfoCache() {
-    if (info_) info_->Release();
+void TypeInfoCache::Clear() {
+    if (void* info = InterlockedExchangePointer(reinterpret_cast<void**>(&info_), nullptr)) {
+        static_cast<ITypeInfo*>(info)->Release();
+    }
 }
 
 HRESULT TypeInfoCache::Get(ITypeInfo*& info) {

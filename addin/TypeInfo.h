@@ -8,18 +8,20 @@
 
 namespace sprig {
 
-// The type information of one interface of a registered library.
+// The type information of one interface of a registered library. The cache has no destructor:
+// the module clears it when the DLL is freed, and leaves it to the system when the process ends.
 class TypeInfoCache {
 public:
     constexpr TypeInfoCache(const GUID& library, WORD major, WORD minor, const IID& face)
         : library_(library), major_(major), minor_(minor), face_(face) {}
     TypeInfoCache(const TypeInfoCache&) = delete;
     TypeInfoCache& operator=(const TypeInfoCache&) = delete;
-    ~TypeInfoCache();
 
     // The type information, loaded on the first call; the cache keeps the reference. A failure to
     // load is answered and tried again on the next call.
     HRESULT Get(ITypeInfo*& info);
+    // Gives the cached reference back; the next Get loads anew.
+    void Clear();
 
 private:
     const GUID& library_;

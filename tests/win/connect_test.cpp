@@ -9,7 +9,7 @@
 #include "addin/Automation.h"
 #include "addin/Connect.h"
 #include "addin/HostInterfaces.h"
-#include "addin/ModuleLock.h"
+#include "addin/Module.h"
 #include "host/com/ModelObjects.h"
 #include "host/com/TypeLibraries.h"
 #include "resources/resource.h"
@@ -70,10 +70,10 @@ struct Connection {
 };
 
 TEST(Connect, AnswersItsInterfaceMapAndHoldsTheModuleWhileItLives) {
-    ASSERT_EQ(ModuleLockCount(), 0);
+    ASSERT_EQ(Module.GetLockCount(), 0);
     {
         Connection one, two;
-        EXPECT_EQ(ModuleLockCount(), 2);
+        EXPECT_EQ(Module.GetLockCount(), 2);
         IUnknown* target = one.target.get();
         IUnknown* addIn = one.addIn.get();
         EXPECT_NE(target, addIn);
@@ -100,9 +100,9 @@ TEST(Connect, AnswersItsInterfaceMapAndHoldsTheModuleWhileItLives) {
         void* refused = &refused;
         EXPECT_EQ(CConnect::Create(IID_IClassFactory, &refused), E_NOINTERFACE);
         EXPECT_EQ(refused, nullptr);
-        EXPECT_EQ(ModuleLockCount(), 2);
+        EXPECT_EQ(Module.GetLockCount(), 2);
     }
-    EXPECT_EQ(ModuleLockCount(), 0);
+    EXPECT_EQ(Module.GetLockCount(), 0);
 }
 
 // Every argument of AddNamedCommand2 as the environment received it.
@@ -140,7 +140,7 @@ TEST(Connect, SetUpCreatesTheCommandBoundAndFirstInTheToolsMenuOnce) {
         EXPECT_EQ(connection.Disconnect(), S_OK);
     }
     EXPECT_EQ(host::LiveReferences(), 2);  // the test's own root and add-in objects
-    EXPECT_EQ(ModuleLockCount(), 0);
+    EXPECT_EQ(Module.GetLockCount(), 0);
 
     // The environment sets up again with the command already there: nothing changes.
     Connection again;
@@ -186,7 +186,7 @@ void RunSetUpCases(const std::vector<SetUpCase>& cases, const std::function<void
         EXPECT_EQ(host::LiveReferences(), 2);
         check(e);
     }
-    EXPECT_EQ(ModuleLockCount(), 0);
+    EXPECT_EQ(Module.GetLockCount(), 0);
 }
 
 TEST(Connect, AMissingMenuAnswersTheFailingStepAndLeavesTheCommandBare) {

@@ -1,0 +1,87 @@
+#include "addin/Module.h"
+
+#include <new>
+
+#include "SprigLib.h"
+#include "addin/Connect.h"
+#include "addin/Guarded.h"
+#include "addin/Registrar.h"
+
+namespace sprig {
+namespace {
+
+// Holds a critical section for the life of the scope.
+class CriticalSectionHold {
+public:
+    explicit CriticalSectionHold(CRITICAL_SECTION& section) : section_(section) { EnterCriticalSection(&section_); }
+    ~CriticalSectionHold() { LeaveCriticalSection(&section_); }
+    CriticalSectionHold(const CriticalSectionHold&) = delete;
+    CriticalSectionHold& operator=(const CriticalSectionHold&) = delete;
+
+private:
+    CRITICAL_SECTION& section_;
+};
+
+}  // namespace
+
+CAddInModule Module;
+
+CAddInModule::CAddInModule()
+    : entry_{__uuidof(Connect), &CConnect::Create, &ServerRegistration, nullptr} {
+    // Unlike InitializeCriticalSection, this one reports running out of memory.
+    initFailed_ = !InitializeCriticalSectionAndSpinCount(&lock_, 0);
+}
+
+HRESULT CAddInModule::GetClassObject(REFCLSID classId, REFIID iid, void** out) {
+    if (initFailed_) return E_UNEXPECTED;
+    if (!out) return E_POINTER;
+    *out = nullptr;
+    if (classId != entry_.classId) return CLASS_E_CLASSNOTAVAILABLE;
+    auto* factory = static_cast<CClassFactory*>(
+        InterlockedCompareExchangePointer(reinterpret_cast<void**>(&entry_.classObject), nullptr, nullptr));
+    if (!factory) {
+        const CriticalSectionHold hold(lock_);
+        factory = entry_.classObject;  // another thread may have made it while this one waited
+        if (!factory) {
+            factory = new (std::nothrow) CClassFactory(entry_.createInstance);
+            if (!factory) return E_OUTOFMEMORY;
+            InterlockedExchangePointer(reinterpret_cast<void**>(&entry_.classObject), factory);
+        }
+    }
+    return factory->QueryInterface(iid, out);
+}
+
+HRESULT CAddInModule::RegisterServer() {
+    const SystemLocaleScope locale;
+    return Guarded([&] {
+        // The path is found first: a path too long to hold is never written cut.
+        std::u16string path;
+        HRESULT hr = ModuleFilePath(instance_, path);
+        // The class implements no component categories, so there are none to register.
+        if (SUCCEEDED(hr)) hr = UpdateRegistry(entry_.registration(), RegistrationMode::Register, path);
+        if (SUCCEEDED(hr)) hr = RegisterTypeLibraryOf(path);
+        return hr;
+    });
+}
+
+HRESULT CAddInModule::UnregisterServer() {
+    const SystemLocaleScope locale;
+    return Guarded([&] {
+        HRESULT hr = UpdateRegistry(entry_.registration(), RegistrationMode::Unregister, {});
+        std::u16string path;
+        if (SUCCEEDED(hr)) hr = ModuleFilePath(instance_, path);
+        if (SUCCEEDED(hr)) hr = UnregisterTypeLibraryOf(path);
+        return FAILED(hr) ? hr : S_OK;
+    });
+}
+
+void CAddInModule::Terminate() {
+    if (void* factory = InterlockedExchangePointer(reinterpret_cast<void**>(&entry_.classObject), nullptr)) {
+        static_cast<CClassFactory*>(factory)->Release();
+    }
+    CommandTargetTypeInfo.Clear();
+    ExtensibilityTypeInfo.Clear();
+    if (!initFailed_) DeleteCriticalSection(&lock_);
+}
+
+}  // namespace sprig

@@ -298,6 +298,47 @@ TEST(Server, OneClassObjectHoldsTheModuleForEachClientReferenceAndNothingElse) {
     EXPECT_EQ(dll.CanUnloadNow(), S_OK);
 }
 
+// One thread's request for the class object, made once `start` is set.
+struct Request {
+    const ServerDll* dll;
+    HANDLE start;
+    IClassFactory* factory = nullptr;
+    HRESULT result = E_FAIL;
+};
+
+DWORD WINAPI AskForClassObject(void* argument) {
+    auto& r = *static_cast<Request*>(argument);
+    WaitForSingleObject(r.start, INFINITE);
+    r.result = r.dll->GetClassObject(CLSID_Connect, IID_IClassFactory, reinterpret_cast<void**>(&r.factory));
+    return 0;
+}
+
+// Threads that ask for the class object at once, on a freshly loaded DLL, all get the one object.
+TEST(Server, ThreadsAskingAtOnceShareOneClassObject) {
+    ASSERT_EQ(GetModuleHandleW(BuiltDll.c_str()), nullptr);
+    const ServerDll dll(BuiltDll);
+    ASSERT_NE(dll.get(), nullptr);
+    const HANDLE start = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    std::vector<Request> requests(8, Request{&dll, start});
+    std::vector<HANDLE> threads;
+    for (Request& request : requests) {
+        threads.push_back(CreateThread(nullptr, 0, AskForClassObject, &request, 0, nullptr));
+    }
+    SetEvent(start);
+    WaitForMultipleObjects(static_cast<DWORD>(threads.size()), threads.data(), TRUE, INFINITE);
+    for (HANDLE thread : threads) CloseHandle(thread);
+    CloseHandle(start);
+    for (const Request& request : requests) {
+        EXPECT_EQ(request.result, S_OK);
+        EXPECT_EQ(request.factory, requests[0].factory);
+    }
+    EXPECT_EQ(dll.CanUnloadNow(), S_FALSE);
+    for (const Request& request : requests) {
+        if (request.factory) request.factory->Release();
+    }
+    EXPECT_EQ(dll.CanUnloadNow(), S_OK);
+}
+
 TEST(Server, TheComRuntimeMakesTheConnectionByProgIdAndFreesTheDllAfterIt) {
     ASSERT_EQ(ServerDll(BuiltDll).Register(), S_OK);
     ASSERT_EQ(GetModuleHandleW(BuiltDll.c_str()), nullptr);

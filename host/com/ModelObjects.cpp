@@ -1,5 +1,6 @@
 #include "host/com/ModelObjects.h"
 
+#include <algorithm>
 #include <new>
 
 #include "addin/Automation.h"
@@ -37,6 +38,8 @@ constexpr MemberInfo ProjectItemsMember{L"ProjectItems", 3, Member::ProjectItems
 constexpr MemberInfo FileNamesMember{L"FileNames", 11, Member::FileNames, Shape::Get, 1, VT_BSTR};
 constexpr MemberInfo SubProjectMember{L"SubProject", 120, Member::SubProject, Shape::Get, 0, VT_DISPATCH};
 constexpr MemberInfo KindMember{L"Kind", 201, Member::Kind, Shape::Get, 0, VT_BSTR};
+constexpr MemberInfo ItemOperationsMember{L"ItemOperations", 233, Member::ItemOperations, Shape::Get, 0, VT_DISPATCH};
+constexpr MemberInfo OpenFileMember{L"OpenFile", 3, Member::OpenFile, Shape::Method, 2, VT_DISPATCH};
 
 // What one type of object answers to: its published interfaces and its members.
 struct Face {
@@ -44,13 +47,17 @@ struct Face {
     const MemberInfo* members[5];
 };
 
-constexpr Face RootFace{{&IID_DTE2, &IID_DTE}, {&SolutionMember}};
+constexpr Face RootFace{{&IID_DTE2, &IID_DTE}, {&SolutionMember, &ItemOperationsMember}};
 constexpr Face SolutionFace{{&IID_Solution}, {&ProjectsMember}};
 constexpr Face ProjectsFace{{&IID_Projects}, {&CountMember, &ItemMember}};
 constexpr Face ProjectFace{{&IID_Project}, {&ProjectNameMember, &ProjectItemsMember, &KindMember}};
 constexpr Face ProjectItemsFace{{&IID_ProjectItems}, {&CountMember, &ItemMember}};
 constexpr Face ProjectItemFace{
     {&IID_ProjectItem}, {&KindMember, &FileNamesMember, &ProjectItemsMember, &NameMember, &SubProjectMember}};
+constexpr Face ItemOperationsFace{{&IID_ItemOperations}, {&OpenFileMember}};
+constexpr Face WindowFace{{&IID_Window}, {}};
+
+std::u16string TextOf(BSTR text) { return {reinterpret_cast<const char16_t*>(text), SysStringLen(text)}; }
 
 HRESULT GiveText(const std::u16string& text, VARIANT* result) {
     BSTR copy = SysAllocStringLen(reinterpret_cast<const OLECHAR*>(text.data()), static_cast<UINT>(text.size()));
@@ -227,7 +234,7 @@ private:
 
     HRESULT Put(Member, const VARIANT& value) override {
         if (value.vt != VT_BSTR) return DISP_E_TYPEMISMATCH;
-        project_.name.assign(reinterpret_cast<const char16_t*>(value.bstrVal), SysStringLen(value.bstrVal));
+        project_.name = TextOf(value.bstrVal);
         return S_OK;
     }
 
@@ -304,12 +311,43 @@ private:
     model::SolutionModel& model_;
 };
 
+// A document window the environment gives for an opened file; callers only release it.
+class WindowObject final : public ModelObject {
+public:
+    explicit WindowObject(const model::Node& node) : ModelObject(WindowFace, node) {}
+
+private:
+    HRESULT Get(Member, const VARIANT*, VARIANT*) override { return DISP_E_MEMBERNOTFOUND; }
+};
+
+class ItemOperationsObject final : public ModelObject {
+public:
+    explicit ItemOperationsObject(model::ItemOperations& operations)
+        : ModelObject(ItemOperationsFace, operations), operations_(operations) {}
+
+private:
+    // OpenFile(FileName, ViewKind), the arguments last to first.
+    HRESULT Get(Member, const VARIANT* arguments, VARIANT* result) override {
+        if (arguments[1].vt != VT_BSTR || arguments[0].vt != VT_BSTR) return DISP_E_TYPEMISMATCH;
+        operations_.calls.push_back({TextOf(arguments[1].bstrVal), TextOf(arguments[0].bstrVal)});
+        const auto& refused = operations_.refused;
+        if (std::find(refused.begin(), refused.end(), operations_.calls.back().fileName) != refused.end()) {
+            return E_FAIL;
+        }
+        if (!operations_.givesWindows) return GiveNothing(VT_DISPATCH, result);
+        return GiveObject<WindowObject>(&operations_, result);
+    }
+
+    model::ItemOperations& operations_;
+};
+
 class RootObject final : public ModelObject {
 public:
     explicit RootObject(model::SolutionModel& model) : ModelObject(RootFace, model.root), model_(model) {}
 
 private:
-    HRESULT Get(Member, const VARIANT*, VARIANT* result) override {
+    HRESULT Get(Member member, const VARIANT*, VARIANT* result) override {
+        if (member == Member::ItemOperations) return GiveObject<ItemOperationsObject>(&model_.itemOperations, result);
         return GiveObject<SolutionObject>(&model_, result);
     }
 

@@ -24,8 +24,10 @@ enum class Member : std::uint8_t {
     Kind,          // project, item
     FileNames,     // item
     SubProject,    // item
+    ItemOperations,  // root
+    OpenFile,        // item operations
 };
-constexpr std::size_t MemberCount = 9;
+constexpr std::size_t MemberCount = 11;
 
 enum class Fault : std::uint8_t {
     None,
@@ -78,6 +80,18 @@ struct Item : Node {
     Project* subProject = nullptr;       // null: SubProject gives nothing
 };
 
+// The environment's ItemOperations: it records every OpenFile call, refused or not, and answers
+// each with a new window unless told otherwise.
+struct ItemOperations : Node {
+    struct Call {
+        std::u16string fileName;
+        std::u16string viewKind;
+    };
+    std::vector<Call> calls;
+    std::vector<std::u16string> refused;  // OpenFile fails for these file names
+    bool givesWindows = true;             // false: OpenFile succeeds with no window
+};
+
 // The whole model. It owns every object; objects refer to each other by address, so a tree may
 // share parts or loop back on itself. Addresses stay valid for the model's life.
 class SolutionModel {
@@ -86,9 +100,10 @@ public:
     SolutionModel(const SolutionModel&) = delete;
     SolutionModel& operator=(const SolutionModel&) = delete;
 
-    Node root;                 // the environment's root object: Solution
+    Node root;                 // the environment's root object: Solution, ItemOperations
     Node solution;             // the solution: Projects
     ProjectCollection projects;
+    ItemOperations itemOperations;  // the root's ItemOperations
 
     // A project with an empty item collection, listed in the solution.
     Project& AddProject(std::u16string name, std::u16string kind);

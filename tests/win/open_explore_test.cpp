@@ -43,10 +43,10 @@ protected:
     void SetUp() override { ProcessSortOrder = SortOrder{}; }
     void TearDown() override { ProcessSortOrder = SortOrder{}; }
 
-    Opened Calls() const {
-        Opened calls;
-        for (const auto& call : solution.model.itemOperations.calls) calls.emplace_back(call.fileName, call.viewKind);
-        return calls;
+    Opened Requests() const {
+        Opened requests;
+        for (const auto& request : operations.requests) requests.emplace_back(request.fileName, request.viewKind);
+        return requests;
     }
 
     TestSolution solution;
@@ -63,7 +63,7 @@ TEST_F(OpenTest, OpenOpensTheSelectedRowsInDisplayOrderInCodeViewWhenChecked) {
         d.ClickButton(IDC_VIEW_CODE);
         d.ClickButton(IDOK);
     }), IDOK);
-    EXPECT_EQ(Calls(), (Opened{{Domain, CodeView}, {MainCpp, CodeView}, {MainH, CodeView}}));
+    EXPECT_EQ(Requests(), (Opened{{Domain, CodeView}, {MainCpp, CodeView}, {MainH, CodeView}}));
 }
 
 TEST_F(OpenTest, EnterAndADoubleClickOpenTooInTheViewTheBoxSays) {
@@ -72,9 +72,9 @@ TEST_F(OpenTest, EnterAndADoubleClickOpenTooInTheViewTheBoxSays) {
         SendMessageW(d.Control(IDC_VIEW_CODE), BM_SETCHECK, BST_CHECKED, 0);
         d.Key(VK_RETURN, IDC_FILTER_EDIT);
     }), IDOK);
-    EXPECT_EQ(Calls(), (Opened{{Zeta, CodeView}}));
+    EXPECT_EQ(Requests(), (Opened{{Zeta, CodeView}}));
 
-    operations.calls.clear();
+    operations.requests.clear();
     EXPECT_EQ(RunDialog(solution.model, [](DialogDriver& d) {
         // Descending: main.h, main.cpp, domain.cpp. The double-click selects the row it lands on.
         d.ClickHeader(0);
@@ -82,7 +82,7 @@ TEST_F(OpenTest, EnterAndADoubleClickOpenTooInTheViewTheBoxSays) {
         ASSERT_EQ(d.CellText(2, 0), L"domain.cpp");
         d.DoubleClickList(RowCentre(d, 2));
     }), 0);
-    EXPECT_EQ(Calls(), (Opened{{Domain, PrimaryView}}));
+    EXPECT_EQ(Requests(), (Opened{{Domain, PrimaryView}}));
 }
 
 TEST_F(OpenTest, FilesTheEnvironmentRefusesDoNotStopTheOthers) {
@@ -92,18 +92,18 @@ TEST_F(OpenTest, FilesTheEnvironmentRefusesDoNotStopTheOthers) {
         SelectRow(d, -1, true);
         d.ClickButton(IDOK);
     }), IDOK);
-    EXPECT_EQ(Calls(), (Opened{{Domain, PrimaryView}, {MainCpp, PrimaryView}, {MainH, PrimaryView}}));
+    EXPECT_EQ(Requests(), (Opened{{Domain, PrimaryView}, {MainCpp, PrimaryView}, {MainH, PrimaryView}}));
 
     // A refused file, or one opened without a window, still counts as taken: the double-click
     // ends the dialog.
     for (const bool givesWindows : {true, false}) {
-        operations.calls.clear();
+        operations.requests.clear();
         operations.givesWindows = givesWindows;
         EXPECT_EQ(RunDialog(solution.model, [givesWindows](DialogDriver& d) {
             d.Type(u"main", IDC_FILTER_EDIT);
             d.DoubleClickList(RowCentre(d, givesWindows ? 2 : 1));
         }), 0);
-        EXPECT_EQ(Calls(), (Opened{{givesWindows ? MainH : MainCpp, PrimaryView}}));
+        EXPECT_EQ(Requests(), (Opened{{givesWindows ? MainH : MainCpp, PrimaryView}}));
     }
 }
 
@@ -117,7 +117,7 @@ TEST_F(OpenTest, WithoutItemOperationsNothingOpensAndOnlyOpenEndsTheDialog) {
             EXPECT_TRUE(IsWindow(d.Dialog()));
             d.ClickButton(IDOK);
         }), IDOK);
-        EXPECT_EQ(Calls(), Opened{});
+        EXPECT_EQ(Requests(), Opened{});
     }
 }
 
@@ -127,7 +127,7 @@ TEST_F(OpenTest, NoSelectedRowOpensNothingAndOpenStillEnds) {
         ASSERT_EQ(d.SelectedRows(), Rows{});
         d.ClickButton(IDOK);
     }), IDOK);
-    EXPECT_EQ(Calls(), Opened{});
+    EXPECT_EQ(Requests(), Opened{});
 }
 
 // What the shell was asked to show: each call's folder and items, turned back into paths.

@@ -174,9 +174,9 @@ int wmain(int argc, wchar_t** argv) {
         if (typist) WaitForSingleObject(typist.get(), INFINITE);
     }
     CoUninitialize();
-    for (const auto& call : model.itemOperations.calls) {
-        std::printf("opened %ls %ls\n", reinterpret_cast<const wchar_t*>(call.fileName.c_str()),
-                    reinterpret_cast<const wchar_t*>(call.viewKind.c_str()));
+    for (const auto& request : model.itemOperations.requests) {
+        std::printf("opened %ls %ls\n", reinterpret_cast<const wchar_t*>(request.fileName.c_str()),
+                    reinterpret_cast<const wchar_t*>(request.viewKind.c_str()));
     }
     std::printf("ended %d\n", static_cast<int>(code));
     return 0;

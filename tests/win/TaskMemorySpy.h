@@ -8,6 +8,9 @@
 
 #include <set>
 
+// oleaut32's switch for its cache of freed BSTRs (no header declares it).
+extern "C" void SetOaNoCache();
+
 namespace sprig::testing {
 
 class TaskMemorySpy final : public IMallocSpy {
@@ -20,8 +23,11 @@ public:
     }
 
     // Forgets what it saw and starts watching; false when COM refused. A spy stopped while blocks
-    // it saw were live is still registered.
+    // it saw were live is still registered. Freed BSTRs go back to the allocator from then on,
+    // instead of into a cache where they would look live (and where Wine's allocator trips over
+    // its spy).
     bool Start() {
+        SetOaNoCache();
         {
             const Lock lock(*this);
             live_.clear();

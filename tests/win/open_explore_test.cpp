@@ -61,8 +61,11 @@ TEST_F(OpenTest, OpenOpensTheSelectedRowsInDisplayOrderInCodeViewWhenChecked) {
         SelectRow(d, 0, true);
         ASSERT_EQ(d.SelectedRows(), (Rows{0, 1, 2}));
         d.ClickButton(IDC_VIEW_CODE);
+        ASSERT_TRUE(TaskMemorySpy::Instance().Start());
         d.ClickButton(IDOK);
     }), IDOK);
+    TaskMemorySpy::Instance().Stop();
+    EXPECT_EQ(TaskMemorySpy::Instance().Live(), 0u) << "BSTRs left unfreed";
     EXPECT_EQ(Requests(), (Opened{{Domain, CodeView}, {MainCpp, CodeView}, {MainH, CodeView}}));
 }
 

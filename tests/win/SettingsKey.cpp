@@ -5,6 +5,8 @@
 namespace sprig::testing {
 namespace {
 
+using Bytes = std::vector<std::uint8_t>;
+
 constexpr wchar_t Key[] = L"Software\\Tarn's Tools\\Sprig!";
 
 // A stored setting left behind by one test would change what the next one sees.
@@ -36,7 +38,11 @@ void DeleteSettingsKey() {
 void StoreSetting(const wchar_t* name, DWORD type, const std::vector<std::uint8_t>& bytes) {
     HKEY key;
     ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, Key, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr), ERROR_SUCCESS);
-    EXPECT_EQ(RegSetValueExW(key, name, 0, type, bytes.data(), static_cast<DWORD>(bytes.size())), ERROR_SUCCESS) << name;
+    // For a string type the system counts a zero unit that follows the data in memory as its
+    // terminator, as Windows does; the guard behind the bytes keeps the value as given.
+    Bytes guarded(bytes);
+    guarded.insert(guarded.end(), {0xFF, 0xFF});
+    EXPECT_EQ(RegSetValueExW(key, name, 0, type, guarded.data(), static_cast<DWORD>(bytes.size())), ERROR_SUCCESS) << name;
     RegCloseKey(key);
 }
 

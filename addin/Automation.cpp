@@ -41,14 +41,36 @@ ComPtr<IDispatch> ObjectOf(Variant answer) {
     return nullptr;
 }
 
+HRESULT RequireObject(IDispatch* object, const wchar_t* member, WORD flags, Arguments arguments,
+                      ComPtr<IDispatch>& result) {
+    result = nullptr;
+    Variant answer;
+    const HRESULT hr = Invoke(object, member, flags, arguments, answer.get());
+    if (FAILED(hr)) return hr;
+    result = ObjectOf(std::move(answer));
+    return result ? S_OK : E_FAIL;
+}
+
 }  // namespace
 
+HRESULT RequireProperty(IDispatch* object, const wchar_t* member, ComPtr<IDispatch>& result, Arguments arguments) {
+    return RequireObject(object, member, DISPATCH_PROPERTYGET, arguments, result);
+}
+
+HRESULT RequireMethod(IDispatch* object, const wchar_t* member, ComPtr<IDispatch>& result, Arguments arguments) {
+    return RequireObject(object, member, DISPATCH_METHOD, arguments, result);
+}
+
 ComPtr<IDispatch> PropertyObject(IDispatch* object, const wchar_t* member, Arguments arguments) {
-    return ObjectOf(Answer(object, member, DISPATCH_PROPERTYGET, arguments));
+    ComPtr<IDispatch> result;
+    RequireProperty(object, member, result, arguments);
+    return result;
 }
 
 ComPtr<IDispatch> MethodObject(IDispatch* object, const wchar_t* member, Arguments arguments) {
-    return ObjectOf(Answer(object, member, DISPATCH_METHOD, arguments));
+    ComPtr<IDispatch> result;
+    RequireMethod(object, member, result, arguments);
+    return result;
 }
 
 Bstr PropertyText(IDispatch* object, const wchar_t* member, Arguments arguments) {
@@ -73,8 +95,20 @@ bool PutProperty(IDispatch* object, const wchar_t* member, const VARIANT& value)
 
 ComPtr<IDispatch> QueryDispatch(IUnknown* object, REFIID iid) {
     ComPtr<IDispatch> face;
-    if (!object || FAILED(object->QueryInterface(iid, reinterpret_cast<void**>(face.put())))) return nullptr;
+    QueryFace(object, {&iid}, face);
     return face;
+}
+
+HRESULT QueryFace(IUnknown* object, std::initializer_list<const IID*> iids, ComPtr<IDispatch>& face) {
+    face = nullptr;
+    if (!object) return E_POINTER;
+    HRESULT hr = E_NOINTERFACE;
+    for (const IID* iid : iids) {
+        hr = object->QueryInterface(*iid, reinterpret_cast<void**>(face.put()));
+        if (SUCCEEDED(hr) && face) return S_OK;
+        if (SUCCEEDED(hr)) hr = E_NOINTERFACE;  // a success that gives nothing is a refusal
+    }
+    return hr;
 }
 
 }  // namespace sprig

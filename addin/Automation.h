@@ -58,9 +58,17 @@ public:
         value_.vt = VT_I2;
         value_.iVal = value;
     }
+    explicit Variant(bool value) : Variant() {
+        value_.vt = VT_BOOL;
+        value_.boolVal = value ? VARIANT_TRUE : VARIANT_FALSE;
+    }
     explicit Variant(Bstr text) : Variant() {
         value_.vt = VT_BSTR;
         value_.bstrVal = text.release();
+    }
+    explicit Variant(ComPtr<IDispatch> object) : Variant() {
+        value_.vt = VT_DISPATCH;
+        value_.pdispVal = object.release();
     }
     Variant(Variant&& other) noexcept : value_(other.value_) { VariantInit(&other.value_); }
     Variant(const Variant&) = delete;
@@ -81,6 +89,10 @@ using Arguments = std::initializer_list<VARIANT>;
 ComPtr<IDispatch> PropertyObject(IDispatch* object, const wchar_t* member, Arguments arguments = {});
 // Method call by name: the object it gives, or nothing.
 ComPtr<IDispatch> MethodObject(IDispatch* object, const wchar_t* member, Arguments arguments = {});
+// The same for a step that cannot go on without the object: the call's failure, or E_FAIL when
+// it succeeds with no object; `result` holds the object only on success.
+HRESULT RequireProperty(IDispatch* object, const wchar_t* member, ComPtr<IDispatch>& result, Arguments arguments = {});
+HRESULT RequireMethod(IDispatch* object, const wchar_t* member, ComPtr<IDispatch>& result, Arguments arguments = {});
 // Property get by name: a non-empty text, or nothing.
 Bstr PropertyText(IDispatch* object, const wchar_t* member, Arguments arguments = {});
 // Property get by name: a value that converts to a 32-bit integer, or nothing.
@@ -89,5 +101,8 @@ std::optional<std::int32_t> PropertyInt32(IDispatch* object, const wchar_t* memb
 bool PutProperty(IDispatch* object, const wchar_t* member, const VARIANT& value);
 // The object's face for a published interface, used through IDispatch; nothing when refused.
 ComPtr<IDispatch> QueryDispatch(IUnknown* object, REFIID iid);
+// The object's face for the first of `iids` that it answers, into `face`; the last refusal when it
+// answers none of them.
+HRESULT QueryFace(IUnknown* object, std::initializer_list<const IID*> iids, ComPtr<IDispatch>& face);
 
 }  // namespace sprig

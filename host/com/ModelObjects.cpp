@@ -14,7 +14,11 @@ using model::Member;
 
 LONG liveReferences = 0;
 
-enum class Shape { Get, GetPut, Method };
+// Answered only by the objects of this file, so that an object passed back as an argument can be
+// known as one of the model's.
+constexpr IID IID_ModelObject = {0x5E0C7A52, 0x2D6B, 0x4F4E, {0x9C, 0x31, 0x7A, 0x08, 0x4B, 0x1D, 0xE2, 0x63}};
+
+enum class Shape { Get, GetPut, Put, Method };
 
 // One member as a caller sees it: its published name and dispatch id, how it is called, how
 // many arguments it takes and what kind of value it gives.
@@ -37,6 +41,16 @@ constexpr MemberInfo ProjectItemsMember{L"ProjectItems", 3, Member::ProjectItems
 constexpr MemberInfo FileNamesMember{L"FileNames", 11, Member::FileNames, Shape::Get, 1, VT_BSTR};
 constexpr MemberInfo SubProjectMember{L"SubProject", 120, Member::SubProject, Shape::Get, 0, VT_DISPATCH};
 constexpr MemberInfo KindMember{L"Kind", 201, Member::Kind, Shape::Get, 0, VT_BSTR};
+constexpr MemberInfo CommandsMember{L"Commands", 210, Member::Commands, Shape::Get, 0, VT_DISPATCH};
+constexpr MemberInfo CommandBarsMember{L"CommandBars", 108, Member::CommandBars, Shape::Get, 0, VT_DISPATCH};
+constexpr MemberInfo AddNamedCommand2Member{
+    L"AddNamedCommand2", 20, Member::AddNamedCommand2, Shape::Method, 10, VT_DISPATCH};
+constexpr MemberInfo BindingsMember{L"Bindings", 5, Member::Bindings, Shape::Put, 1, VT_EMPTY};
+constexpr MemberInfo AddControlMember{L"AddControl", 7, Member::AddControl, Shape::Method, 2, VT_DISPATCH};
+// The command bar collections take their Item as a property with the name as index.
+constexpr MemberInfo NamedItemMember{L"Item", DISPID_VALUE, Member::Item, Shape::Get, 1, VT_DISPATCH};
+constexpr MemberInfo ControlsMember{L"Controls", 3, Member::Controls, Shape::Get, 0, VT_DISPATCH};
+constexpr MemberInfo PopupBarMember{L"CommandBar", 4, Member::CommandBar, Shape::Get, 0, VT_DISPATCH};
 
 // What one type of object answers to: its published interfaces and its members.
 struct Face {
@@ -44,13 +58,21 @@ struct Face {
     const MemberInfo* members[5];
 };
 
-constexpr Face RootFace{{&IID_DTE2, &IID_DTE}, {&SolutionMember}};
+constexpr Face RootFace{{&IID_DTE2, &IID_DTE}, {&SolutionMember, &CommandsMember, &CommandBarsMember}};
 constexpr Face SolutionFace{{&IID_Solution}, {&ProjectsMember}};
 constexpr Face ProjectsFace{{&IID_Projects}, {&CountMember, &ItemMember}};
 constexpr Face ProjectFace{{&IID_Project}, {&ProjectNameMember, &ProjectItemsMember, &KindMember}};
 constexpr Face ProjectItemsFace{{&IID_ProjectItems}, {&CountMember, &ItemMember}};
 constexpr Face ProjectItemFace{
     {&IID_ProjectItem}, {&KindMember, &FileNamesMember, &ProjectItemsMember, &NameMember, &SubProjectMember}};
+constexpr Face AddInFace{{&IID_AddIn}, {}};
+constexpr Face CommandsFace{{&IID_Commands, &IID_Commands2}, {&AddNamedCommand2Member}};
+constexpr Face CommandFace{{&IID_Command}, {&BindingsMember, &AddControlMember}};
+constexpr Face CommandBarsFace{{&IID_CommandBars}, {&NamedItemMember}};
+constexpr Face CommandBarFace{{&IID_CommandBar}, {&ControlsMember}};
+constexpr Face ControlsFace{{&IID_CommandBarControls}, {&NamedItemMember}};
+constexpr Face ControlFace{{&IID_CommandBarControl}, {}};
+constexpr Face PopupFace{{&IID_CommandBarControl, &IID_CommandBarPopup}, {&PopupBarMember}};
 
 HRESULT GiveText(const std::u16string& text, VARIANT* result) {
     BSTR copy = SysAllocStringLen(reinterpret_cast<const OLECHAR*>(text.data()), static_cast<UINT>(text.size()));
@@ -72,7 +94,7 @@ HRESULT GiveNothing(VARTYPE type, VARIANT* result) {
 // answer.
 class ModelObject : public IDispatch {
 public:
-    ModelObject(const Face& face, const model::Node& node) : face_(face), node_(node) {
+    ModelObject(const Face& face, model::Node& node) : face_(face), node_(node) {
         InterlockedIncrement(&liveReferences);
     }
     virtual ~ModelObject() = default;
@@ -80,7 +102,8 @@ public:
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
         if (!out) return E_POINTER;
         *out = nullptr;
-        if (iid != IID_IUnknown && iid != IID_IDispatch && !Answers(iid)) return E_NOINTERFACE;
+        const bool published = Answers(iid) && node_.FaultOf(Member::Interface) == Fault::None;
+        if (iid != IID_IUnknown && iid != IID_IDispatch && iid != IID_ModelObject && !published) return E_NOINTERFACE;
         *out = static_cast<IDispatch*>(this);
         AddRef();
         return S_OK;
@@ -125,9 +148,12 @@ public:
         const MemberInfo* member = Find(id);
         if (!member) return DISP_E_MEMBERNOTFOUND;
         if (!parameters || (parameters->cArgs && !parameters->rgvarg)) return E_INVALIDARG;
+        ++node_.calls[static_cast<std::size_t>(member->member)];
         try {
             if (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) return InvokePut(*member, flags, *parameters);
-            const WORD wanted = member->shape == Shape::Method ? DISPATCH_METHOD : DISPATCH_PROPERTYGET;
+            const WORD wanted = member->shape == Shape::Method ? DISPATCH_METHOD
+                                : member->shape == Shape::Put  ? 0
+                                                               : DISPATCH_PROPERTYGET;
             if (!(flags & wanted)) return DISP_E_MEMBERNOTFOUND;
             if (parameters->cNamedArgs != 0) return DISP_E_NONAMEDARGS;
             if (parameters->cArgs != member->arguments) return DISP_E_BADPARAMCOUNT;
@@ -177,7 +203,8 @@ private:
     }
 
     HRESULT InvokePut(const MemberInfo& member, WORD flags, const DISPPARAMS& parameters) {
-        if (member.shape != Shape::GetPut || !(flags & DISPATCH_PROPERTYPUT)) return DISP_E_MEMBERNOTFOUND;
+        const bool puts = member.shape == Shape::GetPut || member.shape == Shape::Put;
+        if (!puts || !(flags & DISPATCH_PROPERTYPUT)) return DISP_E_MEMBERNOTFOUND;
         if (parameters.cArgs != 1 || parameters.cNamedArgs != 1 || !parameters.rgdispidNamedArgs ||
             parameters.rgdispidNamedArgs[0] != DISPID_PROPERTYPUT) {
             return DISP_E_BADPARAMCOUNT;
@@ -187,18 +214,36 @@ private:
     }
 
     const Face& face_;
-    const model::Node& node_;
+    model::Node& node_;
     LONG references_ = 1;
 };
 
-// A new object for `node` into `result`; a null object when the model has none.
-template <class Object, class Node>
-HRESULT GiveObject(Node* node, VARIANT* result) {
+// A new object for `node` (and whatever else its constructor takes) into `result`; a null object
+// when the model has none.
+template <class Object, class Node, class... Context>
+HRESULT GiveObject(Node* node, VARIANT* result, Context&... context) {
     result->vt = VT_DISPATCH;
     result->pdispVal = nullptr;
     if (!node) return S_OK;
-    result->pdispVal = new (std::nothrow) Object(*node);
+    result->pdispVal = new (std::nothrow) Object(*node, context...);
     return result->pdispVal ? S_OK : E_OUTOFMEMORY;
+}
+
+// The model data behind `argument` when it is one of this file's objects of class Object; null
+// for anything else.
+template <class Object>
+typename Object::Data* ArgumentData(const VARIANT& argument) {
+    if (argument.vt != VT_DISPATCH || !argument.pdispVal) return nullptr;
+    ComPtr<ModelObject> object;
+    if (FAILED(argument.pdispVal->QueryInterface(IID_ModelObject, reinterpret_cast<void**>(object.put())))) {
+        return nullptr;
+    }
+    auto* known = dynamic_cast<Object*>(object.get());
+    return known ? &known->data : nullptr;
+}
+
+std::u16string TextOf(BSTR text) {
+    return std::u16string(reinterpret_cast<const char16_t*>(text), SysStringLen(text));
 }
 
 class ProjectItemObject;
@@ -304,13 +349,150 @@ private:
     model::SolutionModel& model_;
 };
 
+class AddInObject final : public ModelObject {
+public:
+    using Data = model::AddIn;
+    explicit AddInObject(model::AddIn& addIn) : ModelObject(AddInFace, addIn), data(addIn) {}
+    model::AddIn& data;
+
+private:
+    HRESULT Get(Member, const VARIANT*, VARIANT*) override { return DISP_E_MEMBERNOTFOUND; }
+};
+
+class CommandBarObject;
+
+// Item by name, ignoring ASCII case, honouring a fault set on the entry itself.
+template <class Object, class T>
+HRESULT NamedItem(const model::Collection<T>& collection, const VARIANT& index, VARIANT* result) {
+    if (index.vt != VT_BSTR) return DISP_E_TYPEMISMATCH;
+    const std::u16string name = TextOf(index.bstrVal);
+    for (const auto& entry : collection.entries) {
+        if (CompareIgnoringAsciiCase(entry.object->name.c_str(), name.c_str()) != 0) continue;
+        switch (entry.fault) {
+        case Fault::Fail: return E_FAIL;
+        case Fault::Nothing: return GiveNothing(VT_DISPATCH, result);
+        case Fault::None: break;
+        }
+        return GiveObject<Object>(entry.object, result);
+    }
+    return E_INVALIDARG;
+}
+
+// A control answers CommandBarPopup, and gives its own bar, only when it is a popup.
+class ControlObject final : public ModelObject {
+public:
+    using Data = model::CommandBarControl;
+    explicit ControlObject(model::CommandBarControl& control)
+        : ModelObject(control.popup ? PopupFace : ControlFace, control), data(control) {}
+    model::CommandBarControl& data;
+
+private:
+    HRESULT Get(Member, const VARIANT*, VARIANT* result) override {
+        return GiveObject<CommandBarObject>(data.popup, result);
+    }
+};
+
+// The command bars, and the controls of one bar: Item by name.
+template <class Object, const Face& face>
+class NamedCollectionObject final : public ModelObject {
+public:
+    explicit NamedCollectionObject(model::Collection<typename Object::Data>& items)
+        : ModelObject(face, items), items_(items) {}
+
+private:
+    HRESULT Get(Member, const VARIANT* arguments, VARIANT* result) override {
+        return NamedItem<Object>(items_, arguments[0], result);
+    }
+
+    model::Collection<typename Object::Data>& items_;
+};
+
+class CommandBarObject final : public ModelObject {
+public:
+    using Data = model::CommandBar;
+    explicit CommandBarObject(model::CommandBar& bar) : ModelObject(CommandBarFace, bar), data(bar) {}
+    model::CommandBar& data;
+
+private:
+    HRESULT Get(Member, const VARIANT*, VARIANT* result) override {
+        return GiveObject<NamedCollectionObject<ControlObject, ControlsFace>>(&data.controls, result);
+    }
+};
+
+// A command takes texts for its key binding, and places controls on command bars of the model.
+class CommandObject final : public ModelObject {
+public:
+    CommandObject(model::Command& command, model::SolutionModel& model)
+        : ModelObject(CommandFace, command), command_(command), model_(model) {}
+
+private:
+    HRESULT Get(Member, const VARIANT* arguments, VARIANT* result) override {
+        if (arguments[0].vt != VT_I4) return DISP_E_TYPEMISMATCH;
+        model::CommandBar* owner = ArgumentData<CommandBarObject>(arguments[1]);
+        model::CommandBarControl* control = model_.AddCommandControl(command_, owner, arguments[0].lVal);
+        if (!control) return E_INVALIDARG;
+        return GiveObject<ControlObject>(control, result);
+    }
+
+    HRESULT Put(Member, const VARIANT& value) override {
+        if (value.vt != VT_BSTR) return DISP_E_TYPEMISMATCH;
+        command_.bindings.push_back(TextOf(value.bstrVal));
+        return S_OK;
+    }
+
+    model::Command& command_;
+    model::SolutionModel& model_;
+};
+
+// AddNamedCommand2 takes its arguments in the published types only; a call that brings others is
+// refused as a typed host would refuse it, before anything is recorded.
+class CommandsObject final : public ModelObject {
+public:
+    CommandsObject(model::CommandTable& commands, model::SolutionModel& model)
+        : ModelObject(CommandsFace, commands), model_(model) {}
+
+private:
+    HRESULT Get(Member, const VARIANT* arguments, VARIANT* result) override {
+        // Argument n in the member's own order: AddInInstance 0, Name 1, ButtonText 2, Tooltip 3,
+        // MSOButton 4, Bitmap 5, ContextUIGUIDs 6, status 7, style 8, control type 9.
+        const auto at = [arguments](int n) -> const VARIANT& { return arguments[9 - n]; };
+        if (at(1).vt != VT_BSTR || at(2).vt != VT_BSTR || at(3).vt != VT_BSTR || at(4).vt != VT_BOOL ||
+            at(6).vt != (VT_BYREF | VT_ARRAY | VT_VARIANT) || at(7).vt != VT_I4 || at(8).vt != VT_I4 ||
+            at(9).vt != VT_I4) {
+            return DISP_E_TYPEMISMATCH;
+        }
+        model::CommandRequest request;
+        request.addIn = ArgumentData<AddInObject>(at(0));
+        request.name = TextOf(at(1).bstrVal);
+        request.buttonText = TextOf(at(2).bstrVal);
+        request.tooltip = TextOf(at(3).bstrVal);
+        request.msoButton = at(4).boolVal != VARIANT_FALSE;
+        request.bitmapType = at(5).vt;
+        request.bitmap = at(5).vt == VT_I4 ? at(5).lVal : 0;
+        request.noContextGuids = !at(6).pparray || !*at(6).pparray;
+        request.status = at(7).lVal;
+        request.style = at(8).lVal;
+        request.controlType = at(9).lVal;
+        model::Command* command = model_.AddNamedCommand(request);
+        if (!command) return E_INVALIDARG;
+        return GiveObject<CommandObject>(command, result, model_);
+    }
+
+    model::SolutionModel& model_;
+};
+
 class RootObject final : public ModelObject {
 public:
     explicit RootObject(model::SolutionModel& model) : ModelObject(RootFace, model.root), model_(model) {}
 
 private:
-    HRESULT Get(Member, const VARIANT*, VARIANT* result) override {
-        return GiveObject<SolutionObject>(&model_, result);
+    HRESULT Get(Member member, const VARIANT*, VARIANT* result) override {
+        switch (member) {
+        case Member::Commands: return GiveObject<CommandsObject>(&model_.commands, result, model_);
+        case Member::CommandBars:
+            return GiveObject<NamedCollectionObject<CommandBarObject, CommandBarsFace>>(&model_.commandBars, result);
+        default: return GiveObject<SolutionObject>(&model_, result);
+        }
     }
 
     model::SolutionModel& model_;
@@ -320,6 +502,10 @@ private:
 
 ComPtr<IDispatch> CreateModelRoot(model::SolutionModel& model) {
     return ComPtr<IDispatch>::Adopt(new RootObject(model));
+}
+
+ComPtr<IDispatch> CreateModelAddIn(model::SolutionModel& model) {
+    return ComPtr<IDispatch>::Adopt(new AddInObject(model.addIn));
 }
 
 long LiveReferences() { return InterlockedCompareExchange(&liveReferences, 0, 0); }

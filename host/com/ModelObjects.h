@@ -1,6 +1,7 @@
 // The in-memory solution served as real COM objects: the environment's root object, the solution,
-// project and item collections, projects and items, each reached through IDispatch by the
-// published member names and answering QueryInterface for the published interface identifiers.
+// project and item collections, projects and items, the add-in's description, the commands and the
+// command bars, each reached through IDispatch by the published member names and answering
+// QueryInterface for the published interface identifiers.
 // Objects are made on demand for each call that gives one, hold no reference to one another, and
 // apply the faults injected into the model.
 #pragma once
@@ -15,6 +16,8 @@ namespace sprig::host {
 
 // A new root object (DTE2) for `model`. The model must outlive every object made from it.
 ComPtr<IDispatch> CreateModelRoot(model::SolutionModel& model);
+// A new object for the model's add-in description (AddIn), as the environment hands it over.
+ComPtr<IDispatch> CreateModelAddIn(model::SolutionModel& model);
 
 // References held on all these objects in the process, counted on every AddRef and Release.
 long LiveReferences();

@@ -145,35 +145,48 @@ struct ActiveRun {
 
 }  // namespace
 
-INT_PTR RunDialog(model::SolutionModel& model, const std::function<void(DialogDriver&)>& script, DWORD limitMs) {
+INT_PTR DriveModal(const std::function<INT_PTR()>& show, const std::function<void(DialogDriver&)>& script,
+                   DWORD limitMs) {
     Run run(script);
     const ActiveRun current(run);
     INT_PTR code = 0;
     std::exception_ptr failure;
     {
+        const HookGuard getMessage{SetWindowsHookExW(WH_GETMESSAGE, GetMessageHook, nullptr, run.uiThread)};
+        const HookGuard callWindow{SetWindowsHookExW(WH_CALLWNDPROC, CallWindowHook, nullptr, run.uiThread)};
+        EXPECT_TRUE(getMessage.hook && callWindow.hook);
+        const UINT_PTR timer = SetTimer(nullptr, 0, limitMs, Watchdog);
+        const HandleGuard driver{CreateThread(nullptr, 0, DriverMain, &run, 0, nullptr)};
+        EXPECT_TRUE(driver.handle);
+        try {
+            code = show();
+        } catch (...) {
+            failure = std::current_exception();
+        }
+        KillTimer(nullptr, timer);
+        // Every wait of the driver is bounded, so it ends soon after the dialog; CTest's timeout
+        // is the last resort should a script never return.
+        if (driver.handle) WaitForSingleObject(driver.handle, INFINITE);
+    }
+    EXPECT_FALSE(run.watchdogFired) << "the dialog was still open after " << limitMs << " ms";
+    if (failure) std::rethrow_exception(failure);
+    return code;
+}
+
+INT_PTR RunDialog(model::SolutionModel& model, const std::function<void(DialogDriver&)>& script, DWORD limitMs) {
+    INT_PTR code = 0;
+    std::exception_ptr failure;
+    {
         CSprig dialog(host::CreateModelRoot(model));
         EXPECT_EQ(host::LiveReferences(), 1) << "the dialog holds one reference on the root";
-        {
-            const HookGuard getMessage{SetWindowsHookExW(WH_GETMESSAGE, GetMessageHook, nullptr, run.uiThread)};
-            const HookGuard callWindow{SetWindowsHookExW(WH_CALLWNDPROC, CallWindowHook, nullptr, run.uiThread)};
-            EXPECT_TRUE(getMessage.hook && callWindow.hook);
-            const UINT_PTR timer = SetTimer(nullptr, 0, limitMs, Watchdog);
-            const HandleGuard driver{CreateThread(nullptr, 0, DriverMain, &run, 0, nullptr)};
-            EXPECT_TRUE(driver.handle);
-            try {
-                code = dialog.DoModal(nullptr);
-            } catch (...) {
-                failure = std::current_exception();
-            }
-            KillTimer(nullptr, timer);
-            // Every wait of the driver is bounded, so it ends soon after the dialog; CTest's timeout
-            // is the last resort should a script never return.
-            if (driver.handle) WaitForSingleObject(driver.handle, INFINITE);
+        try {
+            code = DriveModal([&] { return dialog.DoModal(nullptr); }, script, limitMs);
+        } catch (...) {
+            failure = std::current_exception();
         }
         EXPECT_TRUE(SubclassRegistry.empty()) << "the filter edit's hook outlived the dialog";
     }
     EXPECT_EQ(host::LiveReferences(), 0) << "references on the host outlived the dialog";
-    EXPECT_FALSE(run.watchdogFired) << "the dialog was still open after " << limitMs << " ms";
     if (failure) std::rethrow_exception(failure);
     return code;
 }

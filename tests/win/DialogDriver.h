@@ -81,11 +81,16 @@ private:
     DWORD uiThread_;
 };
 
-// Builds the dialog over `model`, served through the stand-in COM objects, runs it modally on
-// this thread while `script` drives it from a second thread, and answers the end code. The
-// script must end the dialog; if it does not within a few seconds of returning, or the whole run
-// takes longer than `limitMs`, the dialog is closed and the test fails, so that a fault never
-// hangs the test run. An exception that ends the dialog passes on once all is cleaned up.
+// Runs `show`, which runs the dialog modally on this thread, while `script` drives it from a
+// second thread, and answers what `show` answers. The script must end the dialog; if it does not
+// within a few seconds of returning, or the whole run takes longer than `limitMs`, the dialog is
+// closed and the test fails, so that a fault never hangs the test run. An exception that ends the
+// dialog passes on once all is cleaned up.
+INT_PTR DriveModal(const std::function<INT_PTR()>& show, const std::function<void(DialogDriver&)>& script,
+                   DWORD limitMs = 20000);
+
+// DriveModal for the dialog built over `model`, served through the stand-in COM objects: answers
+// its end code.
 INT_PTR RunDialog(model::SolutionModel& model, const std::function<void(DialogDriver&)>& script,
                   DWORD limitMs = 20000);
 

@@ -1,0 +1,177 @@
+#include "addin/Connect.h"
+
+#include <new>
+
+#include "addin/Automation.h"
+#include "addin/HostInterfaces.h"
+#include "addin/ModuleLock.h"
+#include "catalogue/Text.h"
+#include "dialog/Sprig.h"
+
+namespace sprig {
+
+TypeInfoCache CommandTargetTypeInfo{host::LIBID_EnvDTE, 7, 0, __uuidof(IDTCommandTarget)};
+TypeInfoCache ExtensibilityTypeInfo{host::LIBID_AddInDesignerObjects, 1, 0, __uuidof(_IDTExtensibility2)};
+
+namespace {
+
+// A COM call must not let an exception through.
+template <class Body>
+HRESULT Guarded(Body body) noexcept {
+    try {
+        return body();
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    } catch (...) {
+        return E_FAIL;
+    }
+}
+
+// The whole text, ignoring ASCII case: a name with anything after a NUL is another name.
+bool IsOurCommand(BSTR name) {
+    constexpr UINT length = sizeof(FullCommandName) / sizeof(FullCommandName[0]) - 1;
+    return name && SysStringLen(name) == length &&
+           CompareIgnoringAsciiCase(reinterpret_cast<const char16_t*>(name),
+                                    reinterpret_cast<const char16_t*>(FullCommandName)) == 0;
+}
+
+// AddNamedCommand2 on the command collection: the new command, or nothing when the environment
+// refuses it (as it does when an earlier set-up made it).
+ComPtr<IDispatch> AddNamedCommand(IDispatch* commands, IDispatch* addIn) {
+    const Variant addInInstance{ComPtr<IDispatch>(addIn)};
+    const Variant name{Bstr(L"Sprig")};
+    const Variant buttonText{Bstr(L"Open File(s) in Solution...")};
+    const Variant tooltip{Bstr(L"Open file(s) in solution.")};
+    const Variant msoButton{true};
+    const Variant bitmap{std::int32_t{-1}};
+    // No context GUIDs: the published parameter is a reference to an array, here to none.
+    SAFEARRAY* noArray = nullptr;
+    VARIANT contexts;
+    VariantInit(&contexts);
+    contexts.vt = VT_BYREF | VT_ARRAY | VT_VARIANT;
+    contexts.pparray = &noArray;
+    const Variant status{std::int32_t{vsCommandStatusSupported | vsCommandStatusEnabled}};
+    const Variant style{std::int32_t{host::vsCommandStylePictAndText}};
+    const Variant controlType{std::int32_t{host::vsCommandControlTypeButton}};
+    return MethodObject(commands, L"AddNamedCommand2",
+                        {*addInInstance, *name, *buttonText, *tooltip, *msoButton, *bitmap, contexts, *status, *style,
+                         *controlType});
+}
+
+// The command bar of the Tools menu: the "MenuBar" command bar, its "Tools" control, and that
+// popup's own bar. Each failing step answers its HRESULT, each empty answer E_FAIL.
+HRESULT FindToolsMenu(IDispatch* root, ComPtr<IDispatch>& toolsMenu) {
+    const Variant menuBarName{Bstr(L"MenuBar")};
+    const Variant toolsName{Bstr(L"Tools")};
+    ComPtr<IDispatch> bars, commandBars, menuBar, controls, tools, popup;
+    HRESULT hr = RequireProperty(root, L"CommandBars", bars);
+    if (SUCCEEDED(hr)) hr = QueryFace(bars.get(), {&host::IID_CommandBars, &host::IID_OfficeCommandBars}, commandBars);
+    if (SUCCEEDED(hr)) hr = RequireProperty(commandBars.get(), L"Item", menuBar, {*menuBarName});
+    if (SUCCEEDED(hr)) hr = RequireProperty(menuBar.get(), L"Controls", controls);
+    if (SUCCEEDED(hr)) hr = RequireProperty(controls.get(), L"Item", tools, {*toolsName});
+    if (SUCCEEDED(hr)) {
+        hr = QueryFace(tools.get(), {&host::IID_CommandBarPopup, &host::IID_OfficeCommandBarPopup}, popup);
+    }
+    if (SUCCEEDED(hr)) hr = RequireProperty(popup.get(), L"CommandBar", toolsMenu);
+    return hr;
+}
+
+// The environment's set-up of the add-in's user interface: the command, bound to its key, first
+// in the Tools menu. A command that an earlier set-up made is left as it is.
+HRESULT CreateCommand(IDispatch* root, IDispatch* addIn) {
+    if (!root || !addIn) return E_NOINTERFACE;  // the environment gave no DTE2 or no AddIn
+    ComPtr<IDispatch> commands, commands2;
+    HRESULT hr = RequireProperty(root, L"Commands", commands);
+    if (SUCCEEDED(hr)) hr = QueryFace(commands.get(), {&host::IID_Commands2}, commands2);
+    if (FAILED(hr)) return hr;
+    ComPtr<IDispatch> command = AddNamedCommand(commands2.get(), addIn);
+    if (!command) return S_OK;
+    ComPtr<IDispatch> toolsMenu;
+    hr = FindToolsMenu(root, toolsMenu);
+    if (FAILED(hr)) return hr;
+    // A binding that the environment refuses does not stop the set-up.
+    PutProperty(command.get(), L"Bindings", *Variant(Bstr(L"Global::Ctrl+Shift+Alt+O")));
+    const Variant owner{std::move(toolsMenu)};
+    const Variant first{std::int32_t{1}};
+    ComPtr<IDispatch> control;
+    return RequireMethod(command.get(), L"AddControl", control, {*owner, *first});
+}
+
+}  // namespace
+
+CConnect::CConnect() { LockModule(); }
+
+CConnect::~CConnect() { UnlockModule(); }
+
+HRESULT CConnect::Create(REFIID iid, void** out) {
+    if (!out) return E_POINTER;
+    *out = nullptr;
+    CConnect* made = new (std::nothrow) CConnect;
+    if (!made) return E_OUTOFMEMORY;
+    const ComPtr<IDTCommandTarget> object(made);
+    return object->QueryInterface(iid, out);
+}
+
+HRESULT CConnect::QueryInterface(REFIID iid, void** out) {
+    if (!out) return E_POINTER;
+    if (iid == IID_IUnknown || iid == __uuidof(IDTCommandTarget)) {
+        *out = static_cast<IDTCommandTarget*>(this);
+    } else if (iid == IID_IDispatch || iid == __uuidof(_IDTExtensibility2)) {
+        *out = static_cast<_IDTExtensibility2*>(this);
+    } else {
+        *out = nullptr;
+        return E_NOINTERFACE;
+    }
+    AddRef();
+    return S_OK;
+}
+
+ULONG CConnect::AddRef() { return ++references_; }
+
+ULONG CConnect::Release() {
+    const ULONG left = --references_;
+    if (left == 0) delete this;
+    return left;
+}
+
+HRESULT CConnect::QueryStatus(BSTR name, vsCommandStatusTextWanted neededText, vsCommandStatus* status, VARIANT*) {
+    if (neededText != vsCommandStatusTextWantedNone || !IsOurCommand(name)) return S_OK;
+    if (!status) return E_POINTER;
+    *status = static_cast<vsCommandStatus>(vsCommandStatusSupported | vsCommandStatusEnabled);
+    return S_OK;
+}
+
+HRESULT CConnect::Exec(BSTR name, vsCommandExecOption option, VARIANT*, VARIANT*, VARIANT_BOOL* handled) {
+    if (!handled) return E_POINTER;
+    *handled = VARIANT_FALSE;
+    // Without the environment's root object there is no solution to show.
+    if (option != vsCommandExecOptionDoDefault || !IsOurCommand(name) || !application_) return S_OK;
+    return Guarded([&] {
+        CSprig dialog(application_);
+        dialog.DoModal(GetActiveWindow());
+        *handled = VARIANT_TRUE;  // whether the user opened files or cancelled
+        return S_OK;
+    });
+}
+
+HRESULT CConnect::OnConnection(IDispatch* application, ext_ConnectMode mode, IDispatch* addInInstance, SAFEARRAY**) {
+    return Guarded([&] {
+        application_ = QueryDispatch(application, host::IID_DTE2);
+        addIn_ = QueryDispatch(addInInstance, host::IID_AddIn);
+        return mode == ext_cm_UISetup ? CreateCommand(application_.get(), addIn_.get()) : S_OK;
+    });
+}
+
+HRESULT CConnect::OnDisconnection(ext_DisconnectMode, SAFEARRAY**) {
+    application_ = nullptr;
+    addIn_ = nullptr;
+    return S_OK;
+}
+
+HRESULT CConnect::OnAddInsUpdate(SAFEARRAY**) { return S_OK; }
+
+HRESULT CConnect::OnStartupComplete(SAFEARRAY**) { return S_OK; }
+
+HRESULT CConnect::OnBeginShutdown(SAFEARRAY**) { return S_OK; }
+
+}  // namespace sprig

@@ -5,8 +5,6 @@
 namespace sprig::testing {
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
-
 constexpr wchar_t Key[] = L"Software\\Tarn's Tools\\Sprig!";
 
 // A stored setting left behind by one test would change what the next one sees.
@@ -40,7 +38,7 @@ void StoreSetting(const wchar_t* name, DWORD type, const std::vector<std::uint8_
     ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, Key, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr), ERROR_SUCCESS);
     // For a string type the system counts a zero unit that follows the data in memory as its
     // terminator, as Windows does; the guard behind the bytes keeps the value as given.
-    Bytes guarded(bytes);
+    std::vector<std::uint8_t> guarded(bytes);
     guarded.insert(guarded.end(), {0xFF, 0xFF});
     EXPECT_EQ(RegSetValueExW(key, name, 0, type, guarded.data(), static_cast<DWORD>(bytes.size())), ERROR_SUCCESS) << name;
     RegCloseKey(key);
@@ -57,12 +55,6 @@ std::vector<std::uint8_t> NumberBytes(std::initializer_list<std::int32_t> number
         for (int shift = 0; shift < 32; shift += 8) bytes.push_back(static_cast<std::uint8_t>(static_cast<std::uint32_t>(number) >> shift));
     }
     return bytes;
-}
-
-std::int32_t StoredSetting::Number(std::size_t i) const {
-    std::uint32_t value = 0;
-    for (int b = 3; b >= 0; --b) value = value << 8 | bytes.at(4 * i + static_cast<std::size_t>(b));
-    return static_cast<std::int32_t>(value);
 }
 
 std::optional<StoredSetting> ReadSetting(const wchar_t* name) {

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <vector>
@@ -22,8 +23,6 @@ std::vector<std::uint8_t> NumberBytes(std::initializer_list<std::int32_t> number
 struct StoredSetting {
     DWORD type;
     std::vector<std::uint8_t> bytes;
-    // Number i of the value, little-endian.
-    std::int32_t Number(std::size_t i = 0) const;
 };
 
 // The value as stored, or nothing when the key or the value is missing.

@@ -45,8 +45,8 @@ void ExpectStored(const wchar_t* name, DWORD type, const Bytes& bytes) {
 
 class SettingsTest : public ::testing::Test {
 protected:
+    // The rows come in the order a new process shows them.
     void SetUp() override { ProcessSortOrder = SortOrder{}; }
-    void TearDown() override { ProcessSortOrder = SortOrder{}; }
 
     TestSolution solution;
 };

@@ -6,6 +6,7 @@
 #include "addin/DispatchSolutionView.h"
 #include "catalogue/SolutionWalker.h"
 #include "dialog/OpenExplore.h"
+#include "dialog/WindowText.h"
 #include "filter/ResultList.h"
 #include "filter/ResultListView.h"
 #include "filter/SortOrder.h"
@@ -36,17 +37,6 @@ bool ExploreAvailable() {
     version.dwOSVersionInfoSize = sizeof(version);
     if (!GetVersionExW(&version)) return false;
     return version.dwMajorVersion > 5 || (version.dwMajorVersion == 5 && version.dwMinorVersion >= 1);
-}
-
-std::u16string WindowText(HWND window) {
-    if (!window) return {};
-    // Room for the terminator the copy writes; the length may overstate the text, and the copy
-    // says how much there is.
-    const int room = GetWindowTextLengthW(window) + 1;
-    std::u16string text(static_cast<std::size_t>(room), u'\0');
-    const int copied = GetWindowTextW(window, reinterpret_cast<wchar_t*>(text.data()), room);
-    text.resize(static_cast<std::size_t>(copied > 0 ? copied : 0));
-    return text;
 }
 
 SubclassRecord* FindRecord(HWND window) {
@@ -135,7 +125,7 @@ INT_PTR CSprig::OnCommand(int control, int code) {
     case IDC_FILTER_EDIT:
     case IDC_PROJECT_BOX:
         if (code != (control == IDC_FILTER_EDIT ? EN_CHANGE : CBN_SELCHANGE)) return FALSE;
-        if (!Initializing) RefreshResults();
+        if (!Initializing && !settings_.Applying) RefreshResults();
         return Answer(0);
     default:
         return FALSE;
@@ -223,7 +213,10 @@ INT_PTR CSprig::OnInitDialog() {
     }
 
     FillProjectBox();
-    // The stored settings are captured, loaded and applied here, with the settings store.
+    // What the dialog shows now stands for every setting that was never stored.
+    settings_.CaptureFromDialog();
+    settings_.LoadFromRegistry();
+    settings_.ApplyToDialog();
     RefreshResults();
     Initializing = false;
     // FALSE: the window system leaves the focus in the filter edit.
@@ -251,7 +244,9 @@ void CSprig::OnDestroy() {
             break;
         }
     }
-    // The dialog's settings are captured and saved here, with the settings store.
+    // The controls still exist: the window system destroys them after their dialog.
+    settings_.CaptureFromDialog();
+    settings_.SaveToRegistry();
 }
 
 LRESULT CALLBACK CSprig::FilterEditProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {

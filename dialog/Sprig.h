@@ -15,6 +15,7 @@
 #include "addin/ComPtr.h"
 #include "catalogue/Catalogue.h"
 #include "dialog/Layout.h"
+#include "dialog/Settings.h"
 
 namespace sprig {
 
@@ -55,6 +56,9 @@ public:
     INT_PTR DoModal(HWND owner);
 
 private:
+    // The settings read and set the window, its controls and the project list.
+    friend struct DialogSettings;
+
     struct IconDeleter {
         void operator()(HICON icon) const { DestroyIcon(icon); }
     };
@@ -88,7 +92,7 @@ private:
     std::exception_ptr failure_;
 
     bool Initializing = true;
-    // The stored dialog settings join here with the settings store.
+    DialogSettings settings_{*this};
     ClientSize ReferenceClientSize;
     LayoutAnchor anchors_[7];
     ComPtr<IDispatch> root_;

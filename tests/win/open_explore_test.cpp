@@ -14,6 +14,7 @@
 #include "resources/resource.h"
 #include "win/DialogDriver.h"
 #include "win/DialogSolution.h"
+#include "win/SettingsKey.h"
 #include "win/TaskMemorySpy.h"
 
 namespace sprig::testing {
@@ -26,6 +27,12 @@ constexpr char16_t CodeView[] = u"{7651A701-06E5-11D1-8EBD-00A0C90F26EA}";
 constexpr char16_t PrimaryView[] = u"{00000000-0000-0000-0000-000000000000}";
 const std::u16string Domain = u"C:\\src\\alpha\\domain.cpp", MainCpp = u"C:\\src\\alpha\\main.cpp",
                      MainH = u"C:\\src\\alpha\\main.h", Zeta = u"C:\\src\\alpha\\zeta.cpp";
+
+// Each run starts from no remembered settings, as if it were the test's first.
+INT_PTR RunFresh(model::SolutionModel& model, const std::function<void(DialogDriver&)>& script) {
+    DeleteSettingsKey();
+    return RunDialog(model, script);
+}
 
 // Row -1 stands for every row.
 void SelectRow(const DialogDriver& d, int row, bool selected) {
@@ -54,7 +61,7 @@ protected:
 };
 
 TEST_F(OpenTest, OpenOpensTheSelectedRowsInDisplayOrderInCodeViewWhenChecked) {
-    EXPECT_EQ(RunDialog(solution.model, [](DialogDriver& d) {
+    EXPECT_EQ(RunFresh(solution.model, [](DialogDriver& d) {
         // domain.cpp, main.cpp, main.h, which the walk met as main.cpp, domain.cpp, main.h.
         d.Type(u"main", IDC_FILTER_EDIT);
         SelectRow(d, 2, true);
@@ -70,7 +77,7 @@ TEST_F(OpenTest, OpenOpensTheSelectedRowsInDisplayOrderInCodeViewWhenChecked) {
 }
 
 TEST_F(OpenTest, EnterAndADoubleClickOpenTooInTheViewTheBoxSays) {
-    EXPECT_EQ(RunDialog(solution.model, [](DialogDriver& d) {
+    EXPECT_EQ(RunFresh(solution.model, [](DialogDriver& d) {
         d.Type(u"zeta", IDC_FILTER_EDIT);
         SendMessageW(d.Control(IDC_VIEW_CODE), BM_SETCHECK, BST_CHECKED, 0);
         d.Key(VK_RETURN, IDC_FILTER_EDIT);
@@ -78,7 +85,7 @@ TEST_F(OpenTest, EnterAndADoubleClickOpenTooInTheViewTheBoxSays) {
     EXPECT_EQ(Requests(), (Opened{{Zeta, CodeView}}));
 
     operations.requests.clear();
-    EXPECT_EQ(RunDialog(solution.model, [](DialogDriver& d) {
+    EXPECT_EQ(RunFresh(solution.model, [](DialogDriver& d) {
         // Descending: main.h, main.cpp, domain.cpp. The double-click selects the row it lands on.
         d.ClickHeader(0);
         d.Type(u"main", IDC_FILTER_EDIT);
@@ -90,7 +97,7 @@ TEST_F(OpenTest, EnterAndADoubleClickOpenTooInTheViewTheBoxSays) {
 
 TEST_F(OpenTest, FilesTheEnvironmentRefusesDoNotStopTheOthers) {
     operations.refused = {Domain, MainH};
-    EXPECT_EQ(RunDialog(solution.model, [](DialogDriver& d) {
+    EXPECT_EQ(RunFresh(solution.model, [](DialogDriver& d) {
         d.Type(u"main", IDC_FILTER_EDIT);
         SelectRow(d, -1, true);
         d.ClickButton(IDOK);
@@ -102,7 +109,7 @@ TEST_F(OpenTest, FilesTheEnvironmentRefusesDoNotStopTheOthers) {
     for (const bool givesWindows : {true, false}) {
         operations.requests.clear();
         operations.givesWindows = givesWindows;
-        EXPECT_EQ(RunDialog(solution.model, [givesWindows](DialogDriver& d) {
+        EXPECT_EQ(RunFresh(solution.model, [givesWindows](DialogDriver& d) {
             d.Type(u"main", IDC_FILTER_EDIT);
             d.DoubleClickList(RowCentre(d, givesWindows ? 2 : 1));
         }), 0);
@@ -113,7 +120,7 @@ TEST_F(OpenTest, FilesTheEnvironmentRefusesDoNotStopTheOthers) {
 TEST_F(OpenTest, WithoutItemOperationsNothingOpensAndOnlyOpenEndsTheDialog) {
     for (const model::Fault fault : {model::Fault::Fail, model::Fault::Nothing}) {
         solution.model.root.FaultOf(model::Member::ItemOperations) = fault;
-        EXPECT_EQ(RunDialog(solution.model, [](DialogDriver& d) {
+        EXPECT_EQ(RunFresh(solution.model, [](DialogDriver& d) {
             d.Type(u"main", IDC_FILTER_EDIT);
             d.DoubleClickList(RowCentre(d, 1));
             EXPECT_TRUE(d.Received({IDC_FILE_LIST, static_cast<UINT>(NM_DBLCLK)}));
@@ -125,7 +132,7 @@ TEST_F(OpenTest, WithoutItemOperationsNothingOpensAndOnlyOpenEndsTheDialog) {
 }
 
 TEST_F(OpenTest, NoSelectedRowOpensNothingAndOpenStillEnds) {
-    EXPECT_EQ(RunDialog(solution.model, [](DialogDriver& d) {
+    EXPECT_EQ(RunFresh(solution.model, [](DialogDriver& d) {
         SelectRow(d, -1, false);
         ASSERT_EQ(d.SelectedRows(), Rows{});
         d.ClickButton(IDOK);
@@ -225,7 +232,7 @@ protected:
     // shell was freed with the task allocator, those handed to it too.
     void ExploreAll() {
         TaskMemorySpy& spy = TaskMemorySpy::Instance();
-        EXPECT_EQ(RunDialog(solution, [&](DialogDriver& d) {
+        EXPECT_EQ(RunFresh(solution, [&](DialogDriver& d) {
             SelectRow(d, -1, true);
             ASSERT_TRUE(spy.Start());
             d.ClickButton(IDC_EXPLORE);
@@ -286,7 +293,7 @@ TEST_F(ExploreTest, FilesAndFoldersGoneFromDiskAreLeftOut) {
 
 TEST_F(ExploreTest, NothingSelectedOrNoShellFunctionShowsNothingAndExploreStillEnds) {
     List(Make(L"A\\x.txt"));
-    EXPECT_EQ(RunDialog(solution, [](DialogDriver& d) {
+    EXPECT_EQ(RunFresh(solution, [](DialogDriver& d) {
         SelectRow(d, -1, false);
         d.ClickButton(IDC_EXPLORE);
     }), IDC_EXPLORE);
@@ -294,7 +301,7 @@ TEST_F(ExploreTest, NothingSelectedOrNoShellFunctionShowsNothingAndExploreStillE
 
     // A look-up that found nothing is not made again.
     OpenFolderLookup = {true, nullptr};
-    EXPECT_EQ(RunDialog(solution, [](DialogDriver& d) { d.ClickButton(IDC_EXPLORE); }), IDC_EXPLORE);
+    EXPECT_EQ(RunFresh(solution, [](DialogDriver& d) { d.ClickButton(IDC_EXPLORE); }), IDC_EXPLORE);
     EXPECT_TRUE(OpenFolderLookup.made);
     EXPECT_EQ(OpenFolderLookup.openFolder, nullptr);
 }
@@ -332,7 +339,7 @@ TEST_F(ExploreTest, TheShellOpensAFolderWindowForARealFolder) {
     const std::wstring folder = L"Shown" + std::to_wstring(GetCurrentProcessId());
     List(Make(folder + L"\\real.txt"));
     OpenFolderLookup = {};
-    EXPECT_EQ(RunDialog(solution, [](DialogDriver& d) { d.ClickButton(IDC_EXPLORE); }), IDC_EXPLORE);
+    EXPECT_EQ(RunFresh(solution, [](DialogDriver& d) { d.ClickButton(IDC_EXPLORE); }), IDC_EXPLORE);
     EXPECT_TRUE(OpenFolderLookup.made);
     using Function = void (*)();
     EXPECT_EQ(reinterpret_cast<Function>(OpenFolderLookup.openFolder),

@@ -153,7 +153,7 @@ struct ItemOperations : Node {
         std::u16string fileName;
         std::u16string viewKind;
     };
-    std::vector<Request> requests;  // every OpenFile call that reached it, in order
+    std::vector<Request> requests;        // every OpenFile call that reached it, in order
     std::vector<std::u16string> refused;  // OpenFile fails for these file names
     bool givesWindows = true;             // false: OpenFile succeeds with no window
 };
@@ -166,8 +166,8 @@ public:
     SolutionModel(const SolutionModel&) = delete;
     SolutionModel& operator=(const SolutionModel&) = delete;
 
-    Node root;  // the environment's root object: Solution, Commands, CommandBars, ItemOperations
-    Node solution;             // the solution: Projects
+    Node root;      // the environment's root object: Solution, Commands, CommandBars, ItemOperations
+    Node solution;  // the solution: Projects
     ProjectCollection projects;
     AddIn addIn;
     CommandTable commands;

@@ -1,11 +1,15 @@
-// The pure rules of the remembered dialog settings: how stored values are decoded and how a
-// captured placement is kept within what the desktop allows.
+// The pure rules of the remembered dialog settings: the record and its stored form, how stored
+// values are decoded and encoded, and how a captured placement is kept within what the desktop
+// allows.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
+
+#include "catalogue/Catalogue.h"
 
 namespace sprig {
 
@@ -37,5 +41,65 @@ std::optional<std::pair<std::int32_t, std::int32_t>> DecodeInt32Pair(const std::
 // saved without loses its last character. An odd trailing byte is dropped. Fewer than two bytes
 // give no string. The text ends at its first zero unit.
 std::optional<std::u16string> DecodeStoredString(const std::uint8_t* data, std::size_t size);
+
+// What the dialog remembers from one run to the next, starting from the values a dialog that
+// could not read its own state would have.
+struct StoredSettings {
+    struct {
+        std::int32_t left, top;
+    } Location{0, 0};  // the window's top-left corner, screen pixels
+    struct {
+        std::int32_t width, height;
+    } Size{400, 300};  // the window's outer size, frame included
+    std::int32_t FileNameWidth = 150;
+    std::int32_t FilePathWidth = 250;
+    std::int32_t ProjectNameWidth = 150;
+    std::int32_t ProjectPathWidth = 250;
+    std::optional<std::u16string> Project;  // absent: "<All Projects>"
+    std::optional<std::u16string> Filter;   // absent: an empty filter
+    std::int32_t ViewKind = 0;              // 1 when the code view is chosen
+
+    // The width field of list column `column` (0 to 3), in column order.
+    std::int32_t& ColumnWidth(int column);
+    std::int32_t ColumnWidth(int column) const;
+};
+
+// The values of the settings key, in the order they are read and written.
+enum StoredValueId : std::size_t {
+    StoredLocation,
+    StoredSize,
+    StoredFileNameWidth,  // then the other three widths, in column order
+    StoredFilePathWidth,
+    StoredProjectNameWidth,
+    StoredProjectPathWidth,
+    StoredProject,
+    StoredFilter,
+    StoredViewKind,
+    StoredValueCount
+};
+
+// Registry types, numbered as the registry numbers them.
+enum class StoredType : std::uint32_t { String = 1, Binary = 3, Dword = 4 };
+
+struct StoredValue {
+    const char16_t* name;
+    StoredType type;
+    std::size_t size;  // the bytes of a number; 0 for a string, which is as long as it is
+};
+
+extern const StoredValue StoredValues[StoredValueCount];
+
+// Takes value `id` as stored, `size` bytes at `data`, or null when it is missing: a number only
+// at exactly its field's size, else the field keeps its value; a string by DecodeStoredString,
+// absent when missing or shorter than one unit.
+void DecodeStoredValue(StoredSettings& settings, std::size_t id, const std::uint8_t* data, std::size_t size);
+
+// Value `id` as it is written: numbers little-endian; a string with its terminator, or no bytes
+// at all when absent.
+std::vector<std::uint8_t> EncodeStoredValue(const StoredSettings& settings, std::size_t id);
+
+// The project box item (ProjectList entry k is item k + 1) of the first project whose name equals
+// `name` ignoring ASCII case, or -1 when none does.
+std::ptrdiff_t StoredProjectItem(const Catalogue& catalogue, const std::u16string& name);
 
 }  // namespace sprig

@@ -5,6 +5,8 @@
 
 #include "addin/DispatchSolutionView.h"
 #include "catalogue/SolutionWalker.h"
+#include "dialog/OpenExplore.h"
+#include "dialog/WindowText.h"
 #include "filter/ResultList.h"
 #include "filter/ResultListView.h"
 #include "filter/SortOrder.h"
@@ -35,17 +37,6 @@ bool ExploreAvailable() {
     version.dwOSVersionInfoSize = sizeof(version);
     if (!GetVersionExW(&version)) return false;
     return version.dwMajorVersion > 5 || (version.dwMajorVersion == 5 && version.dwMinorVersion >= 1);
-}
-
-std::u16string WindowText(HWND window) {
-    if (!window) return {};
-    // Room for the terminator the copy writes; the length may overstate the text, and the copy
-    // says how much there is.
-    const int room = GetWindowTextLengthW(window) + 1;
-    std::u16string text(static_cast<std::size_t>(room), u'\0');
-    const int copied = GetWindowTextW(window, reinterpret_cast<wchar_t*>(text.data()), room);
-    text.resize(static_cast<std::size_t>(copied > 0 ? copied : 0));
-    return text;
 }
 
 SubclassRecord* FindRecord(HWND window) {
@@ -125,14 +116,16 @@ INT_PTR CSprig::OnCommand(int control, int code) {
     case IDCANCEL:     // also Escape and the close box
     case IDC_EXPLORE:
         if (code != BN_CLICKED) return FALSE;
-        // Open opens the selected files here, and Explore shows them in folder windows, once the
-        // open and explore actions exist. Each button ends the dialog with its own identifier.
+        // Open ends the dialog whether or not anything opened. Each button ends it with its own
+        // identifier.
+        if (control == IDOK) OpenSelectedFiles(window_, catalogue_.ResultList, root_.get());
+        if (control == IDC_EXPLORE) ExploreSelectedFiles(window_, catalogue_.ResultList);
         EndDialog(window_, control);
         return Answer(0);
     case IDC_FILTER_EDIT:
     case IDC_PROJECT_BOX:
         if (code != (control == IDC_FILTER_EDIT ? EN_CHANGE : CBN_SELCHANGE)) return FALSE;
-        if (!Initializing) RefreshResults();
+        if (!Initializing && !settings_.Applying) RefreshResults();
         return Answer(0);
     default:
         return FALSE;
@@ -165,8 +158,8 @@ INT_PTR CSprig::OnNotify(NMHDR& header) {
             // processing the answer would be 0, and the list would jump to its first row.
             return Answer(-1);
         case NM_DBLCLK:
-            // The selected files are opened here, with the open and explore actions; the dialog
-            // ends with 0 only when a row was taken, so for now it stays open.
+            // With no row selected, or nothing to open the files with, the dialog stays open.
+            if (OpenSelectedFiles(window_, catalogue_.ResultList, root_.get())) EndDialog(window_, 0);
             return Answer(0);
         }
     } else if (header.idFrom == IDC_PROJECT_BOX && header.code == CBEN_GETDISPINFOW) {
@@ -220,7 +213,10 @@ INT_PTR CSprig::OnInitDialog() {
     }
 
     FillProjectBox();
-    // The stored settings are captured, loaded and applied here, with the settings store.
+    // What the dialog shows now stands for every setting that was never stored.
+    settings_.CaptureFromDialog();
+    settings_.LoadFromRegistry();
+    settings_.ApplyToDialog();
     RefreshResults();
     Initializing = false;
     // FALSE: the window system leaves the focus in the filter edit.
@@ -248,7 +244,9 @@ void CSprig::OnDestroy() {
             break;
         }
     }
-    // The dialog's settings are captured and saved here, with the settings store.
+    // The controls still exist: the window system destroys them after their dialog.
+    settings_.CaptureFromDialog();
+    settings_.SaveToRegistry();
 }
 
 LRESULT CALLBACK CSprig::FilterEditProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {

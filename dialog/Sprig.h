@@ -15,6 +15,7 @@
 #include "addin/ComPtr.h"
 #include "catalogue/Catalogue.h"
 #include "dialog/Layout.h"
+#include "dialog/Settings.h"
 
 namespace sprig {
 
@@ -48,13 +49,16 @@ public:
     CSprig(const CSprig&) = delete;
     CSprig& operator=(const CSprig&) = delete;
 
-    // Runs the dialog modally, owned by `owner`, and answers how it ended: 1 Open, 2 Cancel,
-    // 205 Explore, -1 when the window system could not make it. An exception raised while the
-    // dialog ran (memory exhausted) ends the dialog and leaves from here, never through the
-    // window system's frames.
+    // Runs the dialog modally, owned by `owner`, and answers how it ended: 1 Open, 0 open by a
+    // double-click, 2 Cancel, 205 Explore, -1 when the window system could not make it. An
+    // exception raised while the dialog ran (memory exhausted) ends the dialog and leaves from
+    // here, never through the window system's frames.
     INT_PTR DoModal(HWND owner);
 
 private:
+    // The settings read and set the window, its controls and the project list.
+    friend struct DialogSettings;
+
     struct IconDeleter {
         void operator()(HICON icon) const { DestroyIcon(icon); }
     };
@@ -88,7 +92,7 @@ private:
     std::exception_ptr failure_;
 
     bool Initializing = true;
-    // The stored dialog settings join here with the settings store.
+    DialogSettings settings_{*this};
     ClientSize ReferenceClientSize;
     LayoutAnchor anchors_[7];
     ComPtr<IDispatch> root_;

@@ -3,6 +3,8 @@
 #include <vector>
 
 #include "dialog/SettingsRules.h"
+#include "support/CatalogueBuilder.h"
+#include "support/EverySizeCases.h"
 
 namespace sprig {
 namespace {
@@ -99,6 +101,76 @@ TEST(DecodeStoredString, EverySizeReadsOnlyItsOwnBytes) {
             EXPECT_EQ(text->size(), size / 2 - 1) << size;
         }
     }
+}
+
+std::vector<std::uint8_t> Bytes(std::initializer_list<int> values) { return {values.begin(), values.end()}; }
+
+TEST(StoredValues, AFreshRecordIsStoredAsTheDialogsStartingValues) {
+    const StoredSettings fresh;
+    const std::vector<std::uint8_t> expected[StoredValueCount] = {
+        Bytes({0, 0, 0, 0, 0, 0, 0, 0}), Bytes({0x90, 1, 0, 0, 0x2C, 1, 0, 0}),
+        Bytes({150, 0, 0, 0}),           Bytes({250, 0, 0, 0}),
+        Bytes({150, 0, 0, 0}),           Bytes({250, 0, 0, 0}),
+        {},                              {},
+        Bytes({0, 0, 0, 0})};
+    for (std::size_t id = 0; id < StoredValueCount; ++id) EXPECT_EQ(EncodeStoredValue(fresh, id), expected[id]) << id;
+}
+
+TEST(StoredValues, NumbersAreLittleEndianAndStringsCarryTheirTerminator) {
+    StoredSettings settings;
+    settings.Location = {-2, 0x01020304};
+    settings.ProjectPathWidth = -1;
+    settings.Project = u"Core";
+    settings.Filter = u"";
+    EXPECT_EQ(EncodeStoredValue(settings, StoredLocation), Bytes({0xFE, 0xFF, 0xFF, 0xFF, 4, 3, 2, 1}));
+    EXPECT_EQ(EncodeStoredValue(settings, StoredProjectPathWidth), Bytes({0xFF, 0xFF, 0xFF, 0xFF}));
+    EXPECT_EQ(EncodeStoredValue(settings, StoredProject), Bytes({'C', 0, 'o', 0, 'r', 0, 'e', 0, 0, 0}));
+    EXPECT_EQ(EncodeStoredValue(settings, StoredFilter), Bytes({0, 0}));
+
+    // What is written reads back as it was, each value into a record that held other values.
+    settings.Size = {-640, 480};
+    settings.FilePathWidth = 77;
+    settings.ViewKind = 1;
+    settings.Filter = u"\u00E9t\u00E9 *.h";
+    StoredSettings loaded;
+    loaded.Project = u"other";
+    for (std::size_t id = 0; id < StoredValueCount; ++id) {
+        const auto bytes = EncodeStoredValue(settings, id);
+        DecodeStoredValue(loaded, id, bytes.data(), bytes.size());
+    }
+    for (std::size_t id = 0; id < StoredValueCount; ++id) {
+        EXPECT_EQ(EncodeStoredValue(loaded, id), EncodeStoredValue(settings, id)) << id;
+    }
+}
+
+TEST(StoredValues, EveryValueOfEverySizeUpToTwelveBytesDecodesWithinItsField) {
+    // Each size from a copy of exactly that many bytes, so that a read past it shows under the
+    // address checker; a missing value is decoded from nothing, as the load does.
+    testing::CheckEveryValueAtEverySize([](StoredSettings& settings, std::size_t id, const std::vector<std::uint8_t>& stored) {
+        for (std::size_t other = 0; other < StoredValueCount; ++other) {
+            if (other == id) {
+                DecodeStoredValue(settings, id, stored.data(), stored.size());
+            } else {
+                DecodeStoredValue(settings, other, nullptr, 0);
+            }
+        }
+    });
+}
+
+TEST(StoredProjectItem, FindsTheFirstProjectOfTheNameIgnoringAsciiCase) {
+    Catalogue catalogue;
+    testing::CatalogueBuilder build(catalogue);
+    for (const char16_t* name : {u"Alpha", u"beta", u"BETA", u"\u00E9t\u00E9"}) build.Project(name);
+    EXPECT_EQ(StoredProjectItem(catalogue, u"ALPHA"), 1);
+    EXPECT_EQ(StoredProjectItem(catalogue, u"Beta"), 2);
+    EXPECT_EQ(StoredProjectItem(catalogue, u"BETA"), 2);
+    EXPECT_EQ(StoredProjectItem(catalogue, u"\u00E9t\u00E9"), 4);
+    // Only A to Z fold; a prefix or a longer name is another name.
+    EXPECT_EQ(StoredProjectItem(catalogue, u"\u00C9T\u00C9"), -1);
+    EXPECT_EQ(StoredProjectItem(catalogue, u"Alph"), -1);
+    EXPECT_EQ(StoredProjectItem(catalogue, u"Alphas"), -1);
+    EXPECT_EQ(StoredProjectItem(catalogue, u""), -1);
+    EXPECT_EQ(StoredProjectItem(Catalogue{}, u"Alpha"), -1);
 }
 
 }  // namespace

@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
-# Takes docs/dialog.png: the dialog over the representative solution of tools/show-dialog, with a
-# filter typed, on an Xvfb screen (or on DISPLAY when it is set), cropped to the dialog. Wine's
-# virtual desktop draws the window frame, which no window manager does on a bare Xvfb.
+# Takes docs/dialog.png: the dialog over the sample solution (samples/Sample.sln), with a filter
+# typed, on an Xvfb screen (or on DISPLAY when it is set), cropped to the dialog. Wine's virtual
+# desktop draws the window frame, which no window manager does on a bare Xvfb. The dialog starts
+# from no remembered settings.
 #   tools/screenshot-dialog.sh [FILTER [OUTPUT]]
 # Builds build/win32 first; the prefix is build/wineprefix as for the tests.
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-filter=${1:-tile}
+filter=${1:-/engine/ -.h}
 output=${2:-$root/docs/dialog.png}
 
 if [ -z "${DISPLAY:-}" ]; then
@@ -26,10 +27,22 @@ run reg add 'HKCU\Software\Wine\AppDefaults\show-dialog.exe\Explorer' /v Desktop
 # puts them: the prefix gets copies.
 cp -u /usr/share/wine/fonts/{tahoma,tahomabd,marlett}.ttf "$SPRIG_WINEPREFIX/drive_c/windows/Fonts/"
 
+# The sample goes to drive C: of the prefix, so that the picture shows plain Windows paths.
+rm -rf "$SPRIG_WINEPREFIX/drive_c/Projects/Sample"
+mkdir -p "$SPRIG_WINEPREFIX/drive_c/Projects"
+cp -r "$root/samples" "$SPRIG_WINEPREFIX/drive_c/Projects/Sample"
+settings="HKCU\\Software\\Tarn's Tools\\Sprig!"
+run reg delete "$settings" /f >/dev/null 2>&1 || true
+if run reg query "$settings" >/dev/null 2>&1; then
+  echo "screenshot-dialog: cannot delete the remembered settings" >&2
+  exit 1
+fi
+
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 mkfifo "$work/out"
-run "$root/build/win32/tools/show-dialog/show-dialog.exe" --filter "$filter" --close-after 3000 >"$work/out" &
+run "$root/build/win32/tools/show-dialog/show-dialog.exe" --solution 'C:\Projects\Sample\Sample.sln' \
+  --filter "$filter" --close-after 3000 >"$work/out" &
 shower=$!
 exec 3<"$work/out"
 read -r line <&3 || true

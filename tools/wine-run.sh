@@ -8,8 +8,8 @@ here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 export WINEPREFIX="${SPRIG_WINEPREFIX:-$here/../build/wineprefix}"
 export WINEARCH=win32
 export WINEDEBUG="${WINEDEBUG:--all}"
-# Never wait on the Mono or Gecko installers.
-export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
+# Never wait on the Mono or Gecko installers, nor on a debugger when a program crashes.
+export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=;winedbg.exe=d}"
 
 if [ -z "${DISPLAY:-}" ]; then
   echo "wine-run: no DISPLAY; run the tests through tools/with-display.sh" >&2

@@ -5,6 +5,7 @@
 
 #include "addin/DispatchSolutionView.h"
 #include "catalogue/SolutionWalker.h"
+#include "dialog/OpenExplore.h"
 #include "dialog/WindowText.h"
 #include "filter/ResultList.h"
 #include "filter/ResultListView.h"
@@ -115,8 +116,10 @@ INT_PTR CSprig::OnCommand(int control, int code) {
     case IDCANCEL:     // also Escape and the close box
     case IDC_EXPLORE:
         if (code != BN_CLICKED) return FALSE;
-        // Open opens the selected files here, and Explore shows them in folder windows, once the
-        // open and explore actions exist. Each button ends the dialog with its own identifier.
+        // Open ends the dialog whether or not anything opened. Each button ends it with its own
+        // identifier.
+        if (control == IDOK) OpenSelectedFiles(window_, catalogue_.ResultList, root_.get());
+        if (control == IDC_EXPLORE) ExploreSelectedFiles(window_, catalogue_.ResultList);
         EndDialog(window_, control);
         return Answer(0);
     case IDC_FILTER_EDIT:
@@ -155,8 +158,8 @@ INT_PTR CSprig::OnNotify(NMHDR& header) {
             // processing the answer would be 0, and the list would jump to its first row.
             return Answer(-1);
         case NM_DBLCLK:
-            // The selected files are opened here, with the open and explore actions; the dialog
-            // ends with 0 only when a row was taken, so for now it stays open.
+            // With no row selected, or nothing to open the files with, the dialog stays open.
+            if (OpenSelectedFiles(window_, catalogue_.ResultList, root_.get())) EndDialog(window_, 0);
             return Answer(0);
         }
     } else if (header.idFrom == IDC_PROJECT_BOX && header.code == CBEN_GETDISPINFOW) {

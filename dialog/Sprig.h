@@ -49,10 +49,10 @@ public:
     CSprig(const CSprig&) = delete;
     CSprig& operator=(const CSprig&) = delete;
 
-    // Runs the dialog modally, owned by `owner`, and answers how it ended: 1 Open, 2 Cancel,
-    // 205 Explore, -1 when the window system could not make it. An exception raised while the
-    // dialog ran (memory exhausted) ends the dialog and leaves from here, never through the
-    // window system's frames.
+    // Runs the dialog modally, owned by `owner`, and answers how it ended: 1 Open, 0 open by a
+    // double-click, 2 Cancel, 205 Explore, -1 when the window system could not make it. An
+    // exception raised while the dialog ran (memory exhausted) ends the dialog and leaves from
+    // here, never through the window system's frames.
     INT_PTR DoModal(HWND owner);
 
 private:

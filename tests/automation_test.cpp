@@ -34,11 +34,14 @@ struct Objects {
     ComPtr<IDispatch> project = MethodObject(projects.get(), L"Item", {*first});
     ComPtr<IDispatch> items = PropertyObject(project.get(), L"ProjectItems");
     ComPtr<IDispatch> item = MethodObject(items.get(), L"Item", {*first});
+    ComPtr<IDispatch> operations = PropertyObject(root.get(), L"ItemOperations");
 };
 
 TEST(Automation, EveryObjectAnswersItsPublishedInterfacesOnly) {
     {
         Objects o;
+        const Variant file{Bstr(L"C:\\a.cpp")}, view{Bstr(L"{}")};
+        const ComPtr<IDispatch> window = MethodObject(o.operations.get(), L"OpenFile", {*file, *view});
         const std::pair<IDispatch*, std::vector<const IID*>> faces[] = {
             {o.root.get(), {&host::IID_DTE2, &host::IID_DTE}},
             {o.solution.get(), {&host::IID_Solution}},
@@ -46,6 +49,8 @@ TEST(Automation, EveryObjectAnswersItsPublishedInterfacesOnly) {
             {o.project.get(), {&host::IID_Project}},
             {o.items.get(), {&host::IID_ProjectItems}},
             {o.item.get(), {&host::IID_ProjectItem}},
+            {o.operations.get(), {&host::IID_ItemOperations}},
+            {window.get(), {&host::IID_Window}},
         };
         for (const auto& [object, interfaces] : faces) {
             ASSERT_TRUE(object);

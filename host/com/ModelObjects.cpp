@@ -1,5 +1,6 @@
 #include "host/com/ModelObjects.h"
 
+#include <algorithm>
 #include <new>
 
 #include "addin/Automation.h"
@@ -51,6 +52,8 @@ constexpr MemberInfo AddControlMember{L"AddControl", 7, Member::AddControl, Shap
 constexpr MemberInfo NamedItemMember{L"Item", DISPID_VALUE, Member::Item, Shape::Get, 1, VT_DISPATCH};
 constexpr MemberInfo ControlsMember{L"Controls", 3, Member::Controls, Shape::Get, 0, VT_DISPATCH};
 constexpr MemberInfo PopupBarMember{L"CommandBar", 4, Member::CommandBar, Shape::Get, 0, VT_DISPATCH};
+constexpr MemberInfo ItemOperationsMember{L"ItemOperations", 233, Member::ItemOperations, Shape::Get, 0, VT_DISPATCH};
+constexpr MemberInfo OpenFileMember{L"OpenFile", 3, Member::OpenFile, Shape::Method, 2, VT_DISPATCH};
 
 // What one type of object answers to: its published interfaces and its members.
 struct Face {
@@ -58,7 +61,8 @@ struct Face {
     const MemberInfo* members[5];
 };
 
-constexpr Face RootFace{{&IID_DTE2, &IID_DTE}, {&SolutionMember, &CommandsMember, &CommandBarsMember}};
+constexpr Face RootFace{{&IID_DTE2, &IID_DTE},
+                        {&SolutionMember, &CommandsMember, &CommandBarsMember, &ItemOperationsMember}};
 constexpr Face SolutionFace{{&IID_Solution}, {&ProjectsMember}};
 constexpr Face ProjectsFace{{&IID_Projects}, {&CountMember, &ItemMember}};
 constexpr Face ProjectFace{{&IID_Project}, {&ProjectNameMember, &ProjectItemsMember, &KindMember}};
@@ -73,6 +77,8 @@ constexpr Face CommandBarFace{{&IID_CommandBar}, {&ControlsMember}};
 constexpr Face ControlsFace{{&IID_CommandBarControls}, {&NamedItemMember}};
 constexpr Face ControlFace{{&IID_CommandBarControl}, {}};
 constexpr Face PopupFace{{&IID_CommandBarControl, &IID_CommandBarPopup}, {&PopupBarMember}};
+constexpr Face ItemOperationsFace{{&IID_ItemOperations}, {&OpenFileMember}};
+constexpr Face WindowFace{{&IID_Window}, {}};
 
 HRESULT GiveText(const std::u16string& text, VARIANT* result) {
     BSTR copy = SysAllocStringLen(reinterpret_cast<const OLECHAR*>(text.data()), static_cast<UINT>(text.size()));
@@ -272,7 +278,7 @@ private:
 
     HRESULT Put(Member, const VARIANT& value) override {
         if (value.vt != VT_BSTR) return DISP_E_TYPEMISMATCH;
-        project_.name.assign(reinterpret_cast<const char16_t*>(value.bstrVal), SysStringLen(value.bstrVal));
+        project_.name = TextOf(value.bstrVal);
         return S_OK;
     }
 
@@ -481,6 +487,36 @@ private:
     model::SolutionModel& model_;
 };
 
+// A document window the environment gives for an opened file; callers only release it.
+class WindowObject final : public ModelObject {
+public:
+    explicit WindowObject(model::Node& node) : ModelObject(WindowFace, node) {}
+
+private:
+    HRESULT Get(Member, const VARIANT*, VARIANT*) override { return DISP_E_MEMBERNOTFOUND; }
+};
+
+class ItemOperationsObject final : public ModelObject {
+public:
+    explicit ItemOperationsObject(model::ItemOperations& operations)
+        : ModelObject(ItemOperationsFace, operations), operations_(operations) {}
+
+private:
+    // OpenFile(FileName, ViewKind), the arguments last to first.
+    HRESULT Get(Member, const VARIANT* arguments, VARIANT* result) override {
+        if (arguments[1].vt != VT_BSTR || arguments[0].vt != VT_BSTR) return DISP_E_TYPEMISMATCH;
+        operations_.requests.push_back({TextOf(arguments[1].bstrVal), TextOf(arguments[0].bstrVal)});
+        const auto& refused = operations_.refused;
+        if (std::find(refused.begin(), refused.end(), operations_.requests.back().fileName) != refused.end()) {
+            return E_FAIL;
+        }
+        if (!operations_.givesWindows) return GiveNothing(VT_DISPATCH, result);
+        return GiveObject<WindowObject>(&operations_, result);
+    }
+
+    model::ItemOperations& operations_;
+};
+
 class RootObject final : public ModelObject {
 public:
     explicit RootObject(model::SolutionModel& model) : ModelObject(RootFace, model.root), model_(model) {}
@@ -491,6 +527,7 @@ private:
         case Member::Commands: return GiveObject<CommandsObject>(&model_.commands, result, model_);
         case Member::CommandBars:
             return GiveObject<NamedCollectionObject<CommandBarObject, CommandBarsFace>>(&model_.commandBars, result);
+        case Member::ItemOperations: return GiveObject<ItemOperationsObject>(&model_.itemOperations, result);
         default: return GiveObject<SolutionObject>(&model_, result);
         }
     }

@@ -1,7 +1,8 @@
 // The in-memory solution served as real COM objects: the environment's root object, the solution,
-// project and item collections, projects and items, the add-in's description, the commands and the
-// command bars, each reached through IDispatch by the published member names and answering
-// QueryInterface for the published interface identifiers.
+// project and item collections, projects and items, the add-in's description, the commands, the
+// command bars and the ItemOperations that opens files and gives windows, each reached through
+// IDispatch by the published member names and answering QueryInterface for the published
+// interface identifiers.
 // Objects are made on demand for each call that gives one, hold no reference to one another, and
 // apply the faults injected into the model.
 #pragma once

@@ -1,9 +1,9 @@
 // An in-memory solution in the shape of the host's automation model: a solution with its
 // collection of projects, projects with their items, and items that are files, folders or stand
-// for sub-projects; beside it the environment's commands, its command bars and the add-in's own
-// description object. Plain data: tests build one in code, a loader can fill one from solution
-// files, and the stand-in environment serves it through COM. Any single operation on any object
-// can be made to fail or to give nothing, and every object counts the calls it answers.
+// for sub-projects; beside it the environment's commands, its command bars, its ItemOperations and
+// the add-in's own description object. Plain data: tests build one in code, a loader can fill one
+// from solution files, and the stand-in environment serves it through COM. Any single operation on
+// any object can be made to fail or to give nothing, and every object counts the calls it answers.
 #pragma once
 
 #include <array>
@@ -32,9 +32,11 @@ enum class Member : std::uint8_t {
     AddControl,        // command
     Controls,          // command bar
     CommandBar,        // popup control
+    ItemOperations,    // root
+    OpenFile,          // item operations
     Interface,         // any object: asking for its published interfaces
 };
-constexpr std::size_t MemberCount = 17;
+constexpr std::size_t MemberCount = 19;
 
 enum class Fault : std::uint8_t {
     None,
@@ -144,6 +146,18 @@ struct CommandTable : Node {
     Node newCommand;  // the faults that every command it makes starts with
 };
 
+// The environment's ItemOperations: it records every OpenFile call, refused or not, and answers
+// each with a new window unless told otherwise.
+struct ItemOperations : Node {
+    struct Request {
+        std::u16string fileName;
+        std::u16string viewKind;
+    };
+    std::vector<Request> requests;        // every OpenFile call that reached it, in order
+    std::vector<std::u16string> refused;  // OpenFile fails for these file names
+    bool givesWindows = true;             // false: OpenFile succeeds with no window
+};
+
 // The whole model. It owns every object; objects refer to each other by address, so a tree may
 // share parts or loop back on itself. Addresses stay valid for the model's life.
 class SolutionModel {
@@ -152,12 +166,13 @@ public:
     SolutionModel(const SolutionModel&) = delete;
     SolutionModel& operator=(const SolutionModel&) = delete;
 
-    Node root;                 // the environment's root object: Solution, Commands, CommandBars
-    Node solution;             // the solution: Projects
+    Node root;      // the environment's root object: Solution, Commands, CommandBars, ItemOperations
+    Node solution;  // the solution: Projects
     ProjectCollection projects;
     AddIn addIn;
     CommandTable commands;
     CommandBarCollection commandBars;
+    ItemOperations itemOperations;  // the root's ItemOperations
 
     // A project with an empty item collection, listed in the solution.
     Project& AddProject(std::u16string name, std::u16string kind);

@@ -5,7 +5,8 @@
 // standard error and the rest is shown. With --filter the text is typed into the filter box once
 // the dialog is up; then the program prints "ready LEFT TOP RIGHT BOTTOM", the dialog's screen
 // rectangle, on standard output. With --close-after the dialog closes itself that many
-// milliseconds later; otherwise it stays until a person closes it. Prints the end code.
+// milliseconds later; otherwise it stays until a person closes it. Prints each file the dialog
+// asked the environment to open ("opened PATH VIEWKIND"), then the end code.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -135,6 +136,10 @@ int wmain(int argc, wchar_t** argv) {
         if (typist) WaitForSingleObject(typist.get(), INFINITE);
     }
     CoUninitialize();
+    for (const auto& request : model.itemOperations.requests) {
+        std::printf("opened %ls %ls\n", reinterpret_cast<const wchar_t*>(request.fileName.c_str()),
+                    reinterpret_cast<const wchar_t*>(request.viewKind.c_str()));
+    }
     std::printf("ended %d\n", static_cast<int>(code));
     return 0;
 }

@@ -26,6 +26,7 @@
 #include <vector>
 
 #include "host/app/AddInHost.h"
+#include "host/app/DocumentViews.h"
 #include "host/app/HostRegistry.h"
 #include "host/app/KeyBinding.h"
 #include "host/com/ModelObjects.h"
@@ -108,6 +109,9 @@ private:
     sprig::ComPtr<IDispatch> root_;
     sprig::host::AddInHost host_;
     HWND window_ = nullptr;
+    HMENU windowMenu_ = nullptr;
+    sprig::host::DocumentViews views_;
+    std::size_t opened_ = 0;  // the ItemOperations requests that have a view
     std::unique_ptr<std::remove_pointer_t<HACCEL>, AcceleratorDestroyer> accelerators_;
     std::atomic<int> commandsRun_{0};  // commands that have ended, on the window's thread
 };
@@ -182,9 +186,9 @@ void Environment::BuildMenu() {
             Print(L"shortcut " + Wide(bindingText) + L' ' + Wide(model_.commands.commands[index].name));
         }
     }
-    const HMENU old = GetMenu(window_);
+    windowMenu_ = CreatePopupMenu();
+    AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(windowMenu_), L"&Window");
     SetMenu(window_, bar);
-    if (old) DestroyMenu(old);
     accelerators_.reset(accelerators.empty() ? nullptr
                                              : CreateAcceleratorTableW(accelerators.data(), static_cast<int>(accelerators.size())));
 }
@@ -192,6 +196,11 @@ void Environment::BuildMenu() {
 void Environment::RunCommand(std::size_t index) {
     if (index >= model_.commands.commands.size()) return;
     host_.RunCommand(model_.commands.commands[index]);
+    // What the command asked ItemOperations to open, in order, now that its dialog is gone.
+    const auto& requests = model_.itemOperations.requests;
+    for (; opened_ < requests.size(); ++opened_) {
+        Print(L"opened " + views_.Open(requests[opened_].fileName, requests[opened_].viewKind));
+    }
     ++commandsRun_;
 }
 
@@ -218,6 +227,8 @@ LRESULT CALLBACK Environment::Procedure(HWND window, UINT message, WPARAM wParam
             DestroyWindow(window);
         } else if (LOWORD(wParam) >= FirstCommandId) {
             self->RunCommand(LOWORD(wParam) - FirstCommandId);
+        } else {
+            break;  // the Window menu's entries
         }
         return 0;
     case WM_DESTROY:
@@ -226,7 +237,7 @@ LRESULT CALLBACK Environment::Procedure(HWND window, UINT message, WPARAM wParam
     default:
         break;
     }
-    return DefWindowProcW(window, message, wParam, lParam);
+    return DefFrameProcW(window, self ? self->views_.Client() : nullptr, message, wParam, lParam);
 }
 
 BOOL CALLBACK FindDialog(HWND window, LPARAM found) {
@@ -331,6 +342,7 @@ int Environment::Run() {
     if (!window_) return 1;
     SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     BuildMenu();
+    if (!views_.Create(window_, windowMenu_)) return 1;
     if (!options_.solution.empty()) LoadSolution(options_.solution);
     ShowWindow(window_, SW_SHOW);
     UpdateWindow(window_);
@@ -340,6 +352,7 @@ int Environment::Run() {
     const std::unique_ptr<void, HandleCloser> script(CreateThread(nullptr, 0, Script, this, 0, nullptr));
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        if (TranslateMDISysAccel(views_.Client(), &message)) continue;
         if (accelerators_ && TranslateAcceleratorW(window_, accelerators_.get(), &message)) continue;
         TranslateMessage(&message);
         DispatchMessageW(&message);

@@ -29,6 +29,7 @@
 #include "host/app/DocumentViews.h"
 #include "host/app/HostRegistry.h"
 #include "host/app/KeyBinding.h"
+#include "host/app/MainMenu.h"
 #include "host/com/ModelObjects.h"
 #include "host/com/TypeLibraries.h"
 #include "host/loader/DiskFiles.h"
@@ -39,9 +40,9 @@ namespace {
 
 using sprig::model::SolutionModel;
 
-constexpr UINT OpenSolutionId = 100;
-constexpr UINT ExitId = 101;
-constexpr UINT FirstCommandId = 1000;  // then one per command, in the model's order
+using sprig::host::ExitId;
+using sprig::host::FirstCommandId;
+using sprig::host::OpenSolutionId;
 constexpr UINT StartScriptMessage = WM_APP + 1;
 
 struct Options {
@@ -67,9 +68,6 @@ std::wstring Wide(const std::u16string& text) { return {text.begin(), text.end()
 
 struct MenuDestroyer {
     void operator()(HMENU menu) const { DestroyMenu(menu); }
-};
-struct AcceleratorDestroyer {
-    void operator()(HACCEL table) const { DestroyAcceleratorTable(table); }
 };
 struct HandleCloser {
     void operator()(HANDLE handle) const { CloseHandle(handle); }
@@ -99,7 +97,6 @@ public:
 private:
     static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     static DWORD WINAPI Script(void* self);
-    void BuildMenu();
     void RunCommand(std::size_t index);
     void OpenSolution();
 
@@ -109,10 +106,9 @@ private:
     sprig::ComPtr<IDispatch> root_;
     sprig::host::AddInHost host_;
     HWND window_ = nullptr;
-    HMENU windowMenu_ = nullptr;
+    sprig::host::MainMenu menu_;
     sprig::host::DocumentViews views_;
     std::size_t opened_ = 0;  // the ItemOperations requests that have a view
-    std::unique_ptr<std::remove_pointer_t<HACCEL>, AcceleratorDestroyer> accelerators_;
     std::atomic<int> commandsRun_{0};  // commands that have ended, on the window's thread
 };
 
@@ -135,62 +131,6 @@ bool Environment::LoadSolution(const std::u16string& argument) {
     Print((loaded ? L"solution " : L"no solution loaded from ") + Wide(path));
     if (window_) SetWindowTextW(window_, (L"Stand-in environment - " + Wide(path)).c_str());
     return loaded;
-}
-
-// The real menu bar from the model's: the environment's File menu, then every popup of the menu
-// bar with its controls; a command's entry shows its first binding that parses. The accelerator
-// table is rebuilt beside it from the global bindings.
-void Environment::BuildMenu() {
-    HMENU bar = CreateMenu();
-    HMENU file = CreatePopupMenu();
-    AppendMenuW(file, MF_STRING, OpenSolutionId, L"&Open Solution...");
-    AppendMenuW(file, MF_SEPARATOR, 0, nullptr);
-    AppendMenuW(file, MF_STRING, ExitId, L"E&xit");
-    AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(file), L"&File");
-    std::vector<ACCEL> accelerators;
-    for (const auto& popupEntry : menuBar_.controls.entries) {
-        const sprig::model::CommandBarControl& popup = *popupEntry.object;
-        if (!popup.popup) continue;
-        HMENU menu = CreatePopupMenu();
-        int position = 0;
-        for (const auto& entry : popup.popup->controls.entries) {
-            const sprig::model::Command* command = entry.object->command;
-            ++position;
-            if (!command) {
-                AppendMenuW(menu, MF_STRING | MF_GRAYED, 0, Wide(entry.object->name).c_str());
-                Print(L"menu " + Wide(popup.name) + L' ' + std::to_wstring(position) + L' ' + Wide(entry.object->name));
-                continue;
-            }
-            std::size_t index = 0;
-            while (&model_.commands.commands[index] != command) ++index;
-            const UINT id = FirstCommandId + static_cast<UINT>(index);
-            std::wstring text = Wide(command->buttonText);
-            for (const std::u16string& bindingText : command->bindings) {
-                sprig::host::KeyBinding binding;
-                if (!sprig::host::ParseKeyBinding(bindingText, binding)) continue;
-                text += L'\t' + Wide(bindingText.substr(binding.scope.size() + 2));
-                break;
-            }
-            AppendMenuW(menu, MF_STRING, id, text.c_str());
-            Print(L"menu " + Wide(popup.name) + L' ' + std::to_wstring(position) + L' ' + text);
-        }
-        AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(menu), Wide(popup.name).c_str());
-    }
-    for (std::size_t index = 0; index < model_.commands.commands.size(); ++index) {
-        for (const std::u16string& bindingText : model_.commands.commands[index].bindings) {
-            sprig::host::KeyBinding binding;
-            if (!sprig::host::ParseKeyBinding(bindingText, binding) || binding.scope != u"Global") continue;
-            const BYTE flags = FVIRTKEY | (binding.ctrl ? FCONTROL : 0) | (binding.shift ? FSHIFT : 0) |
-                               (binding.alt ? FALT : 0);
-            accelerators.push_back({flags, binding.key, static_cast<WORD>(FirstCommandId + index)});
-            Print(L"shortcut " + Wide(bindingText) + L' ' + Wide(model_.commands.commands[index].name));
-        }
-    }
-    windowMenu_ = CreatePopupMenu();
-    AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(windowMenu_), L"&Window");
-    SetMenu(window_, bar);
-    accelerators_.reset(accelerators.empty() ? nullptr
-                                             : CreateAcceleratorTableW(accelerators.data(), static_cast<int>(accelerators.size())));
 }
 
 void Environment::RunCommand(std::size_t index) {
@@ -341,8 +281,9 @@ int Environment::Run() {
                               nullptr, nullptr, type.hInstance, nullptr);
     if (!window_) return 1;
     SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    BuildMenu();
-    if (!views_.Create(window_, windowMenu_)) return 1;
+    menu_ = sprig::host::BuildMainMenu(model_, menuBar_, Print);
+    SetMenu(window_, menu_.bar);
+    if (!views_.Create(window_, menu_.window)) return 1;
     if (!options_.solution.empty()) LoadSolution(options_.solution);
     ShowWindow(window_, SW_SHOW);
     UpdateWindow(window_);
@@ -353,7 +294,7 @@ int Environment::Run() {
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
         if (TranslateMDISysAccel(views_.Client(), &message)) continue;
-        if (accelerators_ && TranslateAcceleratorW(window_, accelerators_.get(), &message)) continue;
+        if (menu_.accelerators && TranslateAcceleratorW(window_, menu_.accelerators.get(), &message)) continue;
         TranslateMessage(&message);
         DispatchMessageW(&message);
     }

@@ -194,10 +194,8 @@ void PressKey(WORD key, bool up) {
     SendInput(1, &input, sizeof(input));
 }
 
-// Presses `bindingText` on the keyboard: modifiers down, the key down and up, modifiers up.
-bool PressBinding(const std::u16string& bindingText) {
-    sprig::host::KeyBinding binding;
-    if (!sprig::host::ParseKeyBinding(bindingText, binding)) return false;
+// Presses `binding` on the keyboard: modifiers down, the key down and up, modifiers up.
+void PressBinding(const sprig::host::KeyBinding& binding) {
     std::vector<WORD> keys;
     if (binding.ctrl) keys.push_back(VK_CONTROL);
     if (binding.shift) keys.push_back(VK_SHIFT);
@@ -205,7 +203,6 @@ bool PressBinding(const std::u16string& bindingText) {
     keys.push_back(binding.key);
     for (const WORD key : keys) PressKey(key, false);
     for (auto key = keys.rbegin(); key != keys.rend(); ++key) PressKey(*key, true);
-    return true;
 }
 
 UINT KeyCode(const std::wstring& name) {
@@ -234,8 +231,10 @@ DWORD WINAPI Environment::Script(void* parameter) {
     } else if (options.shortcut) {
         SetForegroundWindow(self.window_);
         for (const auto& command : self.model_.commands.commands) {
-            if (!command.bindings.empty() && PressBinding(command.bindings.front())) {
-                Print(L"pressed " + Wide(command.bindings.front()));
+            sprig::host::KeyBinding binding;
+            if (!command.bindings.empty() && sprig::host::ParseKeyBinding(command.bindings.front(), binding)) {
+                Print(L"pressing " + Wide(command.bindings.front()));
+                PressBinding(binding);
                 started = true;
                 break;
             }

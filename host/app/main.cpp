@@ -1,5 +1,5 @@
 // sprig-host [--solution FILE.sln] [--run-command NAME] [--shortcut] [--type TEXT] [--keys KEYS]
-//            [--quit] [--forget]
+//            [--pause MS] [--quit] [--forget]
 //
 // The stand-in environment: a main window with a File and a Tools menu, a solution loaded from
 // disk and served through the automation model, and the add-ins registered with the environment,
@@ -11,6 +11,8 @@
 //   --type TEXT         types TEXT into the filter box of the dialog that the command opens and
 //                       prints its title;
 //   --keys KEYS         then presses these keys in it: a list of "enter", "escape", "down", "up";
+//   --pause MS          waits that long after typing, and again before quitting, so that a
+//                       script can take a picture of the screen;
 //   --quit              ends once the command is done (or at once when none is run);
 //   --forget            forgets the preloaded add-ins and kept commands before starting.
 #include <windows.h>
@@ -43,7 +45,6 @@ using sprig::model::SolutionModel;
 using sprig::host::ExitId;
 using sprig::host::FirstCommandId;
 using sprig::host::OpenSolutionId;
-constexpr UINT StartScriptMessage = WM_APP + 1;
 
 struct Options {
     std::u16string solution;
@@ -54,6 +55,7 @@ struct Options {
     bool typing = false;
     bool quit = false;
     bool forget = false;
+    DWORD pauseMs = 0;
 };
 
 void Print(std::wstring_view line) {
@@ -66,9 +68,6 @@ void Print(std::wstring_view line) {
 
 std::wstring Wide(const std::u16string& text) { return {text.begin(), text.end()}; }
 
-struct MenuDestroyer {
-    void operator()(HMENU menu) const { DestroyMenu(menu); }
-};
 struct HandleCloser {
     void operator()(HANDLE handle) const { CloseHandle(handle); }
 };
@@ -249,12 +248,12 @@ DWORD WINAPI Environment::Script(void* parameter) {
         }
         if (dialog) {
             HWND edit = GetDlgItem(dialog, IDC_FILTER_EDIT);
-            for (const wchar_t unit : options.type) PostMessageW(edit, WM_CHAR, unit, 1);
-            // A message sent after the posted ones returns once they have all been handled.
-            SendMessageW(edit, WM_NULL, 0, 0);
+            // Sent, so that the title is read once the last one has been handled.
+            for (const wchar_t unit : options.type) SendMessageW(edit, WM_CHAR, unit, 1);
             wchar_t title[512];
             GetWindowTextW(dialog, title, 512);
             Print(std::wstring(L"dialog ") + title);
+            Sleep(options.pauseMs);
             for (const std::wstring& key : options.keys) {
                 PostMessageW(edit, WM_KEYDOWN, KeyCode(key), 1);
                 PostMessageW(edit, WM_KEYUP, KeyCode(key), 1 | (3u << 30));
@@ -264,9 +263,14 @@ DWORD WINAPI Environment::Script(void* parameter) {
         }
     }
     if (started) {
-        for (int waited = 0; waited < 60000 && self.commandsRun_ == 0; waited += 20) Sleep(20);
+        for (int waited = 0; waited < 60000 && self.commandsRun_ == 0 && IsWindow(self.window_); waited += 20) {
+            Sleep(20);
+        }
     }
-    if (options.quit) PostMessageW(self.window_, WM_CLOSE, 0, 0);
+    if (options.quit) {
+        Sleep(options.pauseMs);
+        PostMessageW(self.window_, WM_CLOSE, 0, 0);
+    }
     return 0;
 }
 
@@ -310,7 +314,7 @@ int wmain(int argc, wchar_t** argv) {
     for (int i = 1; i < argc; ++i) {
         const std::wstring option = argv[i];
         const bool takesValue = option == L"--solution" || option == L"--run-command" || option == L"--type" ||
-                                option == L"--keys";
+                                option == L"--keys" || option == L"--pause";
         if (takesValue && i + 1 == argc) {
             std::fwprintf(stderr, L"sprig-host: %ls wants a value\n", argv[i]);
             return 2;
@@ -333,6 +337,8 @@ int wmain(int argc, wchar_t** argv) {
                 keys.erase(0, comma == std::wstring::npos ? keys.size() : comma + 1);
             }
             options.typing = true;
+        } else if (option == L"--pause") {
+            options.pauseMs = static_cast<DWORD>(std::wcstoul(argv[++i], nullptr, 10));
         } else if (option == L"--shortcut") {
             options.shortcut = true;
         } else if (option == L"--quit") {

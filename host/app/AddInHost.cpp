@@ -59,14 +59,15 @@ bool AddInHost::StartUp() {
     for (const AddInRegistration& registration : FindAddIns()) {
         if (registration.commandPreload == 1 && !WasPreloaded(registration.progId)) {
             // The add-in makes its commands now; the environment keeps them from then on and
-            // never asks again, whether or not the setup went through.
+            // does not ask again. An add-in that could not be made or refused the connection is
+            // asked again at the next start.
             if (ComPtr<_IDTExtensibility2> addIn = Connect(registration.progId, ext_cm_UISetup)) {
                 SAFEARRAY* custom = nullptr;
                 addIn->OnDisconnection(ext_dm_UISetupComplete, &custom);
+                RememberPreloaded(registration.progId);
+                Report(L"preloaded " + registration.progId);
                 changed = true;
             }
-            RememberPreloaded(registration.progId);
-            Report(L"preloaded " + registration.progId);
         }
         if ((registration.loadBehavior & 1) != 0) {
             if (ComPtr<_IDTExtensibility2> addIn = Connect(registration.progId, ext_cm_Startup)) {

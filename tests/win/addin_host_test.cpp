@@ -203,10 +203,15 @@ TEST_F(AddInHostTest, LoadsAtStartUpWhenAskedAndReportsAProgIdWithoutClass) {
         EXPECT_TRUE(run.model.commands.commands.empty());
         run.host.ShutDown();
     }
+    // With no class behind the ProgID, neither the start-up load nor the preload happens, and the
+    // preload is tried again at the next start.
+    SHDeleteKeyW(HKEY_CLASSES_ROOT, L"Sprig.Connect");
+    RegisterAddIn(1, 1);
     SHDeleteKeyW(HKEY_CLASSES_ROOT, L"Sprig.Connect");
     EnvironmentRun run;
-    run.host.StartUp();
+    EXPECT_FALSE(run.host.StartUp());
     EXPECT_TRUE(run.Reported(L"cannot create Sprig.Connect"));
+    EXPECT_FALSE(host::WasPreloaded(L"Sprig.Connect"));
     EXPECT_EQ(factory.made, 1);
 }
 

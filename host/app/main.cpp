@@ -10,7 +10,8 @@
 //   --shortcut          presses the first command's key binding on the keyboard instead;
 //   --type TEXT         types TEXT into the filter box of the dialog that the command opens and
 //                       prints its title;
-//   --keys KEYS         then presses these keys in it: a list of "enter", "escape", "down", "up";
+//   --keys KEYS         then presses these keys in it: a list of "enter", "escape", "down", "up"
+//                       and "viewcode", a click on the View Code check box;
 //   --pause MS          waits that long after typing, and again before quitting, so that a
 //                       script can take a picture of the screen;
 //   --quit              ends once the command is done (or at once when none is run);
@@ -204,6 +205,9 @@ void PressBinding(const sprig::host::KeyBinding& binding) {
     for (auto key = keys.rbegin(); key != keys.rend(); ++key) PressKey(*key, true);
 }
 
+// Not a key: a click on the dialog's View Code check box.
+constexpr wchar_t ViewCodeKey[] = L"viewcode";
+
 UINT KeyCode(const std::wstring& name) {
     if (name == L"enter") return VK_RETURN;
     if (name == L"escape") return VK_ESCAPE;
@@ -255,6 +259,10 @@ DWORD WINAPI Environment::Script(void* parameter) {
             Print(std::wstring(L"dialog ") + title);
             Sleep(options.pauseMs);
             for (const std::wstring& key : options.keys) {
+                if (key == ViewCodeKey) {
+                    PostMessageW(GetDlgItem(dialog, IDC_VIEW_CODE), BM_CLICK, 0, 0);
+                    continue;
+                }
                 PostMessageW(edit, WM_KEYDOWN, KeyCode(key), 1);
                 PostMessageW(edit, WM_KEYUP, KeyCode(key), 1 | (3u << 30));
             }
@@ -330,7 +338,7 @@ int wmain(int argc, wchar_t** argv) {
             for (std::wstring keys = argv[++i]; !keys.empty();) {
                 const std::size_t comma = keys.find(L',');
                 options.keys.push_back(keys.substr(0, comma));
-                if (KeyCode(options.keys.back()) == 0) {
+                if (KeyCode(options.keys.back()) == 0 && options.keys.back() != ViewCodeKey) {
                     std::fwprintf(stderr, L"sprig-host: unknown key %ls\n", options.keys.back().c_str());
                     return 2;
                 }

@@ -5,8 +5,8 @@
 # compares what each run prints with EXPECTED_DIR/run1.out .. run3.out:
 #   1. the add-in is preloaded; the shortcut opens the dialog, a typed filter narrows the list and
 #      Enter opens the best row;
-#   2. a second run keeps the command without preloading again, and the dialog starts from the
-#      filter the first run left;
+#   2. a second run keeps the command without preloading again, the dialog starts from the
+#      filter the first run left, and with View Code checked Enter opens the file's code view;
 #   3. after regsvr32 /u the add-in is not found, and its kept command does nothing harmful.
 set -uo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
@@ -32,7 +32,7 @@ dll=$(winepath -w "$dll" 2>/dev/null)
 "$run" regsvr32 /s "$dll" || { echo "regsvr32 failed"; exit 1; }
 "$run" reg delete "HKCU\\Software\\Tarn's Tools\\Sprig!" /f >/dev/null 2>&1
 check 1 "$@" --forget --shortcut --type main --keys enter --quit
-check 2 "$@" --run-command Sprig.Connect.Sprig --keys escape --quit
+check 2 "$@" --run-command Sprig.Connect.Sprig --keys viewcode,enter --quit
 "$run" regsvr32 /u /s "$dll" || { echo "regsvr32 /u failed"; exit 1; }
 check 3 "$@" --run-command Sprig.Connect.Sprig --quit
 exit $status

@@ -4,8 +4,9 @@
 # Installs what is missing, builds the add-in and the stand-in environment, registers Sprig.dll
 # with regsvr32 in a Wine prefix of its own (build/demo-prefix), and runs the environment on the
 # solution (samples/Sample.sln by default) with the dialog open. With a DISPLAY, the user works
-# with it. Without one, a scripted run under Xvfb presses the shortcut, types a filter, opens the
-# best row with Enter, saves pictures into docs/ and prints the files it opened.
+# with it. Without one, a scripted run under Xvfb opens the Tools menu, presses the shortcut,
+# types a filter, opens the best row with Enter, saves pictures into docs/ and prints the files it
+# opened.
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -48,9 +49,6 @@ fi
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-mkfifo "$work/out"
-run "${host[@]}" --shortcut --type "$filter" --keys enter --pause 1500 --quit >"$work/out" &
-environment=$!
 mkdir -p "$root/docs"
 shot() {
   local desktop
@@ -58,12 +56,25 @@ shot() {
   import -window "${desktop:-root}" "$root/docs/$1"
   echo "wrote docs/$1"
 }
-while IFS= read -r line; do
-  line=${line%$'\r'}
-  echo "$line"
-  case $line in
-    dialog\ *) sleep 0.7; shot demo-dialog.png ;;
-    opened\ *) [ -f "$work/shot" ] || { touch "$work/shot"; sleep 0.7; shot demo-opened.png; } ;;
-  esac
-done <"$work/out"
-wait "$environment"
+# Runs the environment with ARGS, echoing what it prints and taking a picture at the lines that
+# call for one.
+scripted() {
+  rm -f "$work/out" "$work/shot"
+  mkfifo "$work/out"
+  run "${host[@]}" "$@" --pause 1500 --quit >"$work/out" &
+  local environment=$! line
+  while IFS= read -r line; do
+    line=${line%$'\r'}
+    echo "$line"
+    case $line in
+      "menu open") sleep 0.5; shot demo-tools.png ;;
+      dialog\ *) sleep 0.7; shot demo-dialog.png ;;
+      opened\ *) [ -f "$work/shot" ] || { touch "$work/shot"; sleep 0.7; shot demo-opened.png; } ;;
+    esac
+  done <"$work/out"
+  wait "$environment"
+}
+# From no remembered dialog settings, so that the typed filter is the whole filter.
+run reg delete "HKCU\\Software\\Tarn's Tools\\Sprig!" /f >/dev/null 2>&1 || true
+scripted --forget --show-tools
+scripted --shortcut --type "$filter" --keys enter

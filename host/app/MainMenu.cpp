@@ -47,7 +47,8 @@ MainMenu BuildMainMenu(const model::SolutionModel& model, const model::CommandBa
             AppendMenuW(menu, command ? MF_STRING : MF_STRING | MF_GRAYED, id, text.c_str());
             report(L"menu " + Wide(popup.name) + L' ' + std::to_wstring(position) + L' ' + text);
         }
-        AppendMenuW(made.bar, MF_POPUP, reinterpret_cast<UINT_PTR>(menu), Wide(popup.name).c_str());
+        // Its first letter is its access key.
+        AppendMenuW(made.bar, MF_POPUP, reinterpret_cast<UINT_PTR>(menu), (L'&' + Wide(popup.name)).c_str());
     }
     made.window = CreatePopupMenu();
     AppendMenuW(made.bar, MF_POPUP, reinterpret_cast<UINT_PTR>(made.window), L"&Window");

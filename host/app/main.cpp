@@ -1,10 +1,11 @@
 // sprig-host [--solution FILE.sln] [--run-command NAME] [--shortcut] [--type TEXT] [--keys KEYS]
-//            [--pause MS] [--quit] [--forget]
+//            [--pause MS] [--show-tools] [--quit] [--forget]
 //
 // The stand-in environment: a main window with a File and a Tools menu, a solution loaded from
 // disk and served through the automation model, and the add-ins registered with the environment,
 // loaded as the environment loads them. Every step is printed on standard output, one line each,
 // for scripts and tests:
+//   --show-tools        opens the Tools menu for a while (see --pause) and closes it again;
 //   --run-command NAME  runs the command of that full name once the window is up, as its menu
 //                       entry does;
 //   --shortcut          presses the first command's key binding on the keyboard instead;
@@ -57,6 +58,7 @@ struct Options {
     bool quit = false;
     bool forget = false;
     DWORD pauseMs = 0;
+    bool showTools = false;
 };
 
 void Print(std::wstring_view line) {
@@ -223,6 +225,18 @@ DWORD WINAPI Environment::Script(void* parameter) {
     const Options& options = self.options_;
     const DWORD uiThread = GetWindowThreadProcessId(self.window_, nullptr);
     bool started = false;
+    if (options.showTools) {
+        // The menu's own loop runs on the window's thread until Escape reaches it.
+        PostMessageW(self.window_, WM_SYSCOMMAND, SC_KEYMENU, L't');
+        Sleep(300);
+        Print(L"menu open");
+        Sleep(options.pauseMs);
+        for (int i = 0; i < 2; ++i) {
+            PostMessageW(self.window_, WM_KEYDOWN, VK_ESCAPE, 1);
+            PostMessageW(self.window_, WM_KEYUP, VK_ESCAPE, 1 | (3u << 30));
+        }
+        Sleep(300);
+    }
     if (!options.runCommand.empty()) {
         for (std::size_t index = 0; index < self.model_.commands.commands.size() && !started; ++index) {
             if (lstrcmpiW(Wide(self.model_.commands.commands[index].name).c_str(), options.runCommand.c_str()) == 0) {
@@ -347,6 +361,8 @@ int wmain(int argc, wchar_t** argv) {
             options.typing = true;
         } else if (option == L"--pause") {
             options.pauseMs = static_cast<DWORD>(std::wcstoul(argv[++i], nullptr, 10));
+        } else if (option == L"--show-tools") {
+            options.showTools = true;
         } else if (option == L"--shortcut") {
             options.shortcut = true;
         } else if (option == L"--quit") {

@@ -64,7 +64,7 @@ TEST(MainMenu, ShowsTheCommandFirstInToolsAndTurnsItsGlobalBindingIntoAShortcut)
     std::vector<std::wstring> reports;
     MainMenu menu = BuildMainMenu(model, menuBar, [&](std::wstring_view line) { reports.emplace_back(line); });
     ASSERT_EQ(GetMenuItemCount(menu.bar), 3);  // File, Tools, Window
-    EXPECT_EQ(ItemText(menu.bar, 1), L"Tools");
+    EXPECT_EQ(ItemText(menu.bar, 1), L"&Tools");
     EXPECT_EQ(GetSubMenu(menu.bar, 2), menu.window);
     HMENU toolsMenu = GetSubMenu(menu.bar, 1);
     ASSERT_EQ(GetMenuItemCount(toolsMenu), 2);

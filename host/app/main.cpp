@@ -26,7 +26,6 @@
 #include <cwchar>
 #include <memory>
 #include <string>
-#include <type_traits>
 #include <vector>
 
 #include "host/app/AddInHost.h"

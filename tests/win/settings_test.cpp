@@ -208,6 +208,18 @@ TEST_F(SettingsTest, SavedHoweverTheDialogEnds) {
         EXPECT_EQ(SettingCount(), 9);
         ExpectStored(L"Filter", REG_SZ, TextBytes(L"zzz"));
     }
+
+    // A double-click on a row opens it and ends the dialog with 0.
+    DeleteSettingsKey();
+    EXPECT_EQ(RunDialog(solution.model, [&](DialogDriver& d) {
+        d.Type(u"ma", IDC_FILTER_EDIT);
+        RECT row{};
+        ASSERT_TRUE(ListView_GetItemRect(d.Control(IDC_FILE_LIST), 0, &row, LVIR_LABEL));
+        d.DoubleClickList({(row.left + row.right) / 2, (row.top + row.bottom) / 2});
+    }), 0);
+    EXPECT_EQ(solution.model.itemOperations.requests.size(), 1u);
+    EXPECT_EQ(SettingCount(), 9);
+    ExpectStored(L"Filter", REG_SZ, TextBytes(L"ma"));
 }
 
 TEST_F(SettingsTest, SecondRunStartsWhereTheFirstEnded) {

@@ -1,0 +1,178 @@
+#include "host/app/HostRegistry.h"
+
+#include <shlwapi.h>
+
+#include <algorithm>
+#include <memory>
+#include <type_traits>
+
+namespace sprig::host {
+namespace {
+
+constexpr wchar_t AddInsKey[] = L"SOFTWARE\\Microsoft\\VisualStudio\\8.0\\AddIns";
+constexpr wchar_t HostKey[] = L"Software\\Tarn's Tools\\Stand-in Environment";
+constexpr wchar_t PreloadedKey[] = L"Software\\Tarn's Tools\\Stand-in Environment\\PreloadedAddIns";
+constexpr wchar_t CommandsKey[] = L"Software\\Tarn's Tools\\Stand-in Environment\\Commands";
+
+struct KeyCloser {
+    void operator()(HKEY key) const { RegCloseKey(key); }
+};
+using Key = std::unique_ptr<std::remove_pointer_t<HKEY>, KeyCloser>;
+
+Key OpenKey(HKEY parent, const wchar_t* path) {
+    HKEY key = nullptr;
+    return Key(RegOpenKeyExW(parent, path, 0, KEY_READ, &key) == ERROR_SUCCESS ? key : nullptr);
+}
+
+Key CreateKey(HKEY parent, const wchar_t* path) {
+    HKEY key = nullptr;
+    return Key(RegCreateKeyExW(parent, path, 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr, &key, nullptr) ==
+                       ERROR_SUCCESS
+                   ? key
+                   : nullptr);
+}
+
+DWORD ReadDword(HKEY key, const wchar_t* name) {
+    DWORD value = 0, type = 0, size = sizeof(value);
+    if (RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) != ERROR_SUCCESS ||
+        type != REG_DWORD || size != sizeof(value)) {
+        return 0;
+    }
+    return value;
+}
+
+// A string or multi-string value as units, without the terminators the registry may or may not
+// have stored.
+std::u16string ReadUnits(HKEY key, const wchar_t* name, DWORD wanted) {
+    DWORD type = 0, size = 0;
+    if (RegQueryValueExW(key, name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS || type != wanted) return {};
+    std::u16string units(size / sizeof(char16_t), u'\0');
+    if (RegQueryValueExW(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(units.data()), &size) !=
+        ERROR_SUCCESS) {
+        return {};
+    }
+    units.resize(std::min<std::size_t>(units.size(), size / sizeof(char16_t)));
+    while (!units.empty() && units.back() == u'\0') units.pop_back();
+    return units;
+}
+
+void WriteUnits(HKEY key, const wchar_t* name, DWORD type, std::u16string units) {
+    units += u'\0';
+    if (type == REG_MULTI_SZ) units += u'\0';
+    RegSetValueExW(key, name, 0, type, reinterpret_cast<const BYTE*>(units.data()),
+                   static_cast<DWORD>(units.size() * sizeof(char16_t)));
+}
+
+std::vector<std::wstring> SubkeyNames(HKEY key) {
+    std::vector<std::wstring> names;
+    wchar_t name[256];
+    for (DWORD i = 0;; ++i) {
+        DWORD length = 256;
+        if (RegEnumKeyExW(key, i, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+        names.emplace_back(name, length);
+    }
+    return names;
+}
+
+const wchar_t* Wide(const std::u16string& text) { return reinterpret_cast<const wchar_t*>(text.c_str()); }
+std::u16string Units(const std::wstring& text) { return {text.begin(), text.end()}; }
+
+}  // namespace
+
+std::vector<AddInRegistration> FindAddIns() {
+    std::vector<AddInRegistration> found;
+    const Key addIns = OpenKey(HKEY_CURRENT_USER, AddInsKey);
+    if (!addIns) return found;
+    for (std::wstring& progId : SubkeyNames(addIns.get())) {
+        const Key key = OpenKey(addIns.get(), progId.c_str());
+        if (!key) continue;
+        found.push_back({std::move(progId), ReadDword(key.get(), L"LoadBehavior"),
+                         ReadDword(key.get(), L"CommandPreload")});
+    }
+    return found;
+}
+
+bool IsAddInRegistered(const std::wstring& progId) {
+    return static_cast<bool>(OpenKey(HKEY_CURRENT_USER, (std::wstring(AddInsKey) + L'\\' + progId).c_str()));
+}
+
+bool WasPreloaded(const std::wstring& progId) {
+    const Key key = OpenKey(HKEY_CURRENT_USER, PreloadedKey);
+    return key && ReadDword(key.get(), progId.c_str()) == 1;
+}
+
+void RememberPreloaded(const std::wstring& progId) {
+    const Key key = CreateKey(HKEY_CURRENT_USER, PreloadedKey);
+    const DWORD one = 1;
+    if (key) RegSetValueExW(key.get(), progId.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&one), sizeof(one));
+}
+
+void SaveCommands(const model::SolutionModel& model, const model::CommandBar& menuBar) {
+    SHDeleteKeyW(HKEY_CURRENT_USER, CommandsKey);
+    const Key commands = CreateKey(HKEY_CURRENT_USER, CommandsKey);
+    if (!commands) return;
+    for (const model::Command& command : model.commands.commands) {
+        const Key key = CreateKey(commands.get(), Wide(command.name));
+        if (!key) continue;
+        WriteUnits(key.get(), L"ButtonText", REG_SZ, command.buttonText);
+        std::u16string bindings;
+        for (const std::u16string& binding : command.bindings) {
+            if (!binding.empty()) bindings += binding + u'\0';
+        }
+        if (!bindings.empty()) {
+            bindings.pop_back();
+            WriteUnits(key.get(), L"Bindings", REG_MULTI_SZ, bindings);
+        }
+        for (const auto& popup : menuBar.controls.entries) {
+            if (!popup.object->popup) continue;
+            const auto& controls = popup.object->popup->controls.entries;
+            const auto at = std::find_if(controls.begin(), controls.end(),
+                                         [&](const auto& entry) { return entry.object->command == &command; });
+            if (at == controls.end()) continue;
+            WriteUnits(key.get(), L"Menu", REG_SZ, popup.object->name);
+            const DWORD position = static_cast<DWORD>(at - controls.begin() + 1);
+            RegSetValueExW(key.get(), L"Position", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&position),
+                           sizeof(position));
+            break;
+        }
+    }
+}
+
+void RestoreCommands(model::SolutionModel& model, model::CommandBar& menuBar) {
+    const Key commands = OpenKey(HKEY_CURRENT_USER, CommandsKey);
+    if (!commands) return;
+    struct Placed {
+        DWORD position;
+        model::Command* command;
+        model::CommandBar* bar;
+    };
+    std::vector<Placed> placed;
+    for (const std::wstring& name : SubkeyNames(commands.get())) {
+        const Key key = OpenKey(commands.get(), name.c_str());
+        if (!key) continue;
+        model::Command& command = model.commands.commands.emplace_back();
+        command.name = Units(name);
+        command.buttonText = ReadUnits(key.get(), L"ButtonText", REG_SZ);
+        const std::u16string bindings = ReadUnits(key.get(), L"Bindings", REG_MULTI_SZ);
+        for (std::size_t start = 0; start < bindings.size();) {
+            const std::size_t end = std::min(bindings.find(u'\0', start), bindings.size());
+            command.bindings.push_back(bindings.substr(start, end - start));
+            start = end + 1;
+        }
+        const std::u16string menu = ReadUnits(key.get(), L"Menu", REG_SZ);
+        for (const auto& popup : menuBar.controls.entries) {
+            if (popup.object->popup && popup.object->name == menu) {
+                placed.push_back({ReadDword(key.get(), L"Position"), &command, popup.object->popup});
+            }
+        }
+    }
+    // Lower positions first, so that each lands where it stood when it was kept.
+    std::sort(placed.begin(), placed.end(), [](const Placed& a, const Placed& b) { return a.position < b.position; });
+    for (const Placed& entry : placed) {
+        model.AddCommandControl(*entry.command, entry.bar, static_cast<std::int32_t>(entry.position));
+    }
+}
+
+void ForgetHostState() { SHDeleteKeyW(HKEY_CURRENT_USER, HostKey); }
+
+}  // namespace sprig::host

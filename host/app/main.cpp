@@ -1,0 +1,392 @@
+// sprig-host [--solution FILE.sln] [--run-command NAME] [--shortcut] [--type TEXT] [--keys KEYS]
+//            [--pause MS] [--show-tools] [--quit] [--forget]
+//
+// The stand-in environment: a main window with a File and a Tools menu, a solution loaded from
+// disk and served through the automation model, and the add-ins registered with the environment,
+// loaded as the environment loads them. Every step is printed on standard output, one line each,
+// for scripts and tests:
+//   --show-tools        opens the Tools menu for a while (see --pause) and closes it again;
+//   --run-command NAME  runs the command of that full name once the window is up, as its menu
+//                       entry does;
+//   --shortcut          presses the first command's key binding on the keyboard instead;
+//   --type TEXT         types TEXT into the filter box of the dialog that the command opens and
+//                       prints its title;
+//   --keys KEYS         then presses these keys in it: a list of "enter", "escape", "down", "up"
+//                       and "viewcode", a click on the View Code check box;
+//   --pause MS          waits that long after typing, and again before quitting, so that a
+//                       script can take a picture of the screen;
+//   --quit              ends once the command is done (or at once when none is run);
+//   --forget            forgets the preloaded add-ins and kept commands before starting.
+#include <windows.h>
+#include <commctrl.h>
+#include <commdlg.h>
+
+#include <atomic>
+#include <cstdio>
+#include <cwchar>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "host/app/AddInHost.h"
+#include "host/app/DocumentViews.h"
+#include "host/app/HostRegistry.h"
+#include "host/app/KeyBinding.h"
+#include "host/app/MainMenu.h"
+#include "host/com/ModelObjects.h"
+#include "host/com/TypeLibraries.h"
+#include "host/loader/DiskFiles.h"
+#include "host/loader/SolutionLoader.h"
+#include "resources/resource.h"
+
+namespace {
+
+using sprig::model::SolutionModel;
+
+using sprig::host::ExitId;
+using sprig::host::FirstCommandId;
+using sprig::host::OpenSolutionId;
+
+struct Options {
+    std::u16string solution;
+    std::wstring runCommand;
+    bool shortcut = false;
+    std::wstring type;
+    std::vector<std::wstring> keys;
+    bool typing = false;
+    bool quit = false;
+    bool forget = false;
+    DWORD pauseMs = 0;
+    bool showTools = false;
+};
+
+void Print(std::wstring_view line) {
+    const int size = WideCharToMultiByte(CP_UTF8, 0, line.data(), static_cast<int>(line.size()), nullptr, 0, nullptr, nullptr);
+    std::string text(static_cast<std::size_t>(size), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, line.data(), static_cast<int>(line.size()), text.data(), size, nullptr, nullptr);
+    std::printf("%s\n", text.c_str());
+    std::fflush(stdout);
+}
+
+std::wstring Wide(const std::u16string& text) { return {text.begin(), text.end()}; }
+
+struct HandleCloser {
+    void operator()(HANDLE handle) const { CloseHandle(handle); }
+};
+
+sprig::model::CommandBar& MenuBarOf(SolutionModel& model) {
+    sprig::model::CommandBar& bar = model.AddCommandBar(u"MenuBar");
+    sprig::model::CommandBar& tools = model.AddPopup(bar, u"Tools");
+    // An entry of the environment's own, so that a control asked for at position 1 shows first.
+    model.AddControl(tools, u"Options...");
+    return bar;
+}
+
+class Environment {
+public:
+    explicit Environment(Options options)
+        : options_(std::move(options)),
+          menuBar_(MenuBarOf(model_)),
+          root_(sprig::host::CreateModelRoot(model_)),
+          host_(model_, root_, Print) {
+        sprig::host::RestoreCommands(model_, menuBar_);
+    }
+
+    bool LoadSolution(const std::u16string& argument);
+    int Run();
+
+private:
+    static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    static DWORD WINAPI Script(void* self);
+    void RunCommand(std::size_t index);
+    void OpenSolution();
+
+    Options options_;
+    SolutionModel model_;
+    sprig::model::CommandBar& menuBar_;
+    sprig::ComPtr<IDispatch> root_;
+    sprig::host::AddInHost host_;
+    HWND window_ = nullptr;
+    sprig::host::MainMenu menu_;
+    sprig::host::DocumentViews views_;
+    std::size_t opened_ = 0;  // the ItemOperations requests that have a view
+    std::atomic<int> commandsRun_{0};  // commands that have ended, on the window's thread
+};
+
+bool Environment::LoadSolution(const std::u16string& argument) {
+    std::u16string path;
+    std::string reason;
+    if (!sprig::loader::FullWindowsPath(argument, path, reason)) {
+        std::fprintf(stderr, "sprig-host: %s\n", reason.c_str());
+        return false;
+    }
+    // The automation objects hold no references into the model, so a solution can be replaced
+    // under them; the solution's earlier objects stay in the model until the program ends.
+    model_.projects.entries.clear();
+    sprig::loader::DiskFiles files;
+    std::vector<sprig::loader::LoadMessage> messages;
+    const bool loaded = sprig::loader::LoadSolution(path, files, model_, messages);
+    for (const auto& message : messages) {
+        std::fprintf(stderr, "sprig-host: %s\n", sprig::loader::DescribeMessage(message).c_str());
+    }
+    Print((loaded ? L"solution " : L"no solution loaded from ") + Wide(path));
+    if (window_) SetWindowTextW(window_, (L"Stand-in environment - " + Wide(path)).c_str());
+    return loaded;
+}
+
+void Environment::RunCommand(std::size_t index) {
+    if (index >= model_.commands.commands.size()) return;
+    host_.RunCommand(model_.commands.commands[index]);
+    // What the command asked ItemOperations to open, in order, now that its dialog is gone.
+    const auto& requests = model_.itemOperations.requests;
+    for (; opened_ < requests.size(); ++opened_) {
+        Print(L"opened " + views_.Open(requests[opened_].fileName, requests[opened_].viewKind));
+    }
+    ++commandsRun_;
+}
+
+void Environment::OpenSolution() {
+    wchar_t path[MAX_PATH] = L"";
+    OPENFILENAMEW dialog{};
+    dialog.lStructSize = sizeof(dialog);
+    dialog.hwndOwner = window_;
+    dialog.lpstrFilter = L"Solution files (*.sln)\0*.sln\0All files\0*.*\0";
+    dialog.lpstrFile = path;
+    dialog.nMaxFile = MAX_PATH;
+    dialog.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
+    if (GetOpenFileNameW(&dialog)) LoadSolution(reinterpret_cast<const char16_t*>(path));
+}
+
+LRESULT CALLBACK Environment::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* self = reinterpret_cast<Environment*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    switch (message) {
+    case WM_COMMAND:
+        if (!self) break;
+        if (LOWORD(wParam) == OpenSolutionId) {
+            self->OpenSolution();
+        } else if (LOWORD(wParam) == ExitId) {
+            DestroyWindow(window);
+        } else if (LOWORD(wParam) >= FirstCommandId) {
+            self->RunCommand(LOWORD(wParam) - FirstCommandId);
+        } else {
+            break;  // the Window menu's entries
+        }
+        return 0;
+    case WM_DESTROY:
+        PostQuitMessage(0);
+        return 0;
+    default:
+        break;
+    }
+    return DefFrameProcW(window, self ? self->views_.Client() : nullptr, message, wParam, lParam);
+}
+
+BOOL CALLBACK FindDialog(HWND window, LPARAM found) {
+    if (!IsWindowVisible(window) || !GetDlgItem(window, IDC_FILTER_EDIT)) return TRUE;
+    *reinterpret_cast<HWND*>(found) = window;
+    return FALSE;
+}
+
+void PressKey(WORD key, bool up) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = key;
+    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    SendInput(1, &input, sizeof(input));
+}
+
+// Presses `binding` on the keyboard: modifiers down, the key down and up, modifiers up.
+void PressBinding(const sprig::host::KeyBinding& binding) {
+    std::vector<WORD> keys;
+    if (binding.ctrl) keys.push_back(VK_CONTROL);
+    if (binding.shift) keys.push_back(VK_SHIFT);
+    if (binding.alt) keys.push_back(VK_MENU);
+    keys.push_back(binding.key);
+    for (const WORD key : keys) PressKey(key, false);
+    for (auto key = keys.rbegin(); key != keys.rend(); ++key) PressKey(*key, true);
+}
+
+// Not a key: a click on the dialog's View Code check box.
+constexpr wchar_t ViewCodeKey[] = L"viewcode";
+
+UINT KeyCode(const std::wstring& name) {
+    if (name == L"enter") return VK_RETURN;
+    if (name == L"escape") return VK_ESCAPE;
+    if (name == L"down") return VK_DOWN;
+    if (name == L"up") return VK_UP;
+    return 0;
+}
+
+// The script's part, on a thread of its own: starts the command, drives the dialog it opens, and
+// ends the program when asked to.
+DWORD WINAPI Environment::Script(void* parameter) {
+    auto& self = *static_cast<Environment*>(parameter);
+    const Options& options = self.options_;
+    const DWORD uiThread = GetWindowThreadProcessId(self.window_, nullptr);
+    bool started = false;
+    if (options.showTools) {
+        // The menu's own loop runs on the window's thread until Escape reaches it.
+        PostMessageW(self.window_, WM_SYSCOMMAND, SC_KEYMENU, L't');
+        Sleep(300);
+        Print(L"menu open");
+        Sleep(options.pauseMs);
+        for (int i = 0; i < 2; ++i) {
+            PostMessageW(self.window_, WM_KEYDOWN, VK_ESCAPE, 1);
+            PostMessageW(self.window_, WM_KEYUP, VK_ESCAPE, 1 | (3u << 30));
+        }
+        Sleep(300);
+    }
+    if (!options.runCommand.empty()) {
+        for (std::size_t index = 0; index < self.model_.commands.commands.size() && !started; ++index) {
+            if (lstrcmpiW(Wide(self.model_.commands.commands[index].name).c_str(), options.runCommand.c_str()) == 0) {
+                PostMessageW(self.window_, WM_COMMAND, FirstCommandId + index, 0);
+                started = true;
+            }
+        }
+        if (!started) Print(L"no command " + options.runCommand);
+    } else if (options.shortcut) {
+        SetForegroundWindow(self.window_);
+        for (const auto& command : self.model_.commands.commands) {
+            sprig::host::KeyBinding binding;
+            if (!command.bindings.empty() && sprig::host::ParseKeyBinding(command.bindings.front(), binding)) {
+                Print(L"pressing " + Wide(command.bindings.front()));
+                PressBinding(binding);
+                started = true;
+                break;
+            }
+        }
+        if (!started) Print(L"no shortcut to press");
+    }
+    if (started && options.typing) {
+        HWND dialog = nullptr;
+        for (int waited = 0; waited < 20000 && !dialog && self.commandsRun_ == 0; waited += 20) {
+            Sleep(20);
+            EnumThreadWindows(uiThread, FindDialog, reinterpret_cast<LPARAM>(&dialog));
+        }
+        if (dialog) {
+            HWND edit = GetDlgItem(dialog, IDC_FILTER_EDIT);
+            // Sent, so that the title is read once the last one has been handled.
+            for (const wchar_t unit : options.type) SendMessageW(edit, WM_CHAR, unit, 1);
+            wchar_t title[512];
+            GetWindowTextW(dialog, title, 512);
+            Print(std::wstring(L"dialog ") + title);
+            Sleep(options.pauseMs);
+            for (const std::wstring& key : options.keys) {
+                if (key == ViewCodeKey) {
+                    PostMessageW(GetDlgItem(dialog, IDC_VIEW_CODE), BM_CLICK, 0, 0);
+                    continue;
+                }
+                PostMessageW(edit, WM_KEYDOWN, KeyCode(key), 1);
+                PostMessageW(edit, WM_KEYUP, KeyCode(key), 1 | (3u << 30));
+            }
+        } else {
+            Print(L"no dialog");
+        }
+    }
+    if (started) {
+        for (int waited = 0; waited < 60000 && self.commandsRun_ == 0 && IsWindow(self.window_); waited += 20) {
+            Sleep(20);
+        }
+    }
+    if (options.quit) {
+        Sleep(options.pauseMs);
+        PostMessageW(self.window_, WM_CLOSE, 0, 0);
+    }
+    return 0;
+}
+
+int Environment::Run() {
+    if (host_.StartUp()) sprig::host::SaveCommands(model_, menuBar_);
+    const WNDCLASSW type{0, Procedure, 0, 0, GetModuleHandleW(nullptr), LoadIconW(nullptr, IDI_APPLICATION),
+                         LoadCursorW(nullptr, IDC_ARROW), reinterpret_cast<HBRUSH>(COLOR_APPWORKSPACE + 1),
+                         nullptr, L"SprigStandInEnvironment"};
+    RegisterClassW(&type);
+    window_ = CreateWindowExW(0, type.lpszClassName, L"Stand-in environment", WS_OVERLAPPEDWINDOW, 0, 0, 800, 600,
+                              nullptr, nullptr, type.hInstance, nullptr);
+    if (!window_) return 1;
+    SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    menu_ = sprig::host::BuildMainMenu(model_, menuBar_, Print);
+    SetMenu(window_, menu_.bar);
+    if (!views_.Create(window_, menu_.window)) return 1;
+    if (!options_.solution.empty()) LoadSolution(options_.solution);
+    ShowWindow(window_, SW_SHOW);
+    UpdateWindow(window_);
+    SetForegroundWindow(window_);
+    Print(L"ready");
+
+    const std::unique_ptr<void, HandleCloser> script(CreateThread(nullptr, 0, Script, this, 0, nullptr));
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        if (TranslateMDISysAccel(views_.Client(), &message)) continue;
+        if (menu_.accelerators && TranslateAcceleratorW(window_, menu_.accelerators.get(), &message)) continue;
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    if (script) WaitForSingleObject(script.get(), INFINITE);
+    host_.ShutDown();
+    Print(L"ended");
+    return 0;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    Options options;
+    for (int i = 1; i < argc; ++i) {
+        const std::wstring option = argv[i];
+        const bool takesValue = option == L"--solution" || option == L"--run-command" || option == L"--type" ||
+                                option == L"--keys" || option == L"--pause";
+        if (takesValue && i + 1 == argc) {
+            std::fwprintf(stderr, L"sprig-host: %ls wants a value\n", argv[i]);
+            return 2;
+        }
+        if (option == L"--solution") {
+            options.solution = reinterpret_cast<const char16_t*>(argv[++i]);
+        } else if (option == L"--run-command") {
+            options.runCommand = argv[++i];
+        } else if (option == L"--type") {
+            options.type = argv[++i];
+            options.typing = true;
+        } else if (option == L"--keys") {
+            for (std::wstring keys = argv[++i]; !keys.empty();) {
+                const std::size_t comma = keys.find(L',');
+                options.keys.push_back(keys.substr(0, comma));
+                if (KeyCode(options.keys.back()) == 0 && options.keys.back() != ViewCodeKey) {
+                    std::fwprintf(stderr, L"sprig-host: unknown key %ls\n", options.keys.back().c_str());
+                    return 2;
+                }
+                keys.erase(0, comma == std::wstring::npos ? keys.size() : comma + 1);
+            }
+            options.typing = true;
+        } else if (option == L"--pause") {
+            options.pauseMs = static_cast<DWORD>(std::wcstoul(argv[++i], nullptr, 10));
+        } else if (option == L"--show-tools") {
+            options.showTools = true;
+        } else if (option == L"--shortcut") {
+            options.shortcut = true;
+        } else if (option == L"--quit") {
+            options.quit = true;
+        } else if (option == L"--forget") {
+            options.forget = true;
+        } else {
+            std::fwprintf(stderr, L"sprig-host: unknown option %ls\n", argv[i]);
+            return 2;
+        }
+    }
+    // What the environment does before any add-in runs: a single-threaded apartment, the common
+    // controls, its type libraries registered, and shell32 loaded.
+    if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return 1;
+    const INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_LISTVIEW_CLASSES | ICC_USEREX_CLASSES};
+    InitCommonControlsEx(&controls);
+    LoadLibraryW(L"shell32.dll");
+    if (options.forget) sprig::host::ForgetHostState();
+    int code = 1;
+    if (FAILED(sprig::host::RegisterHostTypeLibraries())) {
+        std::fprintf(stderr, "sprig-host: cannot register the type libraries\n");
+    } else {
+        Environment environment(std::move(options));
+        code = environment.Run();
+    }
+    CoUninitialize();
+    return code;
+}

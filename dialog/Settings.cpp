@@ -7,6 +7,7 @@
 #include <type_traits>
 #include <vector>
 
+#include "addin/RegistryKey.h"
 #include "dialog/Sprig.h"
 #include "dialog/WindowText.h"
 #include "filter/ResultList.h"
@@ -20,10 +21,7 @@ constexpr wchar_t SettingsKey[] = L"Software\\Tarn's Tools\\Sprig!";
 constexpr wchar_t ParentKey[] = L"Software";
 constexpr wchar_t KeyUnderParent[] = L"Tarn's Tools\\Sprig!";
 
-struct KeyCloser {
-    void operator()(HKEY key) const { RegCloseKey(key); }
-};
-using Key = std::unique_ptr<std::remove_pointer_t<HKEY>, KeyCloser>;
+using Key = RegistryKey;
 
 const wchar_t* Wide(const char16_t* text) { return reinterpret_cast<const wchar_t*>(text); }
 

@@ -6,6 +6,8 @@
 #include <memory>
 #include <type_traits>
 
+#include "addin/RegistryKey.h"
+
 namespace sprig::host {
 namespace {
 
@@ -14,10 +16,7 @@ constexpr wchar_t HostKey[] = L"Software\\Tarn's Tools\\Stand-in Environment";
 constexpr wchar_t PreloadedKey[] = L"Software\\Tarn's Tools\\Stand-in Environment\\PreloadedAddIns";
 constexpr wchar_t CommandsKey[] = L"Software\\Tarn's Tools\\Stand-in Environment\\Commands";
 
-struct KeyCloser {
-    void operator()(HKEY key) const { RegCloseKey(key); }
-};
-using Key = std::unique_ptr<std::remove_pointer_t<HKEY>, KeyCloser>;
+using Key = RegistryKey;
 
 Key OpenKey(HKEY parent, const wchar_t* path) {
     HKEY key = nullptr;

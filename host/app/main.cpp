@@ -11,8 +11,10 @@
 //   --shortcut          presses the first command's key binding on the keyboard instead;
 //   --type TEXT         types TEXT into the filter box of the dialog that the command opens and
 //                       prints its title;
-//   --keys KEYS         then presses these keys in it: a list of "enter", "escape", "down", "up"
-//                       and "viewcode", a click on the View Code check box;
+//   --keys KEYS         then presses these keys in it: a list of "enter", "escape", "down", "up",
+//                       "viewcode", a click on the View Code check box, and "explore", a click on
+//                       the Explore button, after which the shell's folder window is awaited,
+//                       its title printed and the window closed;
 //   --pause MS          waits that long after typing, and again before quitting, so that a
 //                       script can take a picture of the screen;
 //   --quit              ends once the command is done (or at once when none is run);
@@ -206,8 +208,29 @@ void PressBinding(const sprig::host::KeyBinding& binding) {
     for (auto key = keys.rbegin(); key != keys.rend(); ++key) PressKey(*key, true);
 }
 
-// Not a key: a click on the dialog's View Code check box.
+// Not keys: clicks on the dialog's View Code check box and Explore button.
 constexpr wchar_t ViewCodeKey[] = L"viewcode";
+constexpr wchar_t ExploreKey[] = L"explore";
+
+// The shell shows folders in windows of this class, in whichever process it chooses.
+constexpr wchar_t FolderWindowClass[] = L"ExplorerWClass";
+
+// Waits for the shell's folder window (up to 15 s), prints its title and closes it.
+void AwaitFolderWindow() {
+    HWND folder = nullptr;
+    for (int waited = 0; waited < 15000 && !(folder = FindWindowW(FolderWindowClass, nullptr)); waited += 50) {
+        Sleep(50);
+    }
+    if (!folder) {
+        Print(L"no folder window");
+        return;
+    }
+    wchar_t title[512] = {};
+    // The window may be up before its title is set.
+    for (int waited = 0; waited < 5000 && GetWindowTextW(folder, title, 512) == 0; waited += 50) Sleep(50);
+    Print(std::wstring(L"explored ") + title);
+    PostMessageW(folder, WM_CLOSE, 0, 0);
+}
 
 UINT KeyCode(const std::wstring& name) {
     if (name == L"enter") return VK_RETURN;
@@ -272,8 +295,8 @@ DWORD WINAPI Environment::Script(void* parameter) {
             Print(std::wstring(L"dialog ") + title);
             Sleep(options.pauseMs);
             for (const std::wstring& key : options.keys) {
-                if (key == ViewCodeKey) {
-                    PostMessageW(GetDlgItem(dialog, IDC_VIEW_CODE), BM_CLICK, 0, 0);
+                if (key == ViewCodeKey || key == ExploreKey) {
+                    PostMessageW(GetDlgItem(dialog, key == ViewCodeKey ? IDC_VIEW_CODE : IDC_EXPLORE), BM_CLICK, 0, 0);
                     continue;
                 }
                 PostMessageW(edit, WM_KEYDOWN, KeyCode(key), 1);
@@ -286,6 +309,9 @@ DWORD WINAPI Environment::Script(void* parameter) {
     if (started) {
         for (int waited = 0; waited < 60000 && self.commandsRun_ == 0 && IsWindow(self.window_); waited += 20) {
             Sleep(20);
+        }
+        for (const std::wstring& key : options.keys) {
+            if (key == ExploreKey) AwaitFolderWindow();
         }
     }
     if (options.quit) {
@@ -351,7 +377,8 @@ int wmain(int argc, wchar_t** argv) {
             for (std::wstring keys = argv[++i]; !keys.empty();) {
                 const std::size_t comma = keys.find(L',');
                 options.keys.push_back(keys.substr(0, comma));
-                if (KeyCode(options.keys.back()) == 0 && options.keys.back() != ViewCodeKey) {
+                if (KeyCode(options.keys.back()) == 0 && options.keys.back() != ViewCodeKey &&
+                    options.keys.back() != ExploreKey) {
                     std::fwprintf(stderr, L"sprig-host: unknown key %ls\n", options.keys.back().c_str());
                     return 2;
                 }

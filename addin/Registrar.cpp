@@ -6,30 +6,10 @@
 #include <utility>
 
 #include "addin/ComPtr.h"
+#include "addin/KeyOwner.h"
 
 namespace sprig {
 namespace {
-
-// Owns one open registry key.
-class RegistryKeyHandle {
-public:
-    RegistryKeyHandle() = default;
-    RegistryKeyHandle(const RegistryKeyHandle&) = delete;
-    RegistryKeyHandle& operator=(const RegistryKeyHandle&) = delete;
-    ~RegistryKeyHandle() { Close(); }
-
-    HKEY get() const { return key_; }
-    HKEY* put() {
-        Close();
-        return &key_;
-    }
-    void Close() {
-        if (key_) RegCloseKey(std::exchange(key_, nullptr));
-    }
-
-private:
-    HKEY key_ = nullptr;
-};
 
 const wchar_t* Wide(const std::u16string& text) { return reinterpret_cast<const wchar_t*>(text.c_str()); }
 
@@ -42,10 +22,11 @@ constexpr REGSAM Access = KEY_READ | KEY_WRITE;
 // Deletes the key `name` under `parent` with everything below it; a key that is not there is
 // already gone. (The system's own tree deletion came after Windows XP.)
 LONG DeleteTree(HKEY parent, const wchar_t* name) {
-    RegistryKeyHandle key;
-    LONG error = RegOpenKeyExW(parent, name, 0, Access, key.put());
+    HKEY opened = nullptr;
+    LONG error = RegOpenKeyExW(parent, name, 0, Access, &opened);
     if (error == ERROR_FILE_NOT_FOUND) return ERROR_SUCCESS;
     if (error != ERROR_SUCCESS) return error;
+    KeyOwner key(opened);
     for (;;) {
         wchar_t child[256];  // the longest key name and its terminator
         DWORD length = sizeof(child) / sizeof(child[0]);
@@ -54,7 +35,7 @@ LONG DeleteTree(HKEY parent, const wchar_t* name) {
         if (error == ERROR_SUCCESS) error = DeleteTree(key.get(), child);
         if (error != ERROR_SUCCESS) return error;
     }
-    key.Close();
+    key.reset();
     return RegDeleteKeyW(parent, name);
 }
 
@@ -73,11 +54,12 @@ LONG RegisterKey(HKEY parent, const RegistryKey& entry, std::u16string_view modu
     const std::u16string name(entry.name);
     LONG error = ERROR_SUCCESS;
     if (entry.marking == KeyMarking::Replaced) error = DeleteTree(parent, Wide(name));
-    RegistryKeyHandle key;
+    HKEY created = nullptr;
     if (error == ERROR_SUCCESS) {
-        error = RegCreateKeyExW(parent, Wide(name), 0, nullptr, REG_OPTION_NON_VOLATILE, Access, nullptr, key.put(),
+        error = RegCreateKeyExW(parent, Wide(name), 0, nullptr, REG_OPTION_NON_VOLATILE, Access, nullptr, &created,
                                 nullptr);
     }
+    const KeyOwner key(created);
     for (auto value = entry.values.begin(); error == ERROR_SUCCESS && value != entry.values.end(); ++value) {
         error = WriteValue(key.get(), *value, modulePath);
     }
@@ -90,9 +72,10 @@ LONG RegisterKey(HKEY parent, const RegistryKey& entry, std::u16string_view modu
 LONG UnregisterKey(HKEY parent, const RegistryKey& entry) {
     const std::u16string name(entry.name);
     if (entry.marking == KeyMarking::Replaced) return DeleteTree(parent, Wide(name));
-    RegistryKeyHandle key;
-    LONG error = RegOpenKeyExW(parent, Wide(name), 0, Access, key.put());
+    HKEY opened = nullptr;
+    LONG error = RegOpenKeyExW(parent, Wide(name), 0, Access, &opened);
     if (error == ERROR_FILE_NOT_FOUND) return ERROR_SUCCESS;
+    KeyOwner key(opened);
     for (auto subkey = entry.subkeys.begin(); error == ERROR_SUCCESS && subkey != entry.subkeys.end(); ++subkey) {
         error = UnregisterKey(key.get(), *subkey);
     }
@@ -106,7 +89,7 @@ LONG UnregisterKey(HKEY parent, const RegistryKey& entry) {
     error = RegQueryInfoKeyW(key.get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, nullptr, nullptr,
                              nullptr, nullptr, nullptr);
     if (error != ERROR_SUCCESS || subkeys != 0) return error;
-    key.Close();
+    key.reset();
     return RegDeleteKeyW(parent, Wide(name));
 }
 

@@ -7,7 +7,7 @@
 #include <type_traits>
 #include <vector>
 
-#include "addin/RegistryKey.h"
+#include "addin/KeyOwner.h"
 #include "dialog/Sprig.h"
 #include "dialog/WindowText.h"
 #include "filter/ResultList.h"
@@ -21,7 +21,7 @@ constexpr wchar_t SettingsKey[] = L"Software\\Tarn's Tools\\Sprig!";
 constexpr wchar_t ParentKey[] = L"Software";
 constexpr wchar_t KeyUnderParent[] = L"Tarn's Tools\\Sprig!";
 
-using Key = RegistryKey;
+using Key = KeyOwner;
 
 const wchar_t* Wide(const char16_t* text) { return reinterpret_cast<const wchar_t*>(text); }
 

@@ -6,7 +6,7 @@
 #include <memory>
 #include <type_traits>
 
-#include "addin/RegistryKey.h"
+#include "addin/KeyOwner.h"
 
 namespace sprig::host {
 namespace {
@@ -16,7 +16,7 @@ constexpr wchar_t HostKey[] = L"Software\\Tarn's Tools\\Stand-in Environment";
 constexpr wchar_t PreloadedKey[] = L"Software\\Tarn's Tools\\Stand-in Environment\\PreloadedAddIns";
 constexpr wchar_t CommandsKey[] = L"Software\\Tarn's Tools\\Stand-in Environment\\Commands";
 
-using Key = RegistryKey;
+using Key = KeyOwner;
 
 Key OpenKey(HKEY parent, const wchar_t* path) {
     HKEY key = nullptr;

@@ -8,9 +8,9 @@
 
 namespace sprig {
 
-struct RegistryKeyCloser {
+struct KeyOwnerCloser {
     void operator()(HKEY key) const { RegCloseKey(key); }
 };
-using RegistryKey = std::unique_ptr<std::remove_pointer_t<HKEY>, RegistryKeyCloser>;
+using KeyOwner = std::unique_ptr<std::remove_pointer_t<HKEY>, KeyOwnerCloser>;
 
 }  // namespace sprig

@@ -67,7 +67,7 @@ scripted() {
     line=${line%$'\r'}
     echo "$line"
     case $line in
-      "menu open") sleep 0.5; shot demo-tools.png ;;
+      menu\ *\ dropped) sleep 0.5; shot demo-tools.png ;;
       dialog\ *) sleep 0.7; shot demo-dialog.png ;;
       opened\ *) [ -f "$work/shot" ] || { touch "$work/shot"; sleep 0.7; shot demo-opened.png; } ;;
     esac

@@ -5,7 +5,8 @@
 // disk and served through the automation model, and the add-ins registered with the environment,
 // loaded as the environment loads them. Every step is printed on standard output, one line each,
 // for scripts and tests:
-//   --show-tools        opens the Tools menu for a while (see --pause) and closes it again;
+//   --show-tools        drops the Tools menu from its access key for a while (see --pause) and
+//                       closes it again, printing "menu Tools dropped" and "menu closed";
 //   --run-command NAME  runs the command of that full name once the window is up, as its menu
 //                       entry does;
 //   --shortcut          presses the first command's key binding on the keyboard instead;
@@ -23,6 +24,7 @@
 #include <commctrl.h>
 #include <commdlg.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <cwchar>
@@ -232,6 +234,36 @@ void AwaitFolderWindow() {
     PostMessageW(folder, WM_CLOSE, 0, 0);
 }
 
+// The class of the system's popup menu windows.
+constexpr wchar_t MenuPopupClass[] = L"#32768";
+
+// The title on `window`'s menu bar of the menu that is dropped down, or "" when none is.
+// Wine, drawing its windows on an X server without a window manager, can leave a dropped menu
+// stacked under its frame window, where no screenshot sees it: taking the menu out of the topmost
+// band and putting it back makes Wine restack it above the frame.
+std::wstring RaiseDroppedMenu(HWND window) {
+    const DWORD thread = GetWindowThreadProcessId(window, nullptr);
+    HWND popup = nullptr;
+    while ((popup = FindWindowExW(nullptr, popup, MenuPopupClass, nullptr)) &&
+           (GetWindowThreadProcessId(popup, nullptr) != thread || !IsWindowVisible(popup))) {
+    }
+    if (!popup) return {};
+    constexpr UINT flags = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
+    SetWindowPos(popup, HWND_NOTOPMOST, 0, 0, 0, 0, flags);
+    SetWindowPos(popup, HWND_TOPMOST, 0, 0, 0, 0, flags);
+    const HMENU dropped = reinterpret_cast<HMENU>(SendMessageW(popup, MN_GETHMENU, 0, 0));
+    const HMENU bar = GetMenu(window);
+    for (int index = 0; index < GetMenuItemCount(bar); ++index) {
+        if (GetSubMenu(bar, index) != dropped) continue;
+        wchar_t title[128] = {};
+        GetMenuStringW(bar, index, title, 128, MF_BYPOSITION);
+        std::wstring text = title;
+        text.erase(std::remove(text.begin(), text.end(), L'&'), text.end());  // the access key mark
+        return text;
+    }
+    return {};
+}
+
 UINT KeyCode(const std::wstring& name) {
     if (name == L"enter") return VK_RETURN;
     if (name == L"escape") return VK_ESCAPE;
@@ -250,14 +282,25 @@ DWORD WINAPI Environment::Script(void* parameter) {
     if (options.showTools) {
         // The menu's own loop runs on the window's thread until Escape reaches it.
         PostMessageW(self.window_, WM_SYSCOMMAND, SC_KEYMENU, L't');
-        Sleep(300);
-        Print(L"menu open");
+        std::wstring dropped;
+        for (int waited = 0; waited < 10000 && (dropped = RaiseDroppedMenu(self.window_)).empty(); waited += 50) {
+            Sleep(50);
+        }
+        Sleep(300);  // for Wine to draw the raised menu
+        Print(dropped.empty() ? L"no menu dropped" : L"menu " + dropped + L" dropped");
         Sleep(options.pauseMs);
+        // One Escape closes the dropped menu, the next leaves the menu bar.
         for (int i = 0; i < 2; ++i) {
             PostMessageW(self.window_, WM_KEYDOWN, VK_ESCAPE, 1);
             PostMessageW(self.window_, WM_KEYUP, VK_ESCAPE, 1 | (3u << 30));
         }
-        Sleep(300);
+        GUITHREADINFO state{};
+        state.cbSize = sizeof(state);
+        for (int waited = 0; waited < 10000 && GetGUIThreadInfo(uiThread, &state) && (state.flags & GUI_INMENUMODE);
+             waited += 50) {
+            Sleep(50);
+        }
+        Print(state.flags & GUI_INMENUMODE ? L"menu stays" : L"menu closed");
     }
     if (!options.runCommand.empty()) {
         for (std::size_t index = 0; index < self.model_.commands.commands.size() && !started; ++index) {

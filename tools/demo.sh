@@ -5,12 +5,15 @@
 # with regsvr32 in a Wine prefix of its own (build/demo-prefix), and runs the environment on the
 # solution (samples/Sample.sln by default) with the dialog open. With a DISPLAY, the user works
 # with it. Without one, a scripted run under Xvfb opens the Tools menu, presses the shortcut,
-# types a filter, opens the best row with Enter, saves pictures into docs/ and prints the files it
-# opened.
+# types a filter, opens the best row with Enter, saves pictures and prints the files it opened.
+# The pictures of the sample solution are the README's, in docs/; those of another solution go to
+# build/demo-pictures/.
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 solution=$(realpath "${1:-$root/samples/Sample.sln}")
+pictures=docs
+[ "$solution" = "$root/samples/Sample.sln" ] || pictures=build/demo-pictures
 filter=${SPRIG_DEMO_FILTER:-main}
 
 # SPRIG_DEMO_MODE is set once built: interactive with the caller's display, else scripted.
@@ -49,12 +52,12 @@ fi
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-mkdir -p "$root/docs"
+mkdir -p "$root/$pictures"
 shot() {
   local desktop
   desktop=$(xwininfo -root -tree | grep -m1 '"sprig-demo' | awk '{print $1}')
-  import -window "${desktop:-root}" "$root/docs/$1"
-  echo "wrote docs/$1"
+  import -window "${desktop:-root}" "$root/$pictures/$1"
+  echo "wrote $pictures/$1"
 }
 # Runs the environment with ARGS, echoing what it prints and taking a picture at the lines that
 # call for one.
@@ -78,3 +81,5 @@ scripted() {
 run reg delete "HKCU\\Software\\Tarn's Tools\\Sprig!" /f >/dev/null 2>&1 || true
 scripted --forget --show-tools
 scripted --shortcut --type "$filter" --keys enter
+# Wine's own processes end before the display they draw on goes away.
+WINEPREFIX=$SPRIG_WINEPREFIX wineserver -w

@@ -185,6 +185,22 @@ LRESULT CALLBACK Environment::Procedure(HWND window, UINT message, WPARAM wParam
     return DefFrameProcW(window, self ? self->views_.Client() : nullptr, message, wParam, lParam);
 }
 
+// Polls `done` every 20 ms until it holds or `timeoutMs` has passed; gives its last answer.
+template <typename Condition>
+bool WaitUntil(int timeoutMs, Condition done) {
+    for (int waited = 0; waited < timeoutMs; waited += 20) {
+        if (done()) return true;
+        Sleep(20);
+    }
+    return done();
+}
+
+// Posts a key's press and release to `target`, as the keyboard would deliver them.
+void PostKey(HWND target, UINT key) {
+    PostMessageW(target, WM_KEYDOWN, key, 1);
+    PostMessageW(target, WM_KEYUP, key, 1 | (3u << 30));
+}
+
 BOOL CALLBACK FindDialog(HWND window, LPARAM found) {
     if (!IsWindowVisible(window) || !GetDlgItem(window, IDC_FILTER_EDIT)) return TRUE;
     *reinterpret_cast<HWND*>(found) = window;
@@ -220,16 +236,13 @@ constexpr wchar_t FolderWindowClass[] = L"ExplorerWClass";
 // Waits for the shell's folder window (up to 15 s), prints its title and closes it.
 void AwaitFolderWindow() {
     HWND folder = nullptr;
-    for (int waited = 0; waited < 15000 && !(folder = FindWindowW(FolderWindowClass, nullptr)); waited += 50) {
-        Sleep(50);
-    }
-    if (!folder) {
+    if (!WaitUntil(15000, [&] { return (folder = FindWindowW(FolderWindowClass, nullptr)) != nullptr; })) {
         Print(L"no folder window");
         return;
     }
     wchar_t title[512] = {};
     // The window may be up before its title is set.
-    for (int waited = 0; waited < 5000 && GetWindowTextW(folder, title, 512) == 0; waited += 50) Sleep(50);
+    WaitUntil(5000, [&] { return GetWindowTextW(folder, title, 512) != 0; });
     Print(std::wstring(L"explored ") + title);
     PostMessageW(folder, WM_CLOSE, 0, 0);
 }
@@ -283,24 +296,19 @@ DWORD WINAPI Environment::Script(void* parameter) {
         // The menu's own loop runs on the window's thread until Escape reaches it.
         PostMessageW(self.window_, WM_SYSCOMMAND, SC_KEYMENU, L't');
         std::wstring dropped;
-        for (int waited = 0; waited < 10000 && (dropped = RaiseDroppedMenu(self.window_)).empty(); waited += 50) {
-            Sleep(50);
-        }
+        WaitUntil(10000, [&] { return !(dropped = RaiseDroppedMenu(self.window_)).empty(); });
         Sleep(300);  // for Wine to draw the raised menu
         Print(dropped.empty() ? L"no menu dropped" : L"menu " + dropped + L" dropped");
         Sleep(options.pauseMs);
         // One Escape closes the dropped menu, the next leaves the menu bar.
-        for (int i = 0; i < 2; ++i) {
-            PostMessageW(self.window_, WM_KEYDOWN, VK_ESCAPE, 1);
-            PostMessageW(self.window_, WM_KEYUP, VK_ESCAPE, 1 | (3u << 30));
-        }
-        GUITHREADINFO state{};
-        state.cbSize = sizeof(state);
-        for (int waited = 0; waited < 10000 && GetGUIThreadInfo(uiThread, &state) && (state.flags & GUI_INMENUMODE);
-             waited += 50) {
-            Sleep(50);
-        }
-        Print(state.flags & GUI_INMENUMODE ? L"menu stays" : L"menu closed");
+        PostKey(self.window_, VK_ESCAPE);
+        PostKey(self.window_, VK_ESCAPE);
+        const bool closed = WaitUntil(10000, [&] {
+            GUITHREADINFO state{};
+            state.cbSize = sizeof(state);
+            return GetGUIThreadInfo(uiThread, &state) && !(state.flags & GUI_INMENUMODE);
+        });
+        Print(closed ? L"menu closed" : L"menu stays");
     }
     if (!options.runCommand.empty()) {
         for (std::size_t index = 0; index < self.model_.commands.commands.size() && !started; ++index) {
@@ -325,10 +333,10 @@ DWORD WINAPI Environment::Script(void* parameter) {
     }
     if (started && options.typing) {
         HWND dialog = nullptr;
-        for (int waited = 0; waited < 20000 && !dialog && self.commandsRun_ == 0; waited += 20) {
-            Sleep(20);
+        WaitUntil(20000, [&] {
             EnumThreadWindows(uiThread, FindDialog, reinterpret_cast<LPARAM>(&dialog));
-        }
+            return dialog || self.commandsRun_ != 0;
+        });
         if (dialog) {
             HWND edit = GetDlgItem(dialog, IDC_FILTER_EDIT);
             // Sent, so that the title is read once the last one has been handled.
@@ -342,17 +350,14 @@ DWORD WINAPI Environment::Script(void* parameter) {
                     PostMessageW(GetDlgItem(dialog, key == ViewCodeKey ? IDC_VIEW_CODE : IDC_EXPLORE), BM_CLICK, 0, 0);
                     continue;
                 }
-                PostMessageW(edit, WM_KEYDOWN, KeyCode(key), 1);
-                PostMessageW(edit, WM_KEYUP, KeyCode(key), 1 | (3u << 30));
+                PostKey(edit, KeyCode(key));
             }
         } else {
             Print(L"no dialog");
         }
     }
     if (started) {
-        for (int waited = 0; waited < 60000 && self.commandsRun_ == 0 && IsWindow(self.window_); waited += 20) {
-            Sleep(20);
-        }
+        WaitUntil(60000, [&] { return self.commandsRun_ != 0 || !IsWindow(self.window_); });
         for (const std::wstring& key : options.keys) {
             if (key == ExploreKey) AwaitFolderWindow();
         }

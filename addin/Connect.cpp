@@ -2,9 +2,11 @@
 
 #include <new>
 
-#include "addin/Automation.h"
-#include "addin/Guarded.h"
+#include "win/Automation.h"
+#include "win/Guarded.h"
+#include "win/WideText.h"
 #include "addin/HostInterfaces.h"
+#include "addin/DispatchSolutionView.h"
 #include "addin/Module.h"
 #include "catalogue/Text.h"
 #include "dialog/Sprig.h"
@@ -20,8 +22,7 @@ namespace {
 bool IsOurCommand(BSTR name) {
     constexpr UINT length = sizeof(FullCommandName) / sizeof(FullCommandName[0]) - 1;
     return name && SysStringLen(name) == length &&
-           CompareIgnoringAsciiCase(reinterpret_cast<const char16_t*>(name),
-                                    reinterpret_cast<const char16_t*>(FullCommandName)) == 0;
+           CompareIgnoringAsciiCase(Units(name), Units(FullCommandName)) == 0;
 }
 
 // AddNamedCommand2 on the command collection: the new command, or nothing when the environment
@@ -136,7 +137,8 @@ HRESULT CConnect::Exec(BSTR name, vsCommandExecOption option, VARIANT*, VARIANT*
     // Without the environment's root object there is no solution to show.
     if (option != vsCommandExecOptionDoDefault || !IsOurCommand(name) || !application_) return S_OK;
     return Guarded([&] {
-        CSprig dialog(application_);
+        DispatchSolutionView view(application_);
+        CSprig dialog(application_, view);
         dialog.DoModal(GetActiveWindow());
         *handled = VARIANT_TRUE;  // whether the user opened files or cancelled
         return S_OK;

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "addin/ClassFactory.h"
-#include "addin/Registration.h"
+#include "addin/core/Registration.h"
 
 namespace sprig {
 

@@ -1,6 +1,6 @@
 #include "addin/TypeInfo.h"
 
-#include "addin/ComPtr.h"
+#include "win/ComPtr.h"
 
 namespace sprig {
 

@@ -6,7 +6,7 @@
 #include <random>
 #include <string>
 
-#include "host/model/SolutionModel.h"
+#include "solution/model/SolutionModel.h"
 
 namespace sprig::bench {
 

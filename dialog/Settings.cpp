@@ -7,9 +7,10 @@
 #include <type_traits>
 #include <vector>
 
-#include "addin/KeyOwner.h"
+#include "win/KeyOwner.h"
 #include "dialog/Sprig.h"
-#include "dialog/WindowText.h"
+#include "win/WideText.h"
+#include "win/WindowText.h"
 #include "filter/ResultList.h"
 #include "resources/resource.h"
 
@@ -23,7 +24,6 @@ constexpr wchar_t KeyUnderParent[] = L"Tarn's Tools\\Sprig!";
 
 using Key = KeyOwner;
 
-const wchar_t* Wide(const char16_t* text) { return reinterpret_cast<const wchar_t*>(text); }
 
 // Value `id` as stored, read into no more room than a number's field, or than the size the
 // registry gave for a string just before. A value that is missing, or that has grown past that

@@ -3,12 +3,12 @@
 #include <string>
 #include <utility>
 
-#include "addin/DispatchSolutionView.h"
 #include "catalogue/SolutionWalker.h"
 #include "dialog/OpenExplore.h"
-#include "dialog/WindowText.h"
+#include "win/WindowText.h"
+#include "win/WideText.h"
 #include "filter/ResultList.h"
-#include "filter/ResultListView.h"
+#include "dialog/ResultListView.h"
 #include "filter/SortOrder.h"
 #include "resources/resource.h"
 
@@ -17,10 +17,6 @@ namespace sprig {
 std::vector<std::unique_ptr<SubclassRecord>> SubclassRegistry;
 
 namespace {
-
-static_assert(sizeof(wchar_t) == sizeof(char16_t), "the controls' texts are UTF-16");
-
-char16_t* Units(wchar_t* text) { return reinterpret_cast<char16_t*>(text); }
 
 // The module that holds this code and its resources: the add-in's DLL, or a program that links
 // both in.
@@ -53,8 +49,7 @@ constexpr struct {
 
 }  // namespace
 
-CSprig::CSprig(ComPtr<IDispatch> root) : root_(std::move(root)) {
-    DispatchSolutionView view(root_);
+CSprig::CSprig(ComPtr<IDispatch> root, SolutionView& view) : root_(std::move(root)) {
     BuildCatalogue(view, catalogue_);
 }
 

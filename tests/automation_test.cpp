@@ -5,9 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "addin/Automation.h"
+#include "win/Automation.h"
 #include "addin/HostInterfaces.h"
 #include "host/com/ModelObjects.h"
+#include "win/WideText.h"
 
 namespace sprig {
 namespace {
@@ -17,7 +18,7 @@ using model::Member;
 
 std::u16string Text(const Bstr& text) {
     if (!text) return u"(nothing)";
-    return std::u16string(reinterpret_cast<const char16_t*>(text.get()), text.length());
+    return std::u16string(Units(text.get()), text.length());
 }
 
 // One project holding one file, reached through the client as the walk reaches it.

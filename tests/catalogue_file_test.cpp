@@ -3,7 +3,7 @@
 #include <string>
 
 #include "CatalogueFile.h"
-#include "Utf8.h"
+#include "catalogue/Utf8.h"
 
 namespace sprig {
 namespace {

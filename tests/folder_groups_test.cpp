@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "dialog/FolderGroups.h"
+#include "dialog/core/FolderGroups.h"
 #include "support/CatalogueBuilder.h"
 
 namespace sprig {

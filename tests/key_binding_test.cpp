@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "host/app/KeyBinding.h"
+#include "host/core/KeyBinding.h"
 
 namespace sprig::host {
 namespace {

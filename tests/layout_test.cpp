@@ -1,7 +1,7 @@
 // The resize arithmetic of the dialog's anchored controls.
 #include <gtest/gtest.h>
 
-#include "dialog/Layout.h"
+#include "dialog/core/Layout.h"
 #include "resources/resource.h"
 
 namespace sprig {

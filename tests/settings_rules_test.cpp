@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "dialog/SettingsRules.h"
+#include "dialog/core/SettingsRules.h"
 #include "support/CatalogueBuilder.h"
 #include "support/EverySizeCases.h"
 

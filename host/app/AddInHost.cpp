@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "addin/Automation.h"
+#include "win/Automation.h"
 #include "host/app/HostRegistry.h"
 #include "host/com/ModelObjects.h"
 

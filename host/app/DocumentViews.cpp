@@ -1,7 +1,8 @@
 #include "host/app/DocumentViews.h"
 
-#include "host/loader/DiskFiles.h"
-#include "host/loader/TextDecoding.h"
+#include "solution/loader/DiskFiles.h"
+#include "solution/loader/TextDecoding.h"
+#include "win/WideText.h"
 
 namespace sprig::host {
 namespace {
@@ -11,7 +12,7 @@ constexpr char16_t CodeKind[] = u"{7651A701-06E5-11D1-8EBD-00A0C90F26EA}";
 constexpr char16_t PrimaryKind[] = u"{00000000-0000-0000-0000-000000000000}";
 
 bool SameKind(const std::u16string& a, const char16_t* b) {
-    return lstrcmpiW(reinterpret_cast<const wchar_t*>(a.c_str()), reinterpret_cast<const wchar_t*>(b)) == 0;
+    return lstrcmpiW(Wide(a), Wide(b)) == 0;
 }
 
 // The file's text for an edit control: decoded as the loader decodes text files, lines ended by

@@ -6,7 +6,8 @@
 #include <memory>
 #include <type_traits>
 
-#include "addin/KeyOwner.h"
+#include "win/KeyOwner.h"
+#include "win/WideText.h"
 
 namespace sprig::host {
 namespace {
@@ -73,8 +74,6 @@ std::vector<std::wstring> SubkeyNames(HKEY key) {
     return names;
 }
 
-const wchar_t* Wide(const std::u16string& text) { return reinterpret_cast<const wchar_t*>(text.c_str()); }
-std::u16string Units(const std::wstring& text) { return {text.begin(), text.end()}; }
 
 }  // namespace
 

@@ -10,7 +10,7 @@
 #include <string_view>
 #include <type_traits>
 
-#include "host/model/SolutionModel.h"
+#include "solution/model/SolutionModel.h"
 
 namespace sprig::host {
 

@@ -3,9 +3,10 @@
 #include <algorithm>
 #include <new>
 
-#include "addin/Automation.h"
+#include "win/Automation.h"
 #include "addin/HostInterfaces.h"
 #include "catalogue/Text.h"
+#include "win/WideText.h"
 
 namespace sprig::host {
 namespace {
@@ -193,8 +194,7 @@ private:
     const MemberInfo* Find(const wchar_t* name) const {
         if (!name) return nullptr;
         for (const MemberInfo* member : face_.members) {
-            if (member && CompareIgnoringAsciiCase(reinterpret_cast<const char16_t*>(member->name),
-                                                   reinterpret_cast<const char16_t*>(name)) == 0) {
+            if (member && CompareIgnoringAsciiCase(Units(member->name), Units(name)) == 0) {
                 return member;
             }
         }
@@ -249,7 +249,7 @@ typename Object::Data* ArgumentData(const VARIANT& argument) {
 }
 
 std::u16string TextOf(BSTR text) {
-    return std::u16string(reinterpret_cast<const char16_t*>(text), SysStringLen(text));
+    return std::u16string(Units(text), SysStringLen(text));
 }
 
 class ProjectItemObject;

@@ -5,9 +5,9 @@
 #include <string>
 
 #include "catalogue/SolutionWalker.h"
-#include "host/loader/SolutionLoader.h"
-#include "host/loader/WindowsPath.h"
-#include "host/model/ModelSolutionView.h"
+#include "solution/loader/SolutionLoader.h"
+#include "solution/loader/WindowsPath.h"
+#include "solution/model/ModelSolutionView.h"
 #include "support/MemoryFiles.h"
 
 namespace {

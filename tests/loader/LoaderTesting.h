@@ -8,11 +8,11 @@
 #include <vector>
 
 #include "catalogue/SolutionWalker.h"
-#include "host/loader/SolutionLoader.h"
-#include "host/loader/WindowsPath.h"
-#include "host/model/SolutionModel.h"
+#include "solution/loader/SolutionLoader.h"
+#include "solution/loader/WindowsPath.h"
+#include "solution/model/SolutionModel.h"
 #include "support/MemoryFiles.h"
-#include "tools/sprig-find/Utf8.h"
+#include "catalogue/Utf8.h"
 
 namespace sprig::testing {
 

@@ -5,8 +5,8 @@
 #include <filesystem>
 #include <fstream>
 
-#include "host/loader/DiskFiles.h"
-#include "tools/sprig-find/Utf8.h"
+#include "solution/loader/DiskFiles.h"
+#include "catalogue/Utf8.h"
 
 namespace sprig::testing {
 namespace {

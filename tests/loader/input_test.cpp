@@ -5,8 +5,8 @@
 #include <windows.h>
 #endif
 
-#include "host/loader/TextDecoding.h"
-#include "host/loader/XmlDocument.h"
+#include "solution/loader/TextDecoding.h"
+#include "solution/loader/XmlDocument.h"
 #include "loader/LoaderTesting.h"
 
 namespace sprig::testing {

@@ -9,7 +9,7 @@
 #include <functional>
 #include <vector>
 
-#include "dialog/SettingsRules.h"
+#include "dialog/core/SettingsRules.h"
 
 namespace sprig::testing {
 

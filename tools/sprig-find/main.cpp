@@ -17,14 +17,14 @@
 #endif
 
 #include "CatalogueFile.h"
-#include "Utf8.h"
+#include "catalogue/Utf8.h"
 #include "catalogue/Catalogue.h"
 #include "catalogue/SolutionWalker.h"
 #include "filter/ResultList.h"
 #include "filter/SortOrder.h"
-#include "host/loader/DiskFiles.h"
-#include "host/loader/SolutionLoader.h"
-#include "host/model/ModelSolutionView.h"
+#include "solution/loader/DiskFiles.h"
+#include "solution/loader/SolutionLoader.h"
+#include "solution/model/ModelSolutionView.h"
 
 namespace sprig {
 namespace {

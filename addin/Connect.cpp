@@ -21,8 +21,7 @@ namespace {
 // The whole text, ignoring ASCII case: a name with anything after a NUL is another name.
 bool IsOurCommand(BSTR name) {
     constexpr UINT length = sizeof(FullCommandName) / sizeof(FullCommandName[0]) - 1;
-    return name && SysStringLen(name) == length &&
-           CompareIgnoringAsciiCase(Units(name), Units(FullCommandName)) == 0;
+    return name && SysStringLen(name) == length && CompareIgnoringAsciiCase(Units(name), Units(FullCommandName)) == 0;
 }
 
 // AddNamedCommand2 on the command collection: the new command, or nothing when the environment
@@ -43,9 +42,9 @@ ComPtr<IDispatch> AddNamedCommand(IDispatch* commands, IDispatch* addIn) {
     const Variant status{std::int32_t{vsCommandStatusSupported | vsCommandStatusEnabled}};
     const Variant style{std::int32_t{host::vsCommandStylePictAndText}};
     const Variant controlType{std::int32_t{host::vsCommandControlTypeButton}};
-    return MethodObject(commands, L"AddNamedCommand2",
-                        {*addInInstance, *name, *buttonText, *tooltip, *msoButton, *bitmap, contexts, *status, *style,
-                         *controlType});
+    return MethodObject(
+        commands, L"AddNamedCommand2",
+        {*addInInstance, *name, *buttonText, *tooltip, *msoButton, *bitmap, contexts, *status, *style, *controlType});
 }
 
 // The command bar of the Tools menu: the "MenuBar" command bar, its "Tools" control, and that

@@ -12,8 +12,7 @@ namespace sprig {
 
 CAddInModule Module;
 
-CAddInModule::CAddInModule()
-    : entry_{__uuidof(Connect), &CConnect::Create, &ServerRegistration, nullptr} {
+CAddInModule::CAddInModule() : entry_{__uuidof(Connect), &CConnect::Create, &ServerRegistration, nullptr} {
     // Unlike InitializeCriticalSection, this one reports running out of memory.
     initFailed_ = !InitializeCriticalSectionAndSpinCount(&lock_, 0);
 }

@@ -12,10 +12,7 @@
 namespace sprig {
 namespace {
 
-
-HKEY RootKey(RegistryRoot root) {
-    return root == RegistryRoot::ClassesRoot ? HKEY_CLASSES_ROOT : HKEY_CURRENT_USER;
-}
+HKEY RootKey(RegistryRoot root) { return root == RegistryRoot::ClassesRoot ? HKEY_CLASSES_ROOT : HKEY_CURRENT_USER; }
 
 constexpr REGSAM Access = KEY_READ | KEY_WRITE;
 
@@ -120,7 +117,7 @@ HRESULT ModuleFilePath(HMODULE module, std::u16string& path) {
 HRESULT UpdateRegistry(const std::vector<RegistryTree>& trees, RegistrationMode mode, std::u16string_view modulePath) {
     for (const RegistryTree& tree : trees) {
         const LONG error = mode == RegistrationMode::Register ? RegisterKey(RootKey(tree.root), tree.key, modulePath)
-                                                             : UnregisterKey(RootKey(tree.root), tree.key);
+                                                              : UnregisterKey(RootKey(tree.root), tree.key);
         if (error != ERROR_SUCCESS) return HRESULT_FROM_WIN32(error);
     }
     return S_OK;

@@ -8,8 +8,8 @@
 namespace sprig {
 
 struct ResultRow {
-    const FileEntry* file;   // an entry of the catalogue's FileList
-    std::int32_t position;   // match position; -1 when the filter has no terms
+    const FileEntry* file;  // an entry of the catalogue's FileList
+    std::int32_t position;  // match position; -1 when the filter has no terms
 };
 
 }  // namespace sprig

@@ -49,7 +49,8 @@ void AppendUtf8(std::u16string_view text, std::string& out) {
     for (std::size_t i = 0; i < text.size(); ++i) {
         unsigned value = text[i];
         if (value >= 0xD800 && value <= 0xDFFF) {
-            const bool paired = value <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF;
+            const bool paired =
+                value <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF;
             if (paired) {
                 value = 0x10000 + ((value - 0xD800) << 10) + (text[++i] - 0xDC00);
             } else {

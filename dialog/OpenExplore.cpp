@@ -103,7 +103,8 @@ void ExploreSelectedFiles(HWND dialog, const std::vector<ResultRow>& rows) {
         items.reserve(group.members.size());
         for (const FileEntry* member : group.members) {
             // A file that cannot be parsed (deleted meanwhile) is left out of the selection.
-            if (ItemIdList item = ParseFromDesktop(*desktop.get(), member->path.get())) items.push_back(std::move(item));
+            if (ItemIdList item = ParseFromDesktop(*desktop.get(), member->path.get()))
+                items.push_back(std::move(item));
         }
         if (items.empty()) continue;
         std::vector<LPCITEMIDLIST> selection;

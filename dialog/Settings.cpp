@@ -24,7 +24,6 @@ constexpr wchar_t KeyUnderParent[] = L"Tarn's Tools\\Sprig!";
 
 using Key = KeyOwner;
 
-
 // Value `id` as stored, read into no more room than a number's field, or than the size the
 // registry gave for a string just before. A value that is missing, or that has grown past that
 // room in between, is read as missing.
@@ -121,8 +120,8 @@ void DialogSettings::SaveToRegistry() const {
     HKEY opened;
     if (RegOpenKeyExW(HKEY_CURRENT_USER, ParentKey, 0, KEY_WRITE, &opened) != ERROR_SUCCESS) return;
     const Key parent(opened);
-    if (RegCreateKeyExW(parent.get(), KeyUnderParent, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr,
-                        &opened, nullptr) != ERROR_SUCCESS) {
+    if (RegCreateKeyExW(parent.get(), KeyUnderParent, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr, &opened,
+                        nullptr) != ERROR_SUCCESS) {
         return;
     }
     const Key key(opened);

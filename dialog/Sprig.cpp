@@ -107,8 +107,8 @@ INT_PTR CSprig::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
 
 INT_PTR CSprig::OnCommand(int control, int code) {
     switch (control) {
-    case IDOK:         // also Enter: Open is the default button
-    case IDCANCEL:     // also Escape and the close box
+    case IDOK:      // also Enter: Open is the default button
+    case IDCANCEL:  // also Escape and the close box
     case IDC_EXPLORE:
         if (code != BN_CLICKED) return FALSE;
         // Open ends the dialog whether or not anything opened. Each button ends it with its own
@@ -247,8 +247,7 @@ void CSprig::OnDestroy() {
 LRESULT CALLBACK CSprig::FilterEditProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
     const SubclassRecord* record = FindRecord(window);
     if (!record) return 0;
-    if (message == WM_KEYDOWN &&
-        (wParam == VK_PRIOR || wParam == VK_NEXT || wParam == VK_UP || wParam == VK_DOWN)) {
+    if (message == WM_KEYDOWN && (wParam == VK_PRIOR || wParam == VK_NEXT || wParam == VK_UP || wParam == VK_DOWN)) {
         SendMessageW(GetDlgItem(record->dialog->window_, IDC_FILE_LIST), WM_KEYDOWN, wParam, lParam);
         return 0;
     }
@@ -275,8 +274,8 @@ void CSprig::LoadDialogIcon() {
     const HGLOBAL imageData = image ? LoadResource(module, image) : nullptr;
     auto* bits = static_cast<BYTE*>(imageData ? LockResource(imageData) : nullptr);
     if (!bits) return;
-    icon_.reset(CreateIconFromResourceEx(bits, SizeofResource(module, image), TRUE, 0x00030000, 32, 32,
-                                         LR_DEFAULTCOLOR));
+    icon_.reset(
+        CreateIconFromResourceEx(bits, SizeofResource(module, image), TRUE, 0x00030000, 32, 32, LR_DEFAULTCOLOR));
 }
 
 void CSprig::FillProjectBox() {
@@ -321,8 +320,7 @@ const FileEntry* CSprig::RowFile(int row) const {
 void CSprig::OnListGetDispInfo(NMLVDISPINFOW& info) const {
     const FileEntry* file = RowFile(info.item.iItem);
     // A row or column outside the data shows no text.
-    CopyTextCut(file ? ColumnText(*file, info.item.iSubItem) : nullptr, Units(info.item.pszText),
-                info.item.cchTextMax);
+    CopyTextCut(file ? ColumnText(*file, info.item.iSubItem) : nullptr, Units(info.item.pszText), info.item.cchTextMax);
 }
 
 void CSprig::OnListGetInfoTip(NMLVGETINFOTIPW& tip) const {

@@ -52,7 +52,8 @@ TEST(Layout, TheReferenceSizeGivesTheReferenceRectangleForAnyAnchors) {
 TEST(Layout, SmallerThanTheReferenceMovesBackPastZero) {
     // No minimum size: a control may leave the client area. Widths above 32767 stay unsigned.
     const LayoutRect r{500, 400, 560, 420};
-    EXPECT_EQ(AnchoredRect(r, AnchorBottom | AnchorRight, ClientSize{600, 480}, 0, 0), (LayoutRect{-100, -80, -40, -60}));
+    EXPECT_EQ(AnchoredRect(r, AnchorBottom | AnchorRight, ClientSize{600, 480}, 0, 0),
+              (LayoutRect{-100, -80, -40, -60}));
     EXPECT_EQ(AnchoredRect(r, AnchorBottom | AnchorRight, ClientSize{40000, 480}, 39000, 480),
               (LayoutRect{-500, 400, -440, 420}));
 }

@@ -7,8 +7,8 @@ namespace {
 
 // Little-endian, as the registry stores numbers, whatever the machine.
 std::int32_t ReadInt32(const std::uint8_t* data) {
-    const std::uint32_t value = std::uint32_t{data[0]} | std::uint32_t{data[1]} << 8 |
-                                std::uint32_t{data[2]} << 16 | std::uint32_t{data[3]} << 24;
+    const std::uint32_t value = std::uint32_t{data[0]} | std::uint32_t{data[1]} << 8 | std::uint32_t{data[2]} << 16 |
+                                std::uint32_t{data[3]} << 24;
     return static_cast<std::int32_t>(value);
 }
 
@@ -70,10 +70,10 @@ std::int32_t& StoredSettings::ColumnWidth(int column) { return this->*WidthField
 std::int32_t StoredSettings::ColumnWidth(int column) const { return this->*WidthFields[column]; }
 
 const StoredValue StoredValues[StoredValueCount] = {
-    {u"Location", StoredType::Binary, 8},      {u"Size", StoredType::Binary, 8},
-    {u"FileNameWidth", StoredType::Dword, 4},  {u"FilePathWidth", StoredType::Dword, 4},
+    {u"Location", StoredType::Binary, 8},        {u"Size", StoredType::Binary, 8},
+    {u"FileNameWidth", StoredType::Dword, 4},    {u"FilePathWidth", StoredType::Dword, 4},
     {u"ProjectNameWidth", StoredType::Dword, 4}, {u"ProjectPathWidth", StoredType::Dword, 4},
-    {u"Project", StoredType::String, 0},       {u"Filter", StoredType::String, 0},
+    {u"Project", StoredType::String, 0},         {u"Filter", StoredType::String, 0},
     {u"ViewKind", StoredType::Dword, 4},
 };
 

@@ -54,8 +54,8 @@ MainMenu BuildMainMenu(const model::SolutionModel& model, const model::CommandBa
         for (const std::u16string& bindingText : commands[index].bindings) {
             KeyBinding binding;
             if (!ParseKeyBinding(bindingText, binding) || binding.scope != u"Global") continue;
-            const BYTE flags = FVIRTKEY | (binding.ctrl ? FCONTROL : 0) | (binding.shift ? FSHIFT : 0) |
-                               (binding.alt ? FALT : 0);
+            const BYTE flags =
+                FVIRTKEY | (binding.ctrl ? FCONTROL : 0) | (binding.shift ? FSHIFT : 0) | (binding.alt ? FALT : 0);
             accelerators.push_back({flags, binding.key, static_cast<WORD>(FirstCommandId + index)});
             report(L"shortcut " + WideString(bindingText) + L' ' + WideString(commands[index].name));
         }

@@ -47,8 +47,8 @@
 
 namespace {
 
-using sprig::model::SolutionModel;
 using sprig::WideString;
+using sprig::model::SolutionModel;
 
 using sprig::host::ExitId;
 using sprig::host::FirstCommandId;
@@ -68,7 +68,8 @@ struct Options {
 };
 
 void Print(std::wstring_view line) {
-    const int size = WideCharToMultiByte(CP_UTF8, 0, line.data(), static_cast<int>(line.size()), nullptr, 0, nullptr, nullptr);
+    const int size =
+        WideCharToMultiByte(CP_UTF8, 0, line.data(), static_cast<int>(line.size()), nullptr, 0, nullptr, nullptr);
     std::string text(static_cast<std::size_t>(size), '\0');
     WideCharToMultiByte(CP_UTF8, 0, line.data(), static_cast<int>(line.size()), text.data(), size, nullptr, nullptr);
     std::printf("%s\n", text.c_str());
@@ -110,7 +111,7 @@ private:
     HWND window_ = nullptr;
     sprig::host::MainMenu menu_;
     sprig::host::DocumentViews views_;
-    std::size_t opened_ = 0;  // the ItemOperations requests that have a view
+    std::size_t opened_ = 0;           // the ItemOperations requests that have a view
     std::atomic<int> commandsRun_{0};  // commands that have ended, on the window's thread
 };
 
@@ -255,8 +256,7 @@ std::wstring RaiseDroppedMenu(HWND window) {
     const DWORD thread = GetWindowThreadProcessId(window, nullptr);
     HWND popup = nullptr;
     while ((popup = FindWindowExW(nullptr, popup, MenuPopupClass, nullptr)) &&
-           (GetWindowThreadProcessId(popup, nullptr) != thread || !IsWindowVisible(popup))) {
-    }
+           (GetWindowThreadProcessId(popup, nullptr) != thread || !IsWindowVisible(popup))) {}
     if (!popup) return {};
     constexpr UINT flags = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
     SetWindowPos(popup, HWND_NOTOPMOST, 0, 0, 0, 0, flags);
@@ -309,7 +309,8 @@ DWORD WINAPI Environment::Script(void* parameter) {
     }
     if (!options.runCommand.empty()) {
         for (std::size_t index = 0; index < self.model_.commands.commands.size() && !started; ++index) {
-            if (lstrcmpiW(WideString(self.model_.commands.commands[index].name).c_str(), options.runCommand.c_str()) == 0) {
+            if (lstrcmpiW(WideString(self.model_.commands.commands[index].name).c_str(), options.runCommand.c_str()) ==
+                0) {
                 PostMessageW(self.window_, WM_COMMAND, FirstCommandId + index, 0);
                 started = true;
             }
@@ -368,9 +369,16 @@ DWORD WINAPI Environment::Script(void* parameter) {
 
 int Environment::Run() {
     if (host_.StartUp()) sprig::host::SaveCommands(model_, menuBar_);
-    const WNDCLASSW type{0, Procedure, 0, 0, GetModuleHandleW(nullptr), LoadIconW(nullptr, IDI_APPLICATION),
-                         LoadCursorW(nullptr, IDC_ARROW), reinterpret_cast<HBRUSH>(COLOR_APPWORKSPACE + 1),
-                         nullptr, L"SprigStandInEnvironment"};
+    const WNDCLASSW type{0,
+                         Procedure,
+                         0,
+                         0,
+                         GetModuleHandleW(nullptr),
+                         LoadIconW(nullptr, IDI_APPLICATION),
+                         LoadCursorW(nullptr, IDC_ARROW),
+                         reinterpret_cast<HBRUSH>(COLOR_APPWORKSPACE + 1),
+                         nullptr,
+                         L"SprigStandInEnvironment"};
     RegisterClassW(&type);
     window_ = CreateWindowExW(0, type.lpszClassName, L"Stand-in environment", WS_OVERLAPPEDWINDOW, 0, 0, 800, 600,
                               nullptr, nullptr, type.hInstance, nullptr);

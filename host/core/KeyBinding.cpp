@@ -19,9 +19,9 @@ struct NamedKey {
 };
 // Virtual-key codes are fixed by the platform; the names are those the environment writes.
 constexpr NamedKey NamedKeys[] = {
-    {u"Bkspce", 0x08}, {u"Tab", 0x09},    {u"Enter", 0x0D},  {u"Esc", 0x1B},   {u"Space", 0x20},
-    {u"PgUp", 0x21},   {u"PgDn", 0x22},   {u"End", 0x23},    {u"Home", 0x24},  {u"Left", 0x25},
-    {u"Up", 0x26},     {u"Right", 0x27},  {u"Down", 0x28},   {u"Ins", 0x2D},   {u"Del", 0x2E},
+    {u"Bkspce", 0x08}, {u"Tab", 0x09},   {u"Enter", 0x0D}, {u"Esc", 0x1B},  {u"Space", 0x20},
+    {u"PgUp", 0x21},   {u"PgDn", 0x22},  {u"End", 0x23},   {u"Home", 0x24}, {u"Left", 0x25},
+    {u"Up", 0x26},     {u"Right", 0x27}, {u"Down", 0x28},  {u"Ins", 0x2D},  {u"Del", 0x2E},
 };
 
 // The virtual-key code of one key name; 0 when there is none.

@@ -107,8 +107,7 @@ bool DiskFiles::List(const std::u16string& path, std::vector<DirectoryEntry>& en
 
 bool FullWindowsPath(const std::u16string& argument, std::u16string& path, std::string& reason) {
 #ifdef _WIN32
-    const std::unique_ptr<wchar_t, void (*)(void*)> full(
-        _wfullpath(nullptr, Wide(argument), 0), std::free);
+    const std::unique_ptr<wchar_t, void (*)(void*)> full(_wfullpath(nullptr, Wide(argument), 0), std::free);
     if (!full) {
         reason = "it has no full path";
         return false;

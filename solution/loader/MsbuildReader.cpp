@@ -16,16 +16,26 @@ namespace {
 
 // Item types that C# and VB projects show as files, and as folders; they show no others.
 constexpr std::string_view ManagedFileTypes[] = {
-    "Compile", "Content", "None", "EmbeddedResource", "Resource", "Page", "ApplicationDefinition",
-    "EntityDeploy", "CodeAnalysisDictionary", "SplashScreen", "BaseApplicationManifest", "Shadow",
+    "Compile",
+    "Content",
+    "None",
+    "EmbeddedResource",
+    "Resource",
+    "Page",
+    "ApplicationDefinition",
+    "EntityDeploy",
+    "CodeAnalysisDictionary",
+    "SplashScreen",
+    "BaseApplicationManifest",
+    "Shadow",
 };
 constexpr std::string_view ManagedFolderTypes[] = {"Folder", "AppDesigner"};
 
 // Item types of C++ projects that are not files. C++ projects show items of every other type,
 // since build customisations add types of their own.
 constexpr std::string_view CppOtherTypes[] = {
-    "ProjectConfiguration", "ProjectReference", "Reference", "COMReference", "PackageReference",
-    "ProjectCapability", "PropertyPageSchema", "AvailableItemName", "BuildMacro",
+    "ProjectConfiguration", "ProjectReference",   "Reference",         "COMReference", "PackageReference",
+    "ProjectCapability",    "PropertyPageSchema", "AvailableItemName", "BuildMacro",
 };
 
 template <std::size_t N>
@@ -162,7 +172,8 @@ void ReadVcxproj(LoadContext& context, const std::u16string& path, const Origin&
     XmlDocument document, filters;
     if (document.Load(context, path, origin) != LoadResult::Loaded || !document.Expect(context, "Project")) return;
     const LoadResult filtersRead = filters.Load(context, path + u".filters", {path, 0}, true);
-    if (filtersRead == LoadResult::Failed || (filtersRead == LoadResult::Loaded && !filters.Expect(context, "Project"))) {
+    if (filtersRead == LoadResult::Failed ||
+        (filtersRead == LoadResult::Loaded && !filters.Expect(context, "Project"))) {
         return;
     }
 
@@ -188,8 +199,8 @@ void ReadVcxproj(LoadContext& context, const std::u16string& path, const Origin&
         std::u16string key = FoldedCopy(relative), parentKey;
         if (FileNamePart(relative).empty() || !DependencyKey(context, document, item, relative, parentKey)) return;
         const auto filter = filterOf.find(key);
-        items.push_back({filter == filterOf.end() ? project.items : filter->second, std::move(key), std::move(parentKey),
-                         std::u16string(FileNamePart(relative)), JoinPath(directory, include)});
+        items.push_back({filter == filterOf.end() ? project.items : filter->second, std::move(key),
+                         std::move(parentKey), std::u16string(FileNamePart(relative)), JoinPath(directory, include)});
     });
     PlaceItems(context.model, items);
 }

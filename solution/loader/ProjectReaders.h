@@ -23,7 +23,6 @@ void ReadManagedProject(LoadContext& context, const std::u16string& path, const 
 void ReadVcxproj(LoadContext& context, const std::u16string& path, const Origin& origin, model::Project& project);
 
 // Web sites: every file of the folder and its sub-folders, folders as physical folders.
-void ReadWebSite(LoadContext& context, const std::u16string& directory, const Origin& origin,
-                 model::Project& project);
+void ReadWebSite(LoadContext& context, const std::u16string& directory, const Origin& origin, model::Project& project);
 
 }  // namespace sprig::loader

@@ -67,14 +67,16 @@ SolutionEntry ParseProjectLine(LoadContext& context, const std::u16string& path,
     }
     entry.complete = Take(rest, ',') && TakeQuoted(rest, entry.path) && Take(rest, ',') && TakeQuoted(rest, entry.id);
     if (!entry.complete) {
-        context.Report(path, line, "the Project line of '" + ToUtf8(entry.name) + "' is cut short; it is listed without items");
+        context.Report(path, line,
+                       "the Project line of '" + ToUtf8(entry.name) + "' is cut short; it is listed without items");
     }
     return entry;
 }
 
 }  // namespace
 
-bool ParseSolutionFile(LoadContext& context, const std::u16string& path, std::string_view text, SolutionFile& solution) {
+bool ParseSolutionFile(LoadContext& context, const std::u16string& path, std::string_view text,
+                       SolutionFile& solution) {
     enum class State { Header, Top, Project, ProjectSection, Global, GlobalSection };
     State state = State::Header;
     bool solutionItems = false, nestedProjects = false;
@@ -89,92 +91,95 @@ bool ParseSolutionFile(LoadContext& context, const std::u16string& path, std::st
         ++lineNumber;
         if (line.empty()) continue;
         // A section that is not closed ends with its block.
-        if (state == State::ProjectSection && (StartsWith(line, "Project(") || line == "EndProject")) state = State::Project;
+        if (state == State::ProjectSection && (StartsWith(line, "Project(") || line == "EndProject"))
+            state = State::Project;
         if (state == State::GlobalSection && line == "EndGlobal") state = State::Global;
 
         switch (state) {
-            case State::Header: {
-                if (!StartsWith(line, Header)) {
-                    context.Report(path, lineNumber, "not a solution file: it does not begin with \"" +
-                                                         std::string(Header.substr(0, Header.find(','))) + "\"");
-                    return false;
+        case State::Header: {
+            if (!StartsWith(line, Header)) {
+                context.Report(path, lineNumber,
+                               "not a solution file: it does not begin with \"" +
+                                   std::string(Header.substr(0, Header.find(','))) + "\"");
+                return false;
+            }
+            const std::string_view version = line.substr(Header.size());
+            if (std::find(std::begin(KnownVersions), std::end(KnownVersions), version) == std::end(KnownVersions)) {
+                context.Report(path, lineNumber,
+                               "format version " + std::string(version) + " is not known; read as 9.00");
+            }
+            state = State::Top;
+            break;
+        }
+        case State::Top:
+        case State::Project:
+            if (StartsWith(line, "Project(")) {
+                if (state == State::Project && !projectCut) {
+                    context.Report(path, solution.projects.back().line,
+                                   "project '" + ToUtf8(solution.projects.back().name) +
+                                       "' has no EndProject; it is listed without items");
                 }
-                const std::string_view version = line.substr(Header.size());
-                if (std::find(std::begin(KnownVersions), std::end(KnownVersions), version) == std::end(KnownVersions)) {
-                    context.Report(path, lineNumber, "format version " + std::string(version) + " is not known; read as 9.00");
-                }
+                solution.projects.push_back(ParseProjectLine(context, path, line.substr(8), lineNumber));
+                projectCut = !solution.projects.back().complete;
+                solution.projects.back().complete = false;
+                state = State::Project;
+            } else if (state == State::Top && line == "Global") {
+                state = State::Global, globalLine = lineNumber;
+            } else if (state == State::Project && line == "EndProject") {
+                solution.projects.back().complete = !projectCut;
                 state = State::Top;
-                break;
+            } else if (state == State::Project && StartsWith(line, "ProjectSection(")) {
+                solutionItems = SectionName(line, "ProjectSection(") == "SolutionItems";
+                state = State::ProjectSection;
             }
-            case State::Top:
-            case State::Project:
-                if (StartsWith(line, "Project(")) {
-                    if (state == State::Project && !projectCut) {
-                        context.Report(path, solution.projects.back().line,
-                                       "project '" + ToUtf8(solution.projects.back().name) +
-                                           "' has no EndProject; it is listed without items");
-                    }
-                    solution.projects.push_back(ParseProjectLine(context, path, line.substr(8), lineNumber));
-                    projectCut = !solution.projects.back().complete;
-                    solution.projects.back().complete = false;
-                    state = State::Project;
-                } else if (state == State::Top && line == "Global") {
-                    state = State::Global, globalLine = lineNumber;
-                } else if (state == State::Project && line == "EndProject") {
-                    solution.projects.back().complete = !projectCut;
-                    state = State::Top;
-                } else if (state == State::Project && StartsWith(line, "ProjectSection(")) {
-                    solutionItems = SectionName(line, "ProjectSection(") == "SolutionItems";
-                    state = State::ProjectSection;
-                }
-                break;
-            case State::ProjectSection: {
-                std::u16string item, same;
-                if (line == "EndProjectSection") {
-                    state = State::Project;
-                } else if (solutionItems && SplitAssignment(line, item, same)) {
-                    solution.projects.back().solutionItems.push_back(std::move(item));
-                }
-                break;
+            break;
+        case State::ProjectSection: {
+            std::u16string item, same;
+            if (line == "EndProjectSection") {
+                state = State::Project;
+            } else if (solutionItems && SplitAssignment(line, item, same)) {
+                solution.projects.back().solutionItems.push_back(std::move(item));
             }
-            case State::Global:
-                if (line == "EndGlobal") {
-                    state = State::Top;
-                } else if (StartsWith(line, "GlobalSection(")) {
-                    nestedProjects = SectionName(line, "GlobalSection(") == "NestedProjects";
-                    state = State::GlobalSection;
-                }
-                break;
-            case State::GlobalSection: {
-                Nesting nesting{{}, {}, lineNumber};
-                if (line == "EndGlobalSection") {
-                    state = State::Global;
-                } else if (nestedProjects && SplitAssignment(line, nesting.child, nesting.parent)) {
-                    solution.nesting.push_back(std::move(nesting));
-                }
-                break;
+            break;
+        }
+        case State::Global:
+            if (line == "EndGlobal") {
+                state = State::Top;
+            } else if (StartsWith(line, "GlobalSection(")) {
+                nestedProjects = SectionName(line, "GlobalSection(") == "NestedProjects";
+                state = State::GlobalSection;
             }
+            break;
+        case State::GlobalSection: {
+            Nesting nesting{{}, {}, lineNumber};
+            if (line == "EndGlobalSection") {
+                state = State::Global;
+            } else if (nestedProjects && SplitAssignment(line, nesting.child, nesting.parent)) {
+                solution.nesting.push_back(std::move(nesting));
+            }
+            break;
+        }
         }
     }
 
     switch (state) {
-        case State::Header:
-            context.Report(path, 0, "not a solution file: it is empty");
-            return false;
-        case State::Project:
-        case State::ProjectSection:
-            if (!projectCut) {
-                context.Report(path, solution.projects.back().line,
-                               "the file ends inside project '" + ToUtf8(solution.projects.back().name) +
-                                   "'; it is listed without items");
-            }
-            break;
-        case State::Global:
-        case State::GlobalSection:
-            context.Report(path, globalLine, "the file ends inside the Global section");
-            break;
-        case State::Top:
-            break;
+    case State::Header:
+        context.Report(path, 0, "not a solution file: it is empty");
+        return false;
+    case State::Project:
+    case State::ProjectSection:
+        if (!projectCut) {
+            context.Report(path, solution.projects.back().line,
+                           "the file ends inside project '" + ToUtf8(solution.projects.back().name) +
+                               "'; it is listed without items");
+        }
+        break;
+    case State::Global:
+    case State::GlobalSection:
+        context.Report(path, globalLine, "the file ends inside the Global section");
+        break;
+    case State::Top:
+        break;
     }
     return true;
 }

@@ -17,16 +17,20 @@ constexpr std::size_t None = static_cast<std::size_t>(-1);
 
 enum class Format { SolutionFolder, WebSite, Vcproj, Vcxproj, Managed, Unknown };
 
-bool SameIgnoringAsciiCase(const std::u16string& a, const char16_t* b) { return CompareIgnoringAsciiCase(a.c_str(), b) == 0; }
+bool SameIgnoringAsciiCase(const std::u16string& a, const char16_t* b) {
+    return CompareIgnoringAsciiCase(a.c_str(), b) == 0;
+}
 
 bool EndsWithIgnoringAsciiCase(const std::u16string& text, std::u16string_view suffix) {
-    return text.size() >= suffix.size() && FoldedCopy(std::u16string_view(text).substr(text.size() - suffix.size())) == suffix;
+    return text.size() >= suffix.size() &&
+           FoldedCopy(std::u16string_view(text).substr(text.size() - suffix.size())) == suffix;
 }
 
 Format FormatOf(const SolutionEntry& entry) {
     if (SameIgnoringAsciiCase(entry.type, SolutionFolderType)) return Format::SolutionFolder;
     if (SameIgnoringAsciiCase(entry.type, WebSiteProjectType)) return Format::WebSite;
-    if (SameIgnoringAsciiCase(entry.type, CSharpProjectType) || SameIgnoringAsciiCase(entry.type, VisualBasicProjectType)) {
+    if (SameIgnoringAsciiCase(entry.type, CSharpProjectType) ||
+        SameIgnoringAsciiCase(entry.type, VisualBasicProjectType)) {
         return Format::Managed;
     }
     if (SameIgnoringAsciiCase(entry.type, CppProjectType)) {
@@ -51,8 +55,9 @@ std::vector<std::size_t> NestProjects(LoadContext& context, const std::u16string
         const auto child = byId.find(FoldedCopy(nesting.child));
         const auto folder = byId.find(FoldedCopy(nesting.parent));
         if (child == byId.end() || folder == byId.end()) {
-            context.Report(path, nesting.line, "NestedProjects names no project with the id " +
-                                                   ToUtf8(child == byId.end() ? nesting.child : nesting.parent));
+            context.Report(path, nesting.line,
+                           "NestedProjects names no project with the id " +
+                               ToUtf8(child == byId.end() ? nesting.child : nesting.parent));
             continue;
         }
         const std::size_t c = child->second, p = folder->second;
@@ -62,7 +67,8 @@ std::vector<std::size_t> NestProjects(LoadContext& context, const std::u16string
             continue;
         }
         if (parent[c] != None) {
-            context.Report(path, nesting.line, Quoted(projects[c].name) + " is nested a second time; the first place holds");
+            context.Report(path, nesting.line,
+                           Quoted(projects[c].name) + " is nested a second time; the first place holds");
             continue;
         }
         std::size_t up = p;
@@ -81,25 +87,27 @@ void ReadProject(LoadContext& context, const SolutionEntry& entry, Format format
     const Origin origin{solutionPath, entry.line};
     const std::u16string path = JoinPath(DirectoryPart(solutionPath), entry.path);
     switch (format) {
-        case Format::Vcproj:
-            return ReadVcproj(context, path, origin, project);
-        case Format::Vcxproj:
-            return ReadVcxproj(context, path, origin, project);
-        case Format::Managed:
-            return ReadManagedProject(context, path, origin, project);
-        case Format::WebSite:
-            if (entry.path.find(u"://") != std::u16string::npos) {
-                context.Report(solutionPath, entry.line, "web site " + Quoted(entry.name) +
-                                                            " is served from a URL, which is not read; it is listed without items");
-                return;
-            }
-            return ReadWebSite(context, path, origin, project);
-        case Format::SolutionFolder:
+    case Format::Vcproj:
+        return ReadVcproj(context, path, origin, project);
+    case Format::Vcxproj:
+        return ReadVcxproj(context, path, origin, project);
+    case Format::Managed:
+        return ReadManagedProject(context, path, origin, project);
+    case Format::WebSite:
+        if (entry.path.find(u"://") != std::u16string::npos) {
+            context.Report(solutionPath, entry.line,
+                           "web site " + Quoted(entry.name) +
+                               " is served from a URL, which is not read; it is listed without items");
             return;
-        case Format::Unknown:
-            context.Report(solutionPath, entry.line, Quoted(entry.name) + " is of a project type (" + ToUtf8(entry.type) + ", " +
-                                                         ToUtf8(entry.path) + ") that is not read; it is listed without items");
-            return;
+        }
+        return ReadWebSite(context, path, origin, project);
+    case Format::SolutionFolder:
+        return;
+    case Format::Unknown:
+        context.Report(solutionPath, entry.line,
+                       Quoted(entry.name) + " is of a project type (" + ToUtf8(entry.type) + ", " + ToUtf8(entry.path) +
+                           ") that is not read; it is listed without items");
+        return;
     }
 }
 

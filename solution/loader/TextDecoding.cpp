@@ -54,7 +54,8 @@ std::string FromSingleByte(std::string_view bytes, bool windows1252) {
 // declaration or it names none. The declaration itself is read by the XML parser.
 bool DeclaredEncoding(std::string_view text, std::string& encoding, std::string& error, std::size_t& errorLine) {
     encoding.clear();
-    if (!StartsWith(text, "<?xml") || text.size() < 6 || std::string_view(" \t\r\n").find(text[5]) == std::string_view::npos) {
+    if (!StartsWith(text, "<?xml") || text.size() < 6 ||
+        std::string_view(" \t\r\n").find(text[5]) == std::string_view::npos) {
         return true;
     }
     const std::size_t end = text.find("?>");

@@ -31,8 +31,9 @@ struct WebSiteReader {
         });
         for (const DirectoryEntry& entry : entries) {
             if (budget-- == 0) {
-                context.Report(origin.file, origin.line, "the web site holds more than " + std::to_string(MaxWalkItems) +
-                                                             " files and folders; the rest is left out");
+                context.Report(origin.file, origin.line,
+                               "the web site holds more than " + std::to_string(MaxWalkItems) +
+                                   " files and folders; the rest is left out");
             }
             if (budget < 0) return;
             const std::u16string path = JoinPath(directory, entry.name);
@@ -45,8 +46,9 @@ struct WebSiteReader {
             if (depth < MaxWalkDepth) {
                 Read(path, *folder.children, depth + 1);
             } else {
-                context.Report(origin.file, origin.line, "the folder " + ToUtf8(path) +
-                                                             " lies deeper than the walk goes; its files are left out");
+                context.Report(
+                    origin.file, origin.line,
+                    "the folder " + ToUtf8(path) + " lies deeper than the walk goes; its files are left out");
             }
         }
     }

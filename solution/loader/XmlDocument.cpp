@@ -106,7 +106,8 @@ std::size_t XmlDocument::LineOf(const XmlNode& node) const {
 
 bool XmlDocument::Attribute(LoadContext& context, const XmlNode& node, const char* name, std::u16string& text) const {
     const rapidxml::xml_attribute<char>* attribute = node.first_attribute(name);
-    return Convert(context, node, name, attribute ? std::string_view(attribute->value(), attribute->value_size()) : "", text);
+    return Convert(context, node, name, attribute ? std::string_view(attribute->value(), attribute->value_size()) : "",
+                   text);
 }
 
 bool XmlDocument::Metadata(LoadContext& context, const XmlNode& node, const char* name, std::u16string& text) const {

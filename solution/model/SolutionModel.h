@@ -88,7 +88,7 @@ using ProjectCollection = Collection<Project>;
 struct Item : Node {
     std::u16string name;
     std::u16string kind;
-    std::u16string fileName;            // FileNames(0); empty gives nothing
+    std::u16string fileName;             // FileNames(0); empty gives nothing
     ItemCollection* children = nullptr;  // null: ProjectItems gives nothing
     Project* subProject = nullptr;       // null: SubProject gives nothing
 };

@@ -86,7 +86,8 @@ inline std::string CleanModel(MemoryFiles& files) {
 
 // A solution file of the given Project lines (and anything else), in the 2005 format.
 inline std::string Solution(const std::string& body) {
-    return "\xEF\xBB\xBF\r\nMicrosoft Visual Studio Solution File, Format Version 9.00\r\n# Visual Studio 2005\r\n" + body;
+    return "\xEF\xBB\xBF\r\nMicrosoft Visual Studio Solution File, Format Version 9.00\r\n# Visual Studio 2005\r\n" +
+           body;
 }
 
 inline std::string ProjectLine(const std::string& type, const std::string& name, const std::string& path,

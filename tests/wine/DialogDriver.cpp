@@ -78,10 +78,9 @@ LRESULT CALLBACK CallWindowHook(int code, WPARAM sent, LPARAM lParam) {
     if (code == HC_ACTION) {
         if (call->message == WM_INITDIALOG) active->dialog = call->hwnd;
         if (call->hwnd == active->dialog && (call->message == WM_NOTIFY || call->message == WM_COMMAND)) {
-            const Notice notice = call->message == WM_NOTIFY
-                                      ? Notice{reinterpret_cast<NMHDR*>(call->lParam)->idFrom,
-                                               reinterpret_cast<NMHDR*>(call->lParam)->code}
-                                      : Notice{LOWORD(call->wParam), HIWORD(call->wParam)};
+            const Notice notice = call->message == WM_NOTIFY ? Notice{reinterpret_cast<NMHDR*>(call->lParam)->idFrom,
+                                                                      reinterpret_cast<NMHDR*>(call->lParam)->code}
+                                                             : Notice{LOWORD(call->wParam), HIWORD(call->wParam)};
             EnterCriticalSection(&active->lock);
             if (active->notices.size() < active->notices.capacity()) active->notices.push_back(notice);
             LeaveCriticalSection(&active->lock);
@@ -305,7 +304,8 @@ int DialogDriver::RowCount() const { return ListView_GetItemCount(Control(IDC_FI
 
 std::vector<int> DialogDriver::SelectedRows() const {
     std::vector<int> rows;
-    for (int row = -1; (row = ListView_GetNextItem(Control(IDC_FILE_LIST), row, LVNI_SELECTED)) >= 0;) rows.push_back(row);
+    for (int row = -1; (row = ListView_GetNextItem(Control(IDC_FILE_LIST), row, LVNI_SELECTED)) >= 0;)
+        rows.push_back(row);
     return rows;
 }
 

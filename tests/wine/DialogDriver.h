@@ -95,7 +95,6 @@ INT_PTR DriveModal(const std::function<INT_PTR()>& show, const std::function<voi
 // the command does; only the dialog's own reference on the root is left when it returns.
 CSprig ModelDialog(model::SolutionModel& model);
 
-INT_PTR RunDialog(model::SolutionModel& model, const std::function<void(DialogDriver&)>& script,
-                  DWORD limitMs = 20000);
+INT_PTR RunDialog(model::SolutionModel& model, const std::function<void(DialogDriver&)>& script, DWORD limitMs = 20000);
 
 }  // namespace sprig::testing

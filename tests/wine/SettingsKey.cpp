@@ -18,7 +18,9 @@ class FreshSettings : public ::testing::EmptyTestEventListener {
 }();
 
 struct OpenKey {
-    explicit OpenKey(REGSAM access) { opened = RegOpenKeyExW(HKEY_CURRENT_USER, Key, 0, access, &key) == ERROR_SUCCESS; }
+    explicit OpenKey(REGSAM access) {
+        opened = RegOpenKeyExW(HKEY_CURRENT_USER, Key, 0, access, &key) == ERROR_SUCCESS;
+    }
     ~OpenKey() {
         if (opened) RegCloseKey(key);
     }
@@ -35,12 +37,14 @@ void DeleteSettingsKey() {
 
 void StoreSetting(const wchar_t* name, DWORD type, const std::vector<std::uint8_t>& bytes) {
     HKEY key;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, Key, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr), ERROR_SUCCESS);
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, Key, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
     // For a string type the system counts a zero unit that follows the data in memory as its
     // terminator, as Windows does; the guard behind the bytes keeps the value as given.
     std::vector<std::uint8_t> guarded(bytes);
     guarded.insert(guarded.end(), {0xFF, 0xFF});
-    EXPECT_EQ(RegSetValueExW(key, name, 0, type, guarded.data(), static_cast<DWORD>(bytes.size())), ERROR_SUCCESS) << name;
+    EXPECT_EQ(RegSetValueExW(key, name, 0, type, guarded.data(), static_cast<DWORD>(bytes.size())), ERROR_SUCCESS)
+        << name;
     RegCloseKey(key);
 }
 
@@ -52,7 +56,8 @@ std::vector<std::uint8_t> TextBytes(const std::wstring& text, bool terminated) {
 std::vector<std::uint8_t> NumberBytes(std::initializer_list<std::int32_t> numbers) {
     std::vector<std::uint8_t> bytes;
     for (const std::int32_t number : numbers) {
-        for (int shift = 0; shift < 32; shift += 8) bytes.push_back(static_cast<std::uint8_t>(static_cast<std::uint32_t>(number) >> shift));
+        for (int shift = 0; shift < 32; shift += 8)
+            bytes.push_back(static_cast<std::uint8_t>(static_cast<std::uint32_t>(number) >> shift));
     }
     return bytes;
 }
@@ -64,7 +69,8 @@ std::optional<StoredSetting> ReadSetting(const wchar_t* name) {
     DWORD size = 0;
     if (RegQueryValueExW(key.key, name, nullptr, &setting.type, nullptr, &size) != ERROR_SUCCESS) return std::nullopt;
     setting.bytes.resize(size);
-    if (RegQueryValueExW(key.key, name, nullptr, nullptr, setting.bytes.data(), &size) != ERROR_SUCCESS) return std::nullopt;
+    if (RegQueryValueExW(key.key, name, nullptr, nullptr, setting.bytes.data(), &size) != ERROR_SUCCESS)
+        return std::nullopt;
     return setting;
 }
 

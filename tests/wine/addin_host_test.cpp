@@ -108,13 +108,13 @@ struct EnvironmentRun {
         bool shown = false;
         testing::DriveModal(
             [&] {
-                handled = host.RunCommand(command);
-                return 0;
+            handled = host.RunCommand(command);
+            return 0;
             },
             [&](testing::DialogDriver& driver) {
-                shown = true;
-                driver.ClickButton(IDCANCEL);
-            });
+            shown = true;
+            driver.ClickButton(IDCANCEL);
+        });
         return shown;
     }
 };

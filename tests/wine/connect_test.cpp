@@ -51,7 +51,8 @@ struct Environment {
 struct Connection {
     Connection() {
         EXPECT_HRESULT_SUCCEEDED(CConnect::Create(__uuidof(_IDTExtensibility2), reinterpret_cast<void**>(addIn.put())));
-        EXPECT_HRESULT_SUCCEEDED(addIn->QueryInterface(__uuidof(IDTCommandTarget), reinterpret_cast<void**>(target.put())));
+        EXPECT_HRESULT_SUCCEEDED(
+            addIn->QueryInterface(__uuidof(IDTCommandTarget), reinterpret_cast<void**>(target.put())));
     }
 
     HRESULT Connect(IDispatch* application, ext_ConnectMode mode, IDispatch* addInInstance) {
@@ -157,7 +158,8 @@ TEST(Connect, OtherModesOnlyKeepTheReferencesUntilDisconnection) {
     Environment e;
     const long own = host::LiveReferences();
     Connection connection;
-    for (ext_ConnectMode mode : {ext_cm_AfterStartup, ext_cm_Startup, ext_cm_External, ext_cm_CommandLine, ext_cm_Solution}) {
+    for (ext_ConnectMode mode :
+         {ext_cm_AfterStartup, ext_cm_Startup, ext_cm_External, ext_cm_CommandLine, ext_cm_Solution}) {
         EXPECT_EQ(connection.Connect(e, mode), S_OK);
         EXPECT_EQ(host::LiveReferences(), own + 2);  // DTE2 and AddIn, each once
     }
@@ -193,15 +195,19 @@ void RunSetUpCases(const std::vector<SetUpCase>& cases, const std::function<void
 TEST(Connect, AMissingMenuAnswersTheFailingStepAndLeavesTheCommandBare) {
     RunSetUpCases(
         {
-            {"CommandBars fails", [](Environment& e) { e.model.root.FaultOf(Member::CommandBars) = Fault::Fail; }, E_FAIL},
-            {"no CommandBars", [](Environment& e) { e.model.root.FaultOf(Member::CommandBars) = Fault::Nothing; }, E_FAIL},
+            {"CommandBars fails", [](Environment& e) { e.model.root.FaultOf(Member::CommandBars) = Fault::Fail; },
+             E_FAIL},
+            {"no CommandBars", [](Environment& e) { e.model.root.FaultOf(Member::CommandBars) = Fault::Nothing; },
+             E_FAIL},
             {"no _CommandBars", [](Environment& e) { e.model.commandBars.FaultOf(Member::Interface) = Fault::Fail; },
              E_NOINTERFACE},
             {"no MenuBar", [](Environment& e) { e.menuBar.name = u"Menu Bar"; }, E_INVALIDARG},
-            {"MenuBar gives nothing", [](Environment& e) { e.model.commandBars.entries[0].fault = Fault::Nothing; }, E_FAIL},
+            {"MenuBar gives nothing", [](Environment& e) { e.model.commandBars.entries[0].fault = Fault::Nothing; },
+             E_FAIL},
             {"Controls fails", [](Environment& e) { e.menuBar.FaultOf(Member::Controls) = Fault::Fail; }, E_FAIL},
             {"no Tools", [](Environment& e) { e.menuBar.controls.entries.pop_back(); }, E_INVALIDARG},
-            {"Tools gives nothing", [](Environment& e) { e.menuBar.controls.entries[1].fault = Fault::Nothing; }, E_FAIL},
+            {"Tools gives nothing", [](Environment& e) { e.menuBar.controls.entries[1].fault = Fault::Nothing; },
+             E_FAIL},
             {"Tools is no popup", [](Environment& e) { e.menuBar.controls.entries[1].object->popup = nullptr; },
              E_NOINTERFACE},
             {"the popup has no bar",
@@ -209,10 +215,10 @@ TEST(Connect, AMissingMenuAnswersTheFailingStepAndLeavesTheCommandBare) {
              E_FAIL},
         },
         [](Environment& e) {
-            ASSERT_EQ(e.model.commands.commands.size(), 1u);
-            EXPECT_TRUE(e.model.commands.commands[0].bindings.empty());
-            EXPECT_TRUE(e.model.commands.commands[0].placements.empty());
-            EXPECT_EQ(e.toolsMenu.controls.entries.size(), 1u);
+        ASSERT_EQ(e.model.commands.commands.size(), 1u);
+        EXPECT_TRUE(e.model.commands.commands[0].bindings.empty());
+        EXPECT_TRUE(e.model.commands.commands[0].placements.empty());
+        EXPECT_EQ(e.toolsMenu.controls.entries.size(), 1u);
         });
 }
 
@@ -229,8 +235,8 @@ TEST(Connect, TheCommandStepsAnswerTheirFailureOrEndTheSetUpQuietly) {
              [](Environment& e) { e.model.commands.FaultOf(Member::AddNamedCommand2) = Fault::Nothing; }, S_OK},
         },
         [](Environment& e) {
-            EXPECT_TRUE(e.model.commands.commands.empty());
-            EXPECT_EQ(e.model.root.CallsOf(Member::CommandBars), 0u);
+        EXPECT_TRUE(e.model.commands.commands.empty());
+        EXPECT_EQ(e.model.root.CallsOf(Member::CommandBars), 0u);
         });
 
     // Objects that are not what the environment should have given: nothing on them is touched.
@@ -248,28 +254,28 @@ TEST(Connect, TheCommandStepsAnswerTheirFailureOrEndTheSetUpQuietly) {
 TEST(Connect, ARefusedBindingStillAddsTheControlWhoseOwnFailureIsAnswered) {
     RunSetUpCases(
         {
-            {"binding refused", [](Environment& e) { e.model.commands.newCommand.FaultOf(Member::Bindings) = Fault::Fail; },
-             S_OK},
+            {"binding refused",
+             [](Environment& e) { e.model.commands.newCommand.FaultOf(Member::Bindings) = Fault::Fail; }, S_OK},
         },
         [](Environment& e) {
-            ASSERT_EQ(e.model.commands.commands.size(), 1u);
-            EXPECT_TRUE(e.model.commands.commands[0].bindings.empty());
-            EXPECT_EQ(e.model.commands.commands[0].CallsOf(Member::Bindings), 1u);
-            ASSERT_EQ(e.toolsMenu.controls.entries.size(), 2u);
-            EXPECT_EQ(e.toolsMenu.controls.entries[0].object->command, &e.model.commands.commands[0]);
+        ASSERT_EQ(e.model.commands.commands.size(), 1u);
+        EXPECT_TRUE(e.model.commands.commands[0].bindings.empty());
+        EXPECT_EQ(e.model.commands.commands[0].CallsOf(Member::Bindings), 1u);
+        ASSERT_EQ(e.toolsMenu.controls.entries.size(), 2u);
+        EXPECT_EQ(e.toolsMenu.controls.entries[0].object->command, &e.model.commands.commands[0]);
         });
     RunSetUpCases(
         {
-            {"AddControl fails", [](Environment& e) { e.model.commands.newCommand.FaultOf(Member::AddControl) = Fault::Fail; },
-             E_FAIL},
+            {"AddControl fails",
+             [](Environment& e) { e.model.commands.newCommand.FaultOf(Member::AddControl) = Fault::Fail; }, E_FAIL},
             {"AddControl gives nothing",
              [](Environment& e) { e.model.commands.newCommand.FaultOf(Member::AddControl) = Fault::Nothing; }, E_FAIL},
         },
         [](Environment& e) {
-            ASSERT_EQ(e.model.commands.commands.size(), 1u);
-            EXPECT_EQ(e.model.commands.commands[0].bindings.size(), 1u);
-            EXPECT_EQ(e.model.commands.commands[0].CallsOf(Member::AddControl), 1u);
-            EXPECT_EQ(e.toolsMenu.controls.entries.size(), 1u);
+        ASSERT_EQ(e.model.commands.commands.size(), 1u);
+        EXPECT_EQ(e.model.commands.commands[0].bindings.size(), 1u);
+        EXPECT_EQ(e.model.commands.commands[0].CallsOf(Member::AddControl), 1u);
+        EXPECT_EQ(e.toolsMenu.controls.entries.size(), 1u);
         });
 }
 
@@ -290,7 +296,8 @@ TEST(Connect, QueryStatusAnswersOnlyForItsWholeNameInAnyCase) {
         EXPECT_EQ(status(name, vsCommandStatusTextWantedName), vsCommandStatusInvisible);
         EXPECT_EQ(status(name, vsCommandStatusTextWantedStatus), vsCommandStatusInvisible);
     }
-    for (const wchar_t* name : {L"Sprig.Connect.Sprig2", L"Sprig.Connect", L"Other.Connect.Sprig", L"", static_cast<const wchar_t*>(nullptr)}) {
+    for (const wchar_t* name : {L"Sprig.Connect.Sprig2", L"Sprig.Connect", L"Other.Connect.Sprig", L"",
+                                static_cast<const wchar_t*>(nullptr)}) {
         EXPECT_EQ(status(name, vsCommandStatusTextWantedNone), vsCommandStatusInvisible) << (name ? name : L"(null)");
     }
     EXPECT_EQ(status(L"Sprig.Connect.Sprig\0x", vsCommandStatusTextWantedNone, 21), vsCommandStatusInvisible);
@@ -325,7 +332,6 @@ TEST(Connect, ExecForAnotherCommandOrOptionLeavesItUnhandledAndOpensNothing) {
     EXPECT_EQ(e.model.root.CallsOf(Member::Solution), 0u);
 }
 
-
 // The command runs the dialog over the connected solution, owned by the window that is active on
 // the environment's thread, and is handled however the user leaves the dialog.
 TEST(Connect, ExecRunsTheDialogOwnedByTheActiveWindowAndIsHandledEitherWay) {
@@ -341,9 +347,8 @@ TEST(Connect, ExecRunsTheDialogOwnedByTheActiveWindowAndIsHandledEitherWay) {
     frameClass.hInstance = GetModuleHandleW(nullptr);
     frameClass.lpszClassName = L"SprigEnvironmentFrame";
     ASSERT_NE(RegisterClassW(&frameClass), 0);
-    const Window frame{
-        CreateWindowExW(0, frameClass.lpszClassName, L"Environment", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 640, 480,
-                        nullptr, nullptr, frameClass.hInstance, nullptr)};
+    const Window frame{CreateWindowExW(0, frameClass.lpszClassName, L"Environment", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0,
+                                       0, 640, 480, nullptr, nullptr, frameClass.hInstance, nullptr)};
     ASSERT_TRUE(frame);
     SetActiveWindow(frame.get());
     ASSERT_EQ(GetActiveWindow(), frame.get());
@@ -361,15 +366,15 @@ TEST(Connect, ExecRunsTheDialogOwnedByTheActiveWindowAndIsHandledEitherWay) {
         HRESULT hr = E_UNEXPECTED;
         testing::DriveModal(
             [&] {
-                hr = connection.target->Exec(name.get(), vsCommandExecOptionDoDefault, in.get(), out.get(), &handled);
-                return 0;
+            hr = connection.target->Exec(name.get(), vsCommandExecOptionDoDefault, in.get(), out.get(), &handled);
+            return 0;
             },
             [&](testing::DialogDriver& driver) {
-                EXPECT_EQ(GetWindow(driver.Dialog(), GW_OWNER), frame.get());
-                EXPECT_FALSE(IsWindowEnabled(frame.get()));
-                EXPECT_EQ(driver.RowCount(), 1);
-                end(driver);
-            });
+            EXPECT_EQ(GetWindow(driver.Dialog(), GW_OWNER), frame.get());
+            EXPECT_FALSE(IsWindowEnabled(frame.get()));
+            EXPECT_EQ(driver.RowCount(), 1);
+            end(driver);
+        });
         EXPECT_EQ(hr, S_OK);
         EXPECT_EQ(handled, VARIANT_TRUE);
         EXPECT_EQ(e.model.root.CallsOf(Member::Solution), ++runs);

@@ -35,22 +35,28 @@ namespace {
 TEST(DialogFailure, MemoryRunningOutEndsTheDialogAndLeavesDoModal) {
     TestSolution solution;
     DWORD dialogThread = GetCurrentThreadId();
-    EXPECT_THROW(RunDialog(solution.model, [&](DialogDriver& d) {
+    EXPECT_THROW(RunDialog(
+                     solution.model,
+                     [&](DialogDriver& d) {
         d.Type(u"m", IDC_FILTER_EDIT);
         ASSERT_EQ(d.RowCount(), 3);
         // The next letter's refresh finds no memory for the filter's text.
         failNextOn = dialogThread;
         d.Type(u"a", IDC_FILTER_EDIT);
         EXPECT_FALSE(IsWindow(d.Dialog()));
-    }), std::bad_alloc);
+                     }),
+                 std::bad_alloc);
     EXPECT_EQ(failNextOn, 0u) << "no allocation was made";
 
     // The next dialog of the process runs as usual.
-    EXPECT_EQ(RunDialog(solution.model, [](DialogDriver& d) {
+    EXPECT_EQ(RunDialog(
+                  solution.model,
+                  [](DialogDriver& d) {
         d.Type(u"main.h", IDC_FILTER_EDIT);
         EXPECT_EQ(d.RowCount(), 1);
         d.Key(VK_ESCAPE, IDC_FILTER_EDIT);
-    }), IDCANCEL);
+                  }),
+              IDCANCEL);
 }
 
 }  // namespace

@@ -35,8 +35,9 @@ void ExpectTemplatePlacement(const DialogDriver& d) {
     const struct {
         int id;
         RECT units;  // x, y, width, height
-    } placements[] = {{IDOK, {289, 279, 50, 14}}, {IDCANCEL, {343, 279, 50, 14}}, {IDC_PROJECT_BOX, {7, 7, 386, 174}},
-                      {IDC_FILE_LIST, {7, 25, 386, 232}},   {IDC_FILTER_EDIT, {7, 261, 386, 14}},       {IDC_VIEW_CODE, {7, 281, 50, 10}},
+    } placements[] = {{IDOK, {289, 279, 50, 14}},           {IDCANCEL, {343, 279, 50, 14}},
+                      {IDC_PROJECT_BOX, {7, 7, 386, 174}},  {IDC_FILE_LIST, {7, 25, 386, 232}},
+                      {IDC_FILTER_EDIT, {7, 261, 386, 14}}, {IDC_VIEW_CODE, {7, 281, 50, 10}},
                       {IDC_EXPLORE, {235, 279, 50, 14}}};
     for (const auto& placement : placements) {
         RECT pixels = placement.units;
@@ -65,7 +66,9 @@ TEST_F(DialogTest, OpensOnEveryFileWithTheFocusInTheFilter) {
     ASSERT_TRUE(GetVersionExW(&version));
     ASSERT_EQ(version.dwMajorVersion * 10 + version.dwMinorVersion, 51u) << "Wine should report Windows XP here";
 
-    EXPECT_EQ(RunDialog(solution.model, [](DialogDriver& d) {
+    EXPECT_EQ(RunDialog(
+                  solution.model,
+                  [](DialogDriver& d) {
         EXPECT_EQ(d.Focus(), d.Control(IDC_FILTER_EDIT));
         // Centred in the work area, as the template asks when nothing else places it.
         MONITORINFO monitor{};
@@ -116,11 +119,14 @@ TEST_F(DialogTest, OpensOnEveryFileWithTheFocusInTheFilter) {
         EXPECT_EQ(SendMessageW(d.Dialog(), WM_GETICON, ICON_SMALL, 0), 0);
 
         d.Key(VK_ESCAPE, IDC_FILTER_EDIT);
-    }), IDCANCEL);
+                  }),
+              IDCANCEL);
 }
 
 TEST_F(DialogTest, NavigationKeysInTheFilterMoveTheListAndLeaveTheText) {
-    EXPECT_EQ(RunDialog(solution.model, [](DialogDriver& d) {
+    EXPECT_EQ(RunDialog(
+                  solution.model,
+                  [](DialogDriver& d) {
         // domain.cpp, main.cpp, main.h: main.cpp matches earliest.
         d.Type(u"main", IDC_FILTER_EDIT);
         EXPECT_EQ(d.Title(), L"Open File(s) in Solution (3 of 48)");
@@ -166,11 +172,14 @@ TEST_F(DialogTest, NavigationKeysInTheFilterMoveTheListAndLeaveTheText) {
         EXPECT_TRUE(d.Received({IDC_FILE_LIST, LVN_ODFINDITEMW}));
 
         d.Key(VK_ESCAPE, IDC_FILTER_EDIT);
-    }), IDCANCEL);
+                  }),
+              IDCANCEL);
 }
 
 TEST_F(DialogTest, EnterOpensWithNoRowAndADoubleClickOnNoRowDoesNot) {
-    EXPECT_EQ(RunDialog(solution.model, [](DialogDriver& d) {
+    EXPECT_EQ(RunDialog(
+                  solution.model,
+                  [](DialogDriver& d) {
         d.Type(u"no-such-file", IDC_FILTER_EDIT);
         EXPECT_EQ(d.Title(), L"Open File(s) in Solution (0 of 48)");
         EXPECT_EQ(d.RowCount(), 0);
@@ -181,11 +190,14 @@ TEST_F(DialogTest, EnterOpensWithNoRowAndADoubleClickOnNoRowDoesNot) {
         EXPECT_TRUE(IsWindow(d.Dialog()));
 
         d.Key(VK_RETURN, IDC_FILTER_EDIT);
-    }), IDOK);
+                  }),
+              IDOK);
 }
 
 TEST_F(DialogTest, ProjectBoxAndHeaderClicksRebuildTheRows) {
-    EXPECT_EQ(RunDialog(solution.model, [](DialogDriver& d) {
+    EXPECT_EQ(RunDialog(
+                  solution.model,
+                  [](DialogDriver& d) {
         // Keys in the project box's own drop-down list, as a person would choose.
         HWND combo = reinterpret_cast<HWND>(SendMessageW(d.Control(IDC_PROJECT_BOX), CBEM_GETCOMBOCONTROL, 0, 0));
         d.KeyTo(VK_DOWN, combo);
@@ -213,11 +225,14 @@ TEST_F(DialogTest, ProjectBoxAndHeaderClicksRebuildTheRows) {
         EXPECT_EQ(ProcessSortOrder.keys[0], ColumnProjectName);
 
         d.ClickButton(IDC_EXPLORE);
-    }), IDC_EXPLORE);
+                  }),
+              IDC_EXPLORE);
 }
 
 TEST_F(DialogTest, ResizingMovesTheControlsByTheirAnchors) {
-    EXPECT_EQ(RunDialog(solution.model, [](DialogDriver& d) {
+    EXPECT_EQ(RunDialog(
+                  solution.model,
+                  [](DialogDriver& d) {
         const int ids[] = {IDC_FILE_LIST, IDC_FILTER_EDIT, IDC_PROJECT_BOX, IDC_VIEW_CODE, IDC_EXPLORE, IDOK, IDCANCEL};
         const SIZE start = d.DialogClientSize();
         std::vector<RECT> placed;
@@ -259,11 +274,14 @@ TEST_F(DialogTest, ResizingMovesTheControlsByTheirAnchors) {
         ExpectTemplatePlacement(d);
 
         d.Close();
-    }), IDCANCEL);
+                  }),
+              IDCANCEL);
 }
 
 TEST_F(DialogTest, TextsAreCutToTheCallersBuffer) {
-    EXPECT_EQ(RunDialog(solution.model, [](DialogDriver& d) {
+    EXPECT_EQ(RunDialog(
+                  solution.model,
+                  [](DialogDriver& d) {
         // Row 43 holds the long name: asked of the list view, and asked of the dialog as the list
         // view asks when it draws.
         const std::u16string name = LongName();
@@ -294,7 +312,8 @@ TEST_F(DialogTest, TextsAreCutToTheCallersBuffer) {
         ExpectCut(d.AskDialog(CBEN_GETDISPINFOW, 0, 0, 8), L"");
 
         d.ClickButton(IDCANCEL);
-    }), IDCANCEL);
+                  }),
+              IDCANCEL);
 }
 
 }  // namespace

@@ -16,12 +16,15 @@ TEST(DialogOnWindows2000, HidesExplore) {
     ASSERT_EQ(version.dwMajorVersion * 10 + version.dwMinorVersion, 50u) << "Wine should report Windows 2000 here";
 
     TestSolution solution;
-    EXPECT_EQ(RunDialog(solution.model, [](DialogDriver& d) {
+    EXPECT_EQ(RunDialog(
+                  solution.model,
+                  [](DialogDriver& d) {
         EXPECT_FALSE(IsWindowVisible(d.Control(IDC_EXPLORE)));
         for (const int id : {IDOK, IDCANCEL, IDC_VIEW_CODE, IDC_FILE_LIST}) EXPECT_TRUE(IsWindowVisible(d.Control(id)));
         EXPECT_EQ(d.RowCount(), 48);
         d.Key(VK_ESCAPE, IDC_FILTER_EDIT);
-    }), IDCANCEL);
+                  }),
+              IDCANCEL);
 }
 
 }  // namespace

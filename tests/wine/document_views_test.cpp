@@ -23,7 +23,6 @@ std::wstring TextOf(HWND window) {
     return text;
 }
 
-
 TEST(DocumentViews, NamesTheViewKindsThatTheDialogAsksFor) {
     EXPECT_EQ(ViewKindName(u"{7651a701-06e5-11d1-8ebd-00a0c90f26ea}"), L"Code");
     EXPECT_EQ(ViewKindName(u"{00000000-0000-0000-0000-000000000000}"), L"Primary");

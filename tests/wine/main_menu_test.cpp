@@ -78,8 +78,8 @@ TEST(MainMenu, ShowsTheCommandFirstInToolsAndTurnsItsGlobalBindingIntoAShortcut)
     ASSERT_TRUE(menu.accelerators);
     EXPECT_EQ(CopyAcceleratorTableW(menu.accelerators.get(), nullptr, 0), 1);
 
-    const WNDCLASSW type{0, Record, 0, 0, GetModuleHandleW(nullptr), nullptr, nullptr, nullptr, nullptr,
-                         L"MainMenuTest"};
+    const WNDCLASSW type{0,       Record,  0,       0,       GetModuleHandleW(nullptr),
+                         nullptr, nullptr, nullptr, nullptr, L"MainMenuTest"};
     RegisterClassW(&type);
     const std::unique_ptr<std::remove_pointer_t<HWND>, WindowDestroyer> window(CreateWindowExW(
         0, type.lpszClassName, L"frame", WS_OVERLAPPEDWINDOW, 0, 0, 300, 200, nullptr, menu.bar, nullptr, nullptr));

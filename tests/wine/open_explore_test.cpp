@@ -61,7 +61,9 @@ protected:
 };
 
 TEST_F(OpenTest, OpenOpensTheSelectedRowsInDisplayOrderInCodeViewWhenChecked) {
-    EXPECT_EQ(RunFresh(solution.model, [](DialogDriver& d) {
+    EXPECT_EQ(RunFresh(
+                  solution.model,
+                  [](DialogDriver& d) {
         // domain.cpp, main.cpp, main.h, which the walk met as main.cpp, domain.cpp, main.h.
         d.Type(u"main", IDC_FILTER_EDIT);
         SelectRow(d, 2, true);
@@ -70,38 +72,48 @@ TEST_F(OpenTest, OpenOpensTheSelectedRowsInDisplayOrderInCodeViewWhenChecked) {
         d.ClickButton(IDC_VIEW_CODE);
         ASSERT_TRUE(TaskMemorySpy::Instance().Start());
         d.ClickButton(IDOK);
-    }), IDOK);
+                  }),
+              IDOK);
     TaskMemorySpy::Instance().Stop();
     EXPECT_EQ(TaskMemorySpy::Instance().Live(), 0u) << "BSTRs left unfreed";
     EXPECT_EQ(Requests(), (Opened{{Domain, CodeView}, {MainCpp, CodeView}, {MainH, CodeView}}));
 }
 
 TEST_F(OpenTest, EnterAndADoubleClickOpenTooInTheViewTheBoxSays) {
-    EXPECT_EQ(RunFresh(solution.model, [](DialogDriver& d) {
+    EXPECT_EQ(RunFresh(
+                  solution.model,
+                  [](DialogDriver& d) {
         d.Type(u"zeta", IDC_FILTER_EDIT);
         SendMessageW(d.Control(IDC_VIEW_CODE), BM_SETCHECK, BST_CHECKED, 0);
         d.Key(VK_RETURN, IDC_FILTER_EDIT);
-    }), IDOK);
+                  }),
+              IDOK);
     EXPECT_EQ(Requests(), (Opened{{Zeta, CodeView}}));
 
     operations.requests.clear();
-    EXPECT_EQ(RunFresh(solution.model, [](DialogDriver& d) {
+    EXPECT_EQ(RunFresh(
+                  solution.model,
+                  [](DialogDriver& d) {
         // Descending: main.h, main.cpp, domain.cpp. The double-click selects the row it lands on.
         d.ClickHeader(0);
         d.Type(u"main", IDC_FILTER_EDIT);
         ASSERT_EQ(d.CellText(2, 0), L"domain.cpp");
         d.DoubleClickList(RowCentre(d, 2));
-    }), 0);
+                  }),
+              0);
     EXPECT_EQ(Requests(), (Opened{{Domain, PrimaryView}}));
 }
 
 TEST_F(OpenTest, FilesTheEnvironmentRefusesDoNotStopTheOthers) {
     operations.refused = {Domain, MainH};
-    EXPECT_EQ(RunFresh(solution.model, [](DialogDriver& d) {
+    EXPECT_EQ(RunFresh(
+                  solution.model,
+                  [](DialogDriver& d) {
         d.Type(u"main", IDC_FILTER_EDIT);
         SelectRow(d, -1, true);
         d.ClickButton(IDOK);
-    }), IDOK);
+                  }),
+              IDOK);
     EXPECT_EQ(Requests(), (Opened{{Domain, PrimaryView}, {MainCpp, PrimaryView}, {MainH, PrimaryView}}));
 
     // A refused file, or one opened without a window, still counts as taken: the double-click
@@ -109,10 +121,13 @@ TEST_F(OpenTest, FilesTheEnvironmentRefusesDoNotStopTheOthers) {
     for (const bool givesWindows : {true, false}) {
         operations.requests.clear();
         operations.givesWindows = givesWindows;
-        EXPECT_EQ(RunFresh(solution.model, [givesWindows](DialogDriver& d) {
+        EXPECT_EQ(RunFresh(
+                      solution.model,
+                      [givesWindows](DialogDriver& d) {
             d.Type(u"main", IDC_FILTER_EDIT);
             d.DoubleClickList(RowCentre(d, givesWindows ? 2 : 1));
-        }), 0);
+                      }),
+                  0);
         EXPECT_EQ(Requests(), (Opened{{givesWindows ? MainH : MainCpp, PrimaryView}}));
     }
 }
@@ -120,23 +135,29 @@ TEST_F(OpenTest, FilesTheEnvironmentRefusesDoNotStopTheOthers) {
 TEST_F(OpenTest, WithoutItemOperationsNothingOpensAndOnlyOpenEndsTheDialog) {
     for (const model::Fault fault : {model::Fault::Fail, model::Fault::Nothing}) {
         solution.model.root.FaultOf(model::Member::ItemOperations) = fault;
-        EXPECT_EQ(RunFresh(solution.model, [](DialogDriver& d) {
+        EXPECT_EQ(RunFresh(
+                      solution.model,
+                      [](DialogDriver& d) {
             d.Type(u"main", IDC_FILTER_EDIT);
             d.DoubleClickList(RowCentre(d, 1));
             EXPECT_TRUE(d.Received({IDC_FILE_LIST, static_cast<UINT>(NM_DBLCLK)}));
             EXPECT_TRUE(IsWindow(d.Dialog()));
             d.ClickButton(IDOK);
-        }), IDOK);
+                      }),
+                  IDOK);
         EXPECT_EQ(Requests(), Opened{});
     }
 }
 
 TEST_F(OpenTest, NoSelectedRowOpensNothingAndOpenStillEnds) {
-    EXPECT_EQ(RunFresh(solution.model, [](DialogDriver& d) {
+    EXPECT_EQ(RunFresh(
+                  solution.model,
+                  [](DialogDriver& d) {
         SelectRow(d, -1, false);
         ASSERT_EQ(d.SelectedRows(), Rows{});
         d.ClickButton(IDOK);
-    }), IDOK);
+                  }),
+              IDOK);
     EXPECT_EQ(Requests(), Opened{});
 }
 
@@ -207,7 +228,8 @@ protected:
     }
 
     void MakeFolder(const std::wstring& path) {
-        ASSERT_TRUE(CreateDirectoryW(path.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS) << std::string(path.begin(), path.end());
+        ASSERT_TRUE(CreateDirectoryW(path.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS)
+            << std::string(path.begin(), path.end());
         made_.push_back(path);
     }
 
@@ -232,11 +254,14 @@ protected:
     // shell was freed with the task allocator, those handed to it too.
     void ExploreAll() {
         TaskMemorySpy& spy = TaskMemorySpy::Instance();
-        EXPECT_EQ(RunFresh(solution, [&](DialogDriver& d) {
+        EXPECT_EQ(RunFresh(
+                      solution,
+                      [&](DialogDriver& d) {
             SelectRow(d, -1, true);
             ASSERT_TRUE(spy.Start());
             d.ClickButton(IDC_EXPLORE);
-        }), IDC_EXPLORE);
+                      }),
+                  IDC_EXPLORE);
         spy.Stop();
         EXPECT_EQ(spy.Live(), 0u) << "task memory left unfreed";
         for (const void* list : receivedLists) EXPECT_TRUE(spy.Seen(list)) << "not from the task allocator";
@@ -259,7 +284,8 @@ TEST_F(ExploreTest, OneWindowPerFolderInTheOrderOfItsFirstFile) {
 }
 
 TEST_F(ExploreTest, SpellingsOfOneFolderShareItsWindow) {
-    const std::wstring a = Make(L"Dir\\a.txt"), b = Make(L"Dir\\b.txt"), c = Make(L"Dir\\c.txt"), d = Make(L"Other\\d.txt");
+    const std::wstring a = Make(L"Dir\\a.txt"), b = Make(L"Dir\\b.txt"), c = Make(L"Dir\\c.txt"),
+                       d = Make(L"Other\\d.txt");
     std::wstring upper = b, slashed = c;
     for (wchar_t& unit : upper) unit = static_cast<wchar_t>(towupper(unit));
     for (wchar_t& unit : slashed) unit = unit == L'\\' ? L'/' : unit;
@@ -272,7 +298,8 @@ TEST_F(ExploreTest, SpellingsOfOneFolderShareItsWindow) {
     ComPtr<IShellFolder> desktop;
     ASSERT_HRESULT_SUCCEEDED(SHGetDesktopFolder(desktop.put()));
     LPITEMIDLIST parsed = nullptr;
-    if (SUCCEEDED(desktop->ParseDisplayName(nullptr, nullptr, slashed.data(), nullptr, &parsed, nullptr))) items.push_back(c);
+    if (SUCCEEDED(desktop->ParseDisplayName(nullptr, nullptr, slashed.data(), nullptr, &parsed, nullptr)))
+        items.push_back(c);
     CoTaskMemFree(parsed);
     EXPECT_EQ(shown, (std::vector<Shown>{{root + L"\\Dir", items}, {root + L"\\Other", {d}}}));
 }
@@ -293,10 +320,13 @@ TEST_F(ExploreTest, FilesAndFoldersGoneFromDiskAreLeftOut) {
 
 TEST_F(ExploreTest, NothingSelectedOrNoShellFunctionShowsNothingAndExploreStillEnds) {
     List(Make(L"A\\x.txt"));
-    EXPECT_EQ(RunFresh(solution, [](DialogDriver& d) {
+    EXPECT_EQ(RunFresh(
+                  solution,
+                  [](DialogDriver& d) {
         SelectRow(d, -1, false);
         d.ClickButton(IDC_EXPLORE);
-    }), IDC_EXPLORE);
+                  }),
+              IDC_EXPLORE);
     EXPECT_EQ(shown, std::vector<Shown>{});
 
     // A look-up that found nothing is not made again.
@@ -342,8 +372,9 @@ TEST_F(ExploreTest, TheShellOpensAFolderWindowForARealFolder) {
     EXPECT_EQ(RunFresh(solution, [](DialogDriver& d) { d.ClickButton(IDC_EXPLORE); }), IDC_EXPLORE);
     EXPECT_TRUE(OpenFolderLookup.made);
     using Function = void (*)();
-    EXPECT_EQ(reinterpret_cast<Function>(OpenFolderLookup.openFolder),
-              reinterpret_cast<Function>(GetProcAddress(GetModuleHandleW(L"shell32.dll"), "SHOpenFolderAndSelectItems")));
+    EXPECT_EQ(
+        reinterpret_cast<Function>(OpenFolderLookup.openFolder),
+        reinterpret_cast<Function>(GetProcAddress(GetModuleHandleW(L"shell32.dll"), "SHOpenFolderAndSelectItems")));
 
     HWND window = FindFolderWindow(folder);
     ASSERT_TRUE(window) << "no folder window titled " << std::string(folder.begin(), folder.end())

@@ -64,10 +64,10 @@ TEST(DialogTemplate, IsTheFileDialogExactly) {
     ASSERT_NE(found, nullptr);
     const auto* base = static_cast<const BYTE*>(LockResource(LoadResource(nullptr, found)));
     TemplateReader reader(base);
-    EXPECT_EQ(reader.Read<WORD>(), 1);       // extended template
+    EXPECT_EQ(reader.Read<WORD>(), 1);  // extended template
     EXPECT_EQ(reader.Read<WORD>(), 0xFFFF);
-    reader.Read<DWORD>();                    // help id
-    EXPECT_EQ(reader.Read<DWORD>(), 0u);     // no extended styles
+    reader.Read<DWORD>();                 // help id
+    EXPECT_EQ(reader.Read<DWORD>(), 0u);  // no extended styles
     const DWORD style = reader.Read<DWORD>();
     EXPECT_EQ(style, static_cast<DWORD>(WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | DS_CENTER | DS_SHELLFONT));
     EXPECT_EQ(style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX), 0u);
@@ -76,13 +76,13 @@ TEST(DialogTemplate, IsTheFileDialogExactly) {
     EXPECT_EQ(reader.Read<short>(), 0);
     EXPECT_EQ(reader.Read<short>(), 400);
     EXPECT_EQ(reader.Read<short>(), 300);
-    EXPECT_EQ(reader.ReadText(), L"");       // no menu
-    EXPECT_EQ(reader.ReadText(), L"");       // no class of its own
-    EXPECT_EQ(reader.ReadText(), L"");       // no caption
-    EXPECT_EQ(reader.Read<WORD>(), 8);       // points
-    EXPECT_EQ(reader.Read<WORD>(), 400);     // weight
-    EXPECT_EQ(reader.Read<BYTE>(), 0);       // not italic
-    EXPECT_EQ(reader.Read<BYTE>(), 1);       // default character set
+    EXPECT_EQ(reader.ReadText(), L"");    // no menu
+    EXPECT_EQ(reader.ReadText(), L"");    // no class of its own
+    EXPECT_EQ(reader.ReadText(), L"");    // no caption
+    EXPECT_EQ(reader.Read<WORD>(), 8);    // points
+    EXPECT_EQ(reader.Read<WORD>(), 400);  // weight
+    EXPECT_EQ(reader.Read<BYTE>(), 0);    // not italic
+    EXPECT_EQ(reader.Read<BYTE>(), 1);    // default character set
     EXPECT_EQ(reader.ReadText(), L"MS Shell Dlg");
 
     std::vector<Item> items;
@@ -109,8 +109,8 @@ TEST(DialogTemplate, IsTheFileDialogExactly) {
         {shown | WS_TABSTOP | BS_DEFPUSHBUTTON, 0, 289, 279, 50, 14, IDOK, L"button", L"&Open"},
         {shown | WS_TABSTOP | BS_PUSHBUTTON, 0, 343, 279, 50, 14, IDCANCEL, L"button", L"&Cancel"},
         {shown | WS_VSCROLL | WS_TABSTOP | CBS_DROPDOWNLIST, 0, 7, 7, 386, 174, IDC_PROJECT_BOX, L"comboboxex32", L""},
-        {shown | WS_BORDER | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS | LVS_ALIGNLEFT | LVS_OWNERDATA, 0, 7, 25,
-         386, 232, IDC_FILE_LIST, L"syslistview32", L""},
+        {shown | WS_BORDER | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS | LVS_ALIGNLEFT | LVS_OWNERDATA, 0, 7, 25, 386,
+         232, IDC_FILE_LIST, L"syslistview32", L""},
         {shown | WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL, 0, 7, 261, 386, 14, IDC_FILTER_EDIT, L"edit", L""},
         {shown | WS_TABSTOP | BS_AUTOCHECKBOX, 0, 7, 281, 50, 10, IDC_VIEW_CODE, L"button", L"View Co&de"},
         {shown | WS_TABSTOP | BS_PUSHBUTTON, 0, 235, 279, 50, 14, IDC_EXPLORE, L"button", L"&Explore"},

@@ -19,7 +19,6 @@
 namespace sprig {
 namespace {
 
-
 class ResultListViewTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
@@ -32,14 +31,14 @@ protected:
         frame.lpszClassName = L"SprigResultListTest";
         ASSERT_NE(RegisterClassW(&frame), 0);
         // One visible window for the whole suite: destroying a shown window costs Wine seconds.
-        dialog.reset(CreateWindowExW(0, L"SprigResultListTest", L"", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 520,
-                                     420, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr));
+        dialog.reset(CreateWindowExW(0, L"SprigResultListTest", L"", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 520, 420,
+                                     nullptr, nullptr, GetModuleHandleW(nullptr), nullptr));
         ASSERT_TRUE(dialog);
         RECT client;
         GetClientRect(dialog.get(), &client);
         list = CreateWindowExW(0, WC_LISTVIEWW, L"",
-                               WS_CHILD | WS_VISIBLE | WS_BORDER | LVS_REPORT | LVS_SHOWSELALWAYS | LVS_OWNERDATA, 0,
-                               0, client.right, client.bottom, dialog.get(), reinterpret_cast<HMENU>(202),
+                               WS_CHILD | WS_VISIBLE | WS_BORDER | LVS_REPORT | LVS_SHOWSELALWAYS | LVS_OWNERDATA, 0, 0,
+                               client.right, client.bottom, dialog.get(), reinterpret_cast<HMENU>(202),
                                GetModuleHandleW(nullptr), nullptr);
         ASSERT_NE(list, nullptr);
         LVCOLUMNW column{};

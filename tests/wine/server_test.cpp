@@ -131,20 +131,40 @@ std::wstring RegisteredTypeLibrary() {
 std::wstring ExpectedEntries(const std::wstring& dll) {
     const std::wstring classId = Braced(CLSID_Connect);
     return L"[Sprig.Connect.1]\n@=sz:Connect Class\n"
-           L"[Sprig.Connect.1\\CLSID]\n@=sz:" + classId + L"\n"
+           L"[Sprig.Connect.1\\CLSID]\n@=sz:" +
+           classId +
+           L"\n"
            L"[Sprig.Connect]\n@=sz:Connect Class\n"
-           L"[Sprig.Connect\\CLSID]\n@=sz:" + classId + L"\n"
+           L"[Sprig.Connect\\CLSID]\n@=sz:" +
+           classId +
+           L"\n"
            L"[Sprig.Connect\\CurVer]\n@=sz:Sprig.Connect.1\n"
-           L"[" + ClassKey + L"]\n@=sz:Connect Class\n"
-           L"[" + ClassKey + L"\\InprocServer32]\n@=sz:" + dll + L"\nThreadingModel=sz:Apartment\n"
-           L"[" + ClassKey + L"\\ProgID]\n@=sz:Sprig.Connect.1\n"
-           L"[" + ClassKey + L"\\Programmable]\n"
-           L"[" + ClassKey + L"\\TypeLib]\n@=sz:" + Braced(LIBID_SprigLib) + L"\n"
-           L"[" + ClassKey + L"\\VersionIndependentProgID]\n@=sz:Sprig.Connect\n"
-           L"[" + AddInKey + L"]\n"
+           L"[" +
+           ClassKey +
+           L"]\n@=sz:Connect Class\n"
+           L"[" +
+           ClassKey + L"\\InprocServer32]\n@=sz:" + dll +
+           L"\nThreadingModel=sz:Apartment\n"
+           L"[" +
+           ClassKey +
+           L"\\ProgID]\n@=sz:Sprig.Connect.1\n"
+           L"[" +
+           ClassKey +
+           L"\\Programmable]\n"
+           L"[" +
+           ClassKey + L"\\TypeLib]\n@=sz:" + Braced(LIBID_SprigLib) +
+           L"\n"
+           L"[" +
+           ClassKey +
+           L"\\VersionIndependentProgID]\n@=sz:Sprig.Connect\n"
+           L"[" +
+           AddInKey +
+           L"]\n"
            L"AboutBoxDetails=sz:The Sprig! Add-in for Visual Studio adds the ability to quickly filter and open any "
            L"files in your solution.\\r\\nCopyright (C) 2026 The Sprig developers\\r\\nhttps://sprig.example.org/\n"
-           L"AboutBoxIcon=sz:" + dll + L",1\n"
+           L"AboutBoxIcon=sz:" +
+           dll +
+           L",1\n"
            L"CommandLineSafe=dword:0\n"
            L"CommandPreload=dword:1\n"
            L"Description=sz:The Sprig! Add-in adds the ability to quickly filter and open any files in your "
@@ -162,7 +182,8 @@ void CreateKeyWithValue(HKEY root, const std::wstring& path, const wchar_t* name
     HKEY key;
     ASSERT_EQ(RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr), ERROR_SUCCESS);
     const DWORD data = 7;
-    EXPECT_EQ(RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data), sizeof(data)), ERROR_SUCCESS);
+    EXPECT_EQ(RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data), sizeof(data)),
+              ERROR_SUCCESS);
     RegCloseKey(key);
 }
 
@@ -374,7 +395,8 @@ TEST(Registration, RegsvrWritesExactlyTheEntriesAndTakesThemAwayAgain) {
         STARTUPINFOW startup{};
         startup.cb = sizeof(startup);
         PROCESS_INFORMATION process{};
-        if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+        if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                            &process)) {
             return ~DWORD{0};
         }
         WaitForSingleObject(process.hProcess, INFINITE);
@@ -417,8 +439,9 @@ TEST(Registration, RegisteringAgainReplacesTheClassAndAddInKeysWholeInTheCallers
     CreateKeyWithValue(HKEY_CLASSES_ROOT, L"Sprig.Connect.1\\CLSID\\Other", L"Kept");
     ASSERT_EQ(dll.Unregister(), S_OK);
     EXPECT_EQ(GetThreadLocale(), german);
-    EXPECT_EQ(WrittenEntries(), L"[Sprig.Connect.1]\n[Sprig.Connect.1\\CLSID]\n[Sprig.Connect.1\\CLSID\\Other]\n"
-                                L"Kept=dword:7\n[Sprig.Connect]\n[Sprig.Connect\\Other]\nKept=dword:7\n");
+    EXPECT_EQ(WrittenEntries(),
+              L"[Sprig.Connect.1]\n[Sprig.Connect.1\\CLSID]\n[Sprig.Connect.1\\CLSID\\Other]\n"
+              L"Kept=dword:7\n[Sprig.Connect]\n[Sprig.Connect\\Other]\nKept=dword:7\n");
     EXPECT_EQ(SHDeleteKeyW(HKEY_CLASSES_ROOT, L"Sprig.Connect"), ERROR_SUCCESS);
     EXPECT_EQ(SHDeleteKeyW(HKEY_CLASSES_ROOT, L"Sprig.Connect.1"), ERROR_SUCCESS);
     SetThreadLocale(original);
@@ -442,10 +465,14 @@ TEST(Registration, APathOf260UnitsOrMoreIsRefusedBeforeAnythingIsWritten) {
     std::wstring directory = files.Directory(files.Root() + L"\\Sprig long path");
     const std::wstring file = L"\\Sprig.dll";
     // Directories that bring the DLL's path to 259 units, the longest that fits, then one more.
-    while (directory.size() + file.size() < 259 - 50) directory = files.Directory(directory + L"\\" + std::wstring(40, L'd'));
-    const std::wstring fits = files.Directory(directory + L"\\" + std::wstring(259 - file.size() - directory.size() - 1, L'f'));
-    const std::wstring tooLong = files.Directory(directory + L"\\" + std::wstring(260 - file.size() - directory.size() - 1, L'l'));
-    for (const auto& [where, expected] : {std::pair{fits, S_OK}, std::pair{tooLong, HRESULT_FROM_WIN32(ERROR_INSUFFICIENT_BUFFER)}}) {
+    while (directory.size() + file.size() < 259 - 50)
+        directory = files.Directory(directory + L"\\" + std::wstring(40, L'd'));
+    const std::wstring fits =
+        files.Directory(directory + L"\\" + std::wstring(259 - file.size() - directory.size() - 1, L'f'));
+    const std::wstring tooLong =
+        files.Directory(directory + L"\\" + std::wstring(260 - file.size() - directory.size() - 1, L'l'));
+    for (const auto& [where, expected] :
+         {std::pair{fits, S_OK}, std::pair{tooLong, HRESULT_FROM_WIN32(ERROR_INSUFFICIENT_BUFFER)}}) {
         const std::wstring copy = files.Copy(BuiltDll, where + file);
         SCOPED_TRACE(copy.size());
         // Only the \\?\ form loads a file whose path does not fit MAX_PATH.

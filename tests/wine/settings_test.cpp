@@ -55,7 +55,9 @@ protected:
 TEST_F(SettingsTest, FirstRunStartsFromTheTemplateAndClosingStoresAllNineValues) {
     ASSERT_EQ(SettingCount(), -1);
     RECT window{};
-    EXPECT_EQ(RunDialog(solution.model, [&](DialogDriver& d) {
+    EXPECT_EQ(RunDialog(
+                  solution.model,
+                  [&](DialogDriver& d) {
         window = WindowRect(d.Dialog());
         RECT templateSize{0, 0, 400, 300};
         ASSERT_TRUE(MapDialogRect(d.Dialog(), &templateSize));
@@ -71,7 +73,8 @@ TEST_F(SettingsTest, FirstRunStartsFromTheTemplateAndClosingStoresAllNineValues)
         EXPECT_EQ(d.Text(IDC_FILTER_EDIT), L"");
         EXPECT_EQ(ViewChoice(d), BST_UNCHECKED);
         d.ClickButton(IDCANCEL);
-    }), IDCANCEL);
+                  }),
+              IDCANCEL);
 
     EXPECT_EQ(SettingCount(), 9);
     ExpectStored(L"Location", REG_BINARY, NumberBytes({window.left, window.top}));
@@ -178,8 +181,7 @@ TEST_F(SettingsTest, EveryValueOfEverySizeUpToTwelveBytesLoadsWithinItsField) {
     CSprig dialog = ModelDialog(solution.model);
     CheckEveryValueAtEverySize([&](StoredSettings& settings, std::size_t id, const Bytes& stored) {
         DeleteSettingsKey();
-        StoreSetting(Wide(StoredValues[id].name), static_cast<DWORD>(StoredValues[id].type),
-                     stored);
+        StoreSetting(Wide(StoredValues[id].name), static_cast<DWORD>(StoredValues[id].type), stored);
         DialogSettings loaded(dialog);
         static_cast<StoredSettings&>(loaded) = settings;
         loaded.LoadFromRegistry();
@@ -202,22 +204,28 @@ TEST_F(SettingsTest, SavedHoweverTheDialogEnds) {
         SCOPED_TRACE(ending.how);
         DeleteSettingsKey();
         // A filter that matches nothing, so that Open and Explore have no file to act on.
-        EXPECT_EQ(RunDialog(solution.model, [&](DialogDriver& d) {
+        EXPECT_EQ(RunDialog(
+                      solution.model,
+                      [&](DialogDriver& d) {
             d.Type(u"zzz", IDC_FILTER_EDIT);
             ending.end(d);
-        }), ending.code);
+                      }),
+                  ending.code);
         EXPECT_EQ(SettingCount(), 9);
         ExpectStored(L"Filter", REG_SZ, TextBytes(L"zzz"));
     }
 
     // A double-click on a row opens it and ends the dialog with 0.
     DeleteSettingsKey();
-    EXPECT_EQ(RunDialog(solution.model, [&](DialogDriver& d) {
+    EXPECT_EQ(RunDialog(
+                  solution.model,
+                  [&](DialogDriver& d) {
         d.Type(u"ma", IDC_FILTER_EDIT);
         RECT row{};
         ASSERT_TRUE(ListView_GetItemRect(d.Control(IDC_FILE_LIST), 0, &row, LVIR_LABEL));
         d.DoubleClickList({(row.left + row.right) / 2, (row.top + row.bottom) / 2});
-    }), 0);
+                  }),
+              0);
     EXPECT_EQ(solution.model.itemOperations.requests.size(), 1u);
     EXPECT_EQ(SettingCount(), 9);
     ExpectStored(L"Filter", REG_SZ, TextBytes(L"ma"));

@@ -131,8 +131,8 @@ int wmain(int argc, wchar_t** argv) {
         // The environment runs the dialog from its main window, which is active at that moment;
         // a plain window stands in for it.
         const std::unique_ptr<std::remove_pointer_t<HWND>, WindowDestroyer> owner(
-            CreateWindowExW(0, L"STATIC", L"Stand-in environment", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
-                            320, 120, nullptr, nullptr, nullptr, nullptr));
+            CreateWindowExW(0, L"STATIC", L"Stand-in environment", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 320, 120,
+                            nullptr, nullptr, nullptr, nullptr));
         SetForegroundWindow(owner.get());
         code = dialog.DoModal(owner.get());
         if (typist) WaitForSingleObject(typist.get(), INFINITE);

@@ -236,7 +236,8 @@ int Run(const std::vector<std::u16string>& args) {
         std::fprintf(stderr, "sprig-find: one refresh: %.3f ms (mean of %ld over %zu files)\n", elapsed.count() / runs,
                      runs, catalogue.FileList.size());
     }
-    if (!PrintResults(catalogue, selected)) return Fail(std::string("cannot write the output: ") + std::strerror(errno));
+    if (!PrintResults(catalogue, selected))
+        return Fail(std::string("cannot write the output: ") + std::strerror(errno));
     return 0;
 }
 

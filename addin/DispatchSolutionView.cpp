@@ -78,4 +78,13 @@ HostObject DispatchSolutionView::SubProject(const HostObject& item) {
     return Give(PropertyObject(Of(item), L"SubProject"));
 }
 
+// COM's rule: every interface of one object answers the same IUnknown while the object lives, and
+// the walk holds the objects it compares. A host that makes a new object at every call gives a
+// new identity each time, and the walk's bounds end its loops instead.
+const void* DispatchSolutionView::Identity(const HostObject& object) {
+    ComPtr<IUnknown> identity;
+    if (FAILED(Of(object)->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(identity.put())))) return nullptr;
+    return identity.get();
+}
+
 }  // namespace sprig

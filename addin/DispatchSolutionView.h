@@ -24,6 +24,7 @@ public:
     HostObject ItemChildren(const HostObject& item) override;
     HostText ItemName(const HostObject& item) override;
     HostObject SubProject(const HostObject& item) override;
+    const void* Identity(const HostObject& object) override;
 
 private:
     HostObject Give(ComPtr<IDispatch> object);

@@ -89,6 +89,9 @@ public:
     virtual HostObject ItemChildren(const HostObject& item) = 0;  // ProjectItem.ProjectItems
     virtual HostText ItemName(const HostObject& item) = 0;
     virtual HostObject SubProject(const HostObject& item) = 0;
+    // The object's identity: equal for two held objects exactly when they are the same object
+    // of the host. Null when the host gives none to rely on.
+    virtual const void* Identity(const HostObject& object) = 0;
 
 protected:
     HostObject Hold(void* object) { return HostObject(*this, object); }

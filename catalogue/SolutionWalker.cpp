@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <optional>
+#include <unordered_set>
 
 namespace sprig {
 namespace {
@@ -10,12 +12,25 @@ struct Walk {
     SolutionView& view;
     Catalogue& catalogue;
     std::int64_t itemCallsLeft = MaxWalkItems;
+    std::int64_t pathTextLeft = MaxWalkPathText;
+    // The identities of the collections being walked, from the project down to this level.
+    std::unordered_set<const void*> open{};
 
     // Counts one Item call against the walk's allowance; false once it is used up.
     bool TakeItemCall() {
         if (itemCallsLeft == 0) return false;
         --itemCallsLeft;
         return true;
+    }
+
+    // The child level's path text, counted against the walk's allowance of path text; nothing
+    // once that is used up.
+    std::optional<PendingText> Extend(const PendingText& parent, std::u16string_view name) {
+        const std::int64_t units =
+            static_cast<std::int64_t>(name.size()) + (parent.text ? std::int64_t(TextLength(parent.text)) + 1 : 0);
+        if (units > pathTextLeft) return std::nullopt;
+        pathTextLeft -= units;
+        return ExtendPath(parent, name);
     }
 };
 
@@ -26,9 +41,10 @@ void WalkProject(Walk& walk, const HostObject& project, const PendingText& paren
     if (!name) return;
     const HostObject items = walk.view.ProjectItems(project);
     if (!items) return;
+    std::optional<PendingText> path = walk.Extend(parentPath, name.view());
+    if (!path) return;
     PendingText projectName(walk.catalogue.ProjectList, CopyText(name.view()));
-    PendingText path = ExtendPath(parentPath, name.view());
-    WalkItems(walk, items, projectName, path, level);
+    WalkItems(walk, items, projectName, *path, level);
 }
 
 void RecordFile(Walk& walk, const HostObject& item, PendingText& projectName, PendingText& path) {
@@ -47,25 +63,30 @@ void WalkItem(Walk& walk, const HostObject& item, PendingText& projectName, Pend
     if (!kind) return;
     if (CompareIgnoringAsciiCase(kind.c_str(), PhysicalFileKind) == 0) {
         RecordFile(walk, item, projectName, path);
+    } else if (level == MaxWalkDepth) {
+        return;  // what lies deeper is left out
     } else if (const HostObject children = walk.view.ItemChildren(item)) {
         const HostText name = walk.view.ItemName(item);
         if (!name) return;
-        PendingText childPath = ExtendPath(path, name.view());
-        WalkItems(walk, children, projectName, childPath, level + 1);
+        std::optional<PendingText> childPath = walk.Extend(path, name.view());
+        if (childPath) WalkItems(walk, children, projectName, *childPath, level + 1);
     } else if (const HostObject project = walk.view.SubProject(item)) {
         WalkProject(walk, project, path, level + 1);
     }
 }
 
 void WalkItems(Walk& walk, const HostObject& items, PendingText& projectName, PendingText& path, int level) {
-    if (level > MaxWalkDepth) return;
+    // A collection that is already being walked further up holds this level itself: walking it
+    // again would only repeat, without end, what is being recorded already.
+    const void* identity = walk.view.Identity(items);
+    if (identity && !walk.open.insert(identity).second) return;
     const std::optional<std::int32_t> count = walk.view.ItemCount(items);
-    if (!count) return;
-    for (std::int64_t j = 1; j <= *count && walk.TakeItemCall(); ++j) {
+    for (std::int64_t j = 1; count && j <= *count && walk.TakeItemCall(); ++j) {
         if (const HostObject item = walk.view.Item(items, static_cast<std::int32_t>(j))) {
             WalkItem(walk, item, projectName, path, level);
         }
     }
+    if (identity) walk.open.erase(identity);
 }
 
 }  // namespace

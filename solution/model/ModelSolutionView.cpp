@@ -99,4 +99,7 @@ HostObject ModelSolutionView::SubProject(const HostObject& item) {
     return Give(i, Member::SubProject, i.subProject);
 }
 
+// Every node of the model is one object for as long as the model lives.
+const void* ModelSolutionView::Identity(const HostObject& object) { return object.get(); }
+
 }  // namespace sprig::model

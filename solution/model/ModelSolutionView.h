@@ -7,7 +7,7 @@
 
 namespace sprig::model {
 
-class ModelSolutionView final : public SolutionView {
+class ModelSolutionView : public SolutionView {
 public:
     explicit ModelSolutionView(SolutionModel& model) : model_(model) {}
 
@@ -27,6 +27,7 @@ public:
     HostObject ItemChildren(const HostObject& item) override;
     HostText ItemName(const HostObject& item) override;
     HostObject SubProject(const HostObject& item) override;
+    const void* Identity(const HostObject& object) override;
 
 private:
     HostObject Give(const Node& owner, Member member, void* object);

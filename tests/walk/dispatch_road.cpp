@@ -20,6 +20,8 @@ public:
 
 }  // namespace
 
+const bool RoadKeepsIdentities = false;
+
 long WalkModel(model::SolutionModel& model, Catalogue& catalogue) {
     EXPECT_EQ(host::LiveReferences(), 0);
     {

@@ -5,6 +5,8 @@
 
 namespace sprig::testing {
 
+const bool RoadKeepsIdentities = true;
+
 long WalkModel(model::SolutionModel& model, Catalogue& catalogue) {
     model::ModelSolutionView view(model);
     BuildCatalogue(view, catalogue);

@@ -137,15 +137,40 @@ TEST(Walk, ItemWithNeitherChildrenNorSubProjectIsSkipped) {
     ExpectCatalogue(Walk(model), {{u"App"}, {u"App"}, {{u"a.cpp", 0, 0}}});
 }
 
-// A folder that lists itself: the walk goes MaxWalkDepth levels down and no further.
-TEST(Walk, FolderThatContainsItselfIsCutAtTheDepthBound) {
+// A chain of folders one level deeper than the walk goes, with a file at every level: every file
+// down to the last level walked is kept, in walk order.
+TEST(Walk, DeepNestingKeepsEveryFileDownToTheDepthBound) {
+    SolutionModel model;
+    model::ItemCollection* level = model.AddProject(u"P", CppKind).items;
+    ExpectedCatalogue expected{{u"P"}, {}, {}};
+    std::u16string path = u"P";
+    for (int depth = 1; depth <= MaxWalkDepth + 1; ++depth) {
+        const std::string digits = std::to_string(depth);
+        const std::u16string file = u"f" + std::u16string(digits.begin(), digits.end());
+        model.AddFile(*level, file, file);
+        if (depth <= MaxWalkDepth) {
+            expected.levels.push_back(path);
+            expected.files.push_back({file, 0, expected.levels.size() - 1});
+        }
+        level = model.AddFolder(*level, u"d").children;
+        path += u"\\d";
+    }
+    ExpectCatalogue(Walk(model), expected);
+}
+
+// A folder that lists itself. Seen by its identity, the loop ends at once; without identities
+// the walk goes MaxWalkDepth levels down and no further.
+TEST(Walk, FolderThatContainsItselfEnds) {
     SolutionModel model;
     model::Project& app = model.AddProject(u"P", CppKind);
     model::Item& loop = model.AddFolder(*app.items, u"F");
     loop.children->Add(loop);
     model.AddFile(*loop.children, u"x", u"x");
     const Catalogue catalogue = Walk(model);
-
+    if (RoadKeepsIdentities) {
+        ExpectCatalogue(catalogue, {{u"P"}, {u"P\\F"}, {{u"x", 0, 0}}});
+        return;
+    }
     // Levels 2 to MaxWalkDepth each hold x; the deepest comes first.
     ASSERT_EQ(catalogue.FileList.size(), std::size_t{MaxWalkDepth - 1});
     std::u16string deepest = u"P";
@@ -156,19 +181,46 @@ TEST(Walk, FolderThatContainsItselfIsCutAtTheDepthBound) {
     EXPECT_EQ(catalogue.ProjectPathPool.size(), std::size_t{MaxWalkDepth - 1});
 }
 
-TEST(Walk, ProjectThatIsItsOwnSubProjectIsCutAtTheDepthBound) {
+TEST(Walk, ProjectThatIsItsOwnSubProjectEnds) {
     SolutionModel model;
     model::Project& app = model.AddProject(u"P", CppKind);
     model.AddSubProject(*app.items, app);
     model.AddFile(*app.items, u"x", u"x");
     const Catalogue catalogue = Walk(model);
-
+    if (RoadKeepsIdentities) {
+        ExpectCatalogue(catalogue, {{u"P"}, {u"P"}, {{u"x", 0, 0}}});
+        return;
+    }
     // Every level is a project of its own, from level 1 to MaxWalkDepth.
     ASSERT_EQ(catalogue.FileList.size(), std::size_t{MaxWalkDepth});
     EXPECT_EQ(catalogue.ProjectList.size(), std::size_t{MaxWalkDepth});
     EXPECT_EQ(TextLength(catalogue.FileList.front().projectPath), std::size_t{MaxWalkDepth * 2 - 1});
     EXPECT_EQ(std::u16string(catalogue.FileList.back().projectPath), u"P");
     EXPECT_EQ(catalogue.FileList.back().projectName, catalogue.ProjectList.back().get());
+}
+
+// A folder with a long name that lists itself twice: without identities, the allowance of path
+// text ends the walk long before its item calls run out.
+TEST(Walk, LongFolderThatBranchesBackIntoItselfEnds) {
+    SolutionModel model;
+    model::Project& app = model.AddProject(u"P", CppKind);
+    const std::u16string name(4000, u'F');
+    model::Item& loop = model.AddFolder(*app.items, name);
+    loop.children->Add(loop);
+    loop.children->Add(loop);
+    model.AddFile(*loop.children, u"x", u"x");
+    const Catalogue catalogue = Walk(model);
+    if (RoadKeepsIdentities) {
+        ExpectCatalogue(catalogue, {{u"P"}, {u"P\\" + name}, {{u"x", 0, 0}}});
+        return;
+    }
+    std::int64_t pathText = 0;
+    for (const OwnedText& text : catalogue.ProjectPathPool) pathText += std::int64_t(TextLength(text.get()));
+    EXPECT_LE(pathText, MaxWalkPathText);
+    // Every level holds x, and the levels that were walked hold all the path text there was.
+    EXPECT_EQ(catalogue.FileList.size(), catalogue.ProjectPathPool.size());
+    EXPECT_GT(pathText, MaxWalkPathText / 2);
+    EXPECT_EQ(std::u16string(catalogue.FileList.back().projectPath), u"P\\" + name);
 }
 
 // A solution that uses every operation of the walk:

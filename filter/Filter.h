@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "catalogue/FileEntry.h"
@@ -15,39 +16,72 @@
 
 namespace sprig {
 
-// Values double as shift counts of the combination mask.
+// Which text of a file a term tests. The values are the term's shift in the combination mask:
+// four bits a field (see TermMask).
 enum class TermField : std::int32_t { FileName = 0, FilePath = 4, ProjectName = 8, ProjectPath = 12 };
 
-// A negated kind is the plain kind times two.
+// How a term counts. The values are the term's bit within its field's four bits; a negated kind
+// is the plain kind times two, the next bit up.
 enum class TermKind : std::int32_t { And = 1, AndNot = 2, Or = 4, OrNot = 8 };
+
+// A wildcard pattern cut at its runs of stars, once per parse:
+//
+//     S0 * S1 * ... * Sk [*]        (S0 may be empty; S1..Sk are not)
+//
+// Each segment matches where it stands by itself, "?" taking any unit.
+struct WildcardPattern {
+    struct Segment {
+        std::uint32_t start, length;  // units of the pattern
+        std::int32_t firstLiteral;    // index of the first unit in the segment that is not "?", or -1
+    };
+    std::vector<Segment> segments;
+    bool trailingStar = false;
+    std::uint32_t shortestText = 0;  // units a matching text needs at least: the segments' total
+};
+
+WildcardPattern SplitWildcard(const char16_t* pattern);
 
 struct FilterTerm {
     const char16_t* pattern;  // folded text inside the parse buffer
     TermField field;
     TermKind kind;
     bool hasWildcard;
-    std::uint32_t length;  // units in pattern, cached at parse time
+    std::uint32_t length;      // units in pattern
+    WildcardPattern wildcard;  // the pattern cut at its stars, when it has wildcards
 };
 
 // Reusable work space of the wildcard matcher, so that matching allocates nothing per file.
 struct WildcardScratch {
-    struct Segment {
-        std::uint32_t start, length;
-        std::int32_t firstLiteral;  // index of the first non-"?" unit in the segment, or -1
-    };
-    std::vector<Segment> segments;
     std::vector<std::int32_t> value, nextIndex, nextValue;
 };
 
-// The parse buffer and the terms of one refresh.
+// The distinct substring terms (those without wildcards) of one field, as a tree of their texts:
+// one pass over a file's text, trying the tree from each unit, finds every term that occurs and
+// where it first does, however many terms there are.
+struct TermTree {
+    struct Node {
+        std::vector<std::pair<char16_t, std::uint32_t>> children;  // by unit, ascending; node indices
+        std::vector<std::uint32_t> ends;                           // the terms whose text ends here
+    };
+    std::vector<Node> nodes;                   // nodes[0] is the root; empty without such terms
+    std::uint32_t longestAndNot = 0;           // units of the longest AndNot term; 0 without one
+    std::vector<std::uint32_t> orNotByLength;  // the OrNot terms, longest first
+};
+
+// The parse buffer and the terms of one refresh, and what matching keeps from file to file.
 struct ParsedFilter {
     OwnedText buffer;               // null when the query was empty
     std::vector<FilterTerm> terms;  // in the order the terms stand in the query
+    // Each distinct term is tested once: a term equal to one before it (text, field and kind)
+    // holds exactly when that one does.
+    TermTree trees[ColumnCount];           // substring terms, by field (a quarter of its value)
+    std::uint32_t distinctAnd = 0;         // And terms among them
+    std::vector<std::uint32_t> wildcards;  // distinct wildcard terms, the required ones first
+    // For each term, the number of the last file in which the trees found it.
+    std::vector<std::uint32_t> foundIn;
+    std::uint32_t filesMatched = 0;
     WildcardScratch scratch;
 };
-
-constexpr std::uint16_t RequiredBits = 0x3333;
-constexpr std::uint16_t AlternativeBits = 0xCCCC;
 
 // Replaces `filter`'s buffer and terms with those of `text`.
 void ParseFilter(std::u16string_view text, ParsedFilter& filter);
@@ -59,7 +93,8 @@ inline char16_t FoldChar(char16_t unit, TermField field) {
     return unit;
 }
 
-// The text of `file` that a field tests; null for an unknown field.
+// The text of `file` that a field tests; null for an unknown field. A field's value is its shift
+// in the mask, four bits a field, so a quarter of it is the column that shows the same text.
 inline const char16_t* FieldText(const FileEntry& file, TermField field) {
     return ColumnText(file, static_cast<int>(field) / 4);
 }
@@ -67,12 +102,32 @@ inline const char16_t* FieldText(const FileEntry& file, TermField field) {
 // 0 or more when the term holds for the file (its match position), negative when it does not.
 std::int32_t MatchTerm(const FileEntry& file, const FilterTerm& term, WildcardScratch& scratch);
 
-// Whole-text wildcard match of a folded pattern: the position it defines, or -1.
+// Whole-text wildcard match of a folded pattern: the position it defines, or -1. The first form
+// takes the pattern as SplitWildcard cut it, and the length of the text.
+std::int32_t MatchWildcard(const char16_t* text, std::size_t textLength, const char16_t* pattern,
+                           const WildcardPattern& split, TermField field, WildcardScratch& scratch);
 std::int32_t MatchWildcard(const char16_t* text, const char16_t* pattern, TermField field, WildcardScratch& scratch);
 
+// The combination mask: which kinds of term the query holds, as one bit per kind and field. Its
+// 16 bits are four groups of four, one group per field (file name bits 0-3, file path 4-7,
+// project name 8-11, project path 12-15); within a group the bits stand, from the lowest, for
+// And, AndNot, Or and OrNot. The mask decides whether the query has alternatives at all, and so
+// whether a file must hold one of them to pass.
 std::uint16_t TermMask(const std::vector<FilterTerm>& terms);
 
-// Whether the file passes the terms, and its match position (-1 when there are no terms).
+// The And and AndNot bits of every field: 0011 in each group of four. The Or and OrNot bits are
+// the others, 1100 in each group.
+constexpr std::uint16_t RequiredBits = 0x3333;
+constexpr std::uint16_t AlternativeBits = 0xCCCC;
+
+// The term's one bit in the mask.
+inline std::uint16_t TermBit(const FilterTerm& term) {
+    return static_cast<std::uint16_t>(static_cast<std::int32_t>(term.kind) << static_cast<std::int32_t>(term.field));
+}
+
+// Whether the file passes: every required term holds and, when the query has alternatives, at
+// least one of them does. `position` becomes the smallest position among the terms that hold
+// (-1 when there are no terms).
 bool MatchFilter(const FileEntry& file, ParsedFilter& filter, std::uint16_t mask, std::int32_t& position);
 
 }  // namespace sprig

@@ -7,12 +7,14 @@
 // no literal came before the star, the start of the successful try plus that try's own answer.
 // A trailing star answers 0 outright. Tried literally this is exponential in the number of stars.
 //
-// Here the pattern is cut at its star runs into segments:
+// Here the pattern is cut at its star runs into segments, once per parse (SplitWildcard):
 //
 //     S0 * S1 * ... * Sk [*]        (S0 may be empty; S1..Sk are not)
 //
-// A segment matches at a text index by itself (same length, "?" takes any unit), and its
-// first-literal index is a property of the segment alone. So the answer of "the rest of the
+// Each segment takes as many text units as it has, so a text shorter than all of them together
+// fails before any unit is compared; most names fail a long pattern that way. A segment matches
+// at a text index by itself (same length, "?" takes any unit), and its first-literal index is a
+// property of the segment alone. So the answer of "the rest of the
 // pattern from segment i, tried at text index t" depends only on (i, t): V(i, t). It is computed
 // for every t from the last segment back to the first, with Next(i, x), the least t >= x at which
 // segment i's try succeeds, so each star costs one look-up instead of a loop of tries:
@@ -32,7 +34,7 @@
 namespace sprig {
 namespace {
 
-using Segment = WildcardScratch::Segment;
+using Segment = WildcardPattern::Segment;
 
 bool SegmentMatches(const char16_t* text, const char16_t* pattern, const Segment& segment, TermField field) {
     const char16_t* p = pattern + segment.start;
@@ -42,14 +44,15 @@ bool SegmentMatches(const char16_t* text, const char16_t* pattern, const Segment
     return true;
 }
 
-// Splits the pattern at its star runs; answers whether a star run ends it.
-bool SplitSegments(const char16_t* pattern, std::vector<Segment>& segments) {
-    segments.clear();
+}  // namespace
+
+WildcardPattern SplitWildcard(const char16_t* pattern) {
+    WildcardPattern split;
     Segment current{0, 0, -1};
     std::uint32_t i = 0;
     for (; pattern[i] != u'\0'; ++i) {
         if (pattern[i] == u'*') {
-            if (i == 0 || pattern[i - 1] != u'*') segments.push_back(current);
+            if (i == 0 || pattern[i - 1] != u'*') split.segments.push_back(current);
             current = Segment{i + 1, 0, -1};
             continue;
         }
@@ -57,31 +60,35 @@ bool SplitSegments(const char16_t* pattern, std::vector<Segment>& segments) {
             current.firstLiteral = static_cast<std::int32_t>(current.length);
         }
         ++current.length;
+        ++split.shortestText;
     }
-    const bool trailingStar = i > 0 && pattern[i - 1] == u'*';
-    if (!trailingStar) segments.push_back(current);
-    return trailingStar;
+    split.trailingStar = i > 0 && pattern[i - 1] == u'*';
+    if (!split.trailingStar) split.segments.push_back(current);
+    return split;
 }
 
-}  // namespace
-
 std::int32_t MatchWildcard(const char16_t* text, const char16_t* pattern, TermField field, WildcardScratch& scratch) {
-    auto& segments = scratch.segments;
-    const bool trailingStar = SplitSegments(pattern, segments);
-    const std::size_t n = TextLength(text);
+    return MatchWildcard(text, TextLength(text), pattern, SplitWildcard(pattern), field, scratch);
+}
+
+std::int32_t MatchWildcard(const char16_t* text, std::size_t n, const char16_t* pattern, const WildcardPattern& split,
+                           TermField field, WildcardScratch& scratch) {
+    // Every segment takes units of its own: a shorter text fails before any unit is compared.
+    if (split.shortestText > n) return -1;
+    const auto& segments = split.segments;
+    const bool trailingStar = split.trailingStar;
     const std::size_t last = segments.size() - 1;
     const Segment& head = segments[0];
 
     if (last == 0) {  // at most one star, and only at the end
-        if (head.length > n || !SegmentMatches(text, pattern, head, field)) return -1;
+        if (!SegmentMatches(text, pattern, head, field)) return -1;
         if (trailingStar) return 0;
         if (head.length != n) return -1;
         return std::max(head.firstLiteral, 0);
     }
 
-    std::size_t total = 0;
-    for (const Segment& s : segments) total += s.length;
-    if (total > n || !SegmentMatches(text, pattern, head, field)) return -1;
+    const std::size_t total = split.shortestText;
+    if (!SegmentMatches(text, pattern, head, field)) return -1;
 
     auto& value = scratch.value;
     auto& nextIndex = scratch.nextIndex;

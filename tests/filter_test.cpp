@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <iterator>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -123,6 +125,32 @@ TEST(TermMask, OneGroupPerField) {
     EXPECT_EQ(TermMask(filter.terms), 0);
 }
 
+// The terms at the ends of a tree's nodes, in node order.
+std::vector<std::uint32_t> Ends(const TermTree& tree) {
+    std::vector<std::uint32_t> ends;
+    for (const TermTree::Node& node : tree.nodes) ends.insert(ends.end(), node.ends.begin(), node.ends.end());
+    return ends;
+}
+
+TEST(ParseFilter, KeepsEachDistinctTermOnce) {
+    ParsedFilter filter;
+    // Equal text, field and kind make a repeat; any difference makes another term.
+    ParseFilter(u"|a b |a -c b /b |A -c ab", filter);
+    ASSERT_EQ(filter.terms.size(), 9u);
+    EXPECT_EQ(Ends(filter.trees[0]), (std::vector<std::uint32_t>{0, 8, 1, 3}));
+    EXPECT_EQ(Ends(filter.trees[1]), (std::vector<std::uint32_t>{5}));
+    EXPECT_TRUE(filter.trees[2].nodes.empty());
+    EXPECT_EQ(filter.distinctAnd, 3u);
+    EXPECT_EQ(filter.trees[0].longestAndNot, 1u);
+
+    // Wildcard terms are tested one by one, the required ones first.
+    ParseFilter(u"|*a *a |*a ? |-*a", filter);
+    EXPECT_EQ(filter.wildcards, (std::vector<std::uint32_t>{1, 3, 0, 4}));
+    EXPECT_TRUE(filter.trees[0].nodes.empty());
+    ParseFilter(u"", filter);
+    EXPECT_TRUE(filter.wildcards.empty());
+}
+
 // One file, tested against queries.
 class MatchFilterTest : public ::testing::Test {
 protected:
@@ -227,6 +255,44 @@ TEST_F(MatchFilterTest, Fields) {
     // In name and project-name terms a slash is only a slash.
     EXPECT_EQ(Position(File(u"x", u"a/b", u"p"), u":a\\b"), -2);
     EXPECT_EQ(Position(File(u"x", u"a/b", u"p"), u":a/b"), 0);
+}
+
+// The combining rule written plainly over every term in query order, against random queries
+// with repeated, negated and alternative terms in every field.
+TEST_F(MatchFilterTest, AgreesWithThePlainRule) {
+    const std::u16string pieces[] = {u"a",   u"b",  u"ab",  u"ba",   u"aba", u"a*",  u"?b",   u"|a",   u"|b",
+                                     u"|ab", u"|?", u"-a",  u"-ab",  u"!x",  u"|-b", u"|-ba", u"/x\\", u"/\\a",
+                                     u":c",  u":C", u"/:t", u"|:cc", u"*",   u"-*a", u"|x"};
+    const FileEntry* files[] = {&File(u"C:\\x\\ab.a"),
+                                &File(u"C:\\x\\b"),
+                                &File(u"ba", u"cc", u"t"),
+                                &File(u"C:\\q"),
+                                &File(u"C:\\y\\abab", u"C", u"t\\u"),
+                                &File(u"C:\\y\\bbbb")};
+    std::mt19937 random(15);
+    for (int round = 0; round < 4000; ++round) {
+        std::u16string query;
+        for (auto count = random() % 7; count > 0; --count) query += pieces[random() % std::size(pieces)] + u" ";
+        ParsedFilter plain;
+        ParseFilter(query, plain);
+        for (const FileEntry* file : files) {
+            bool requiredHeld = true, anyAlternative = false, alternativeHeld = false;
+            std::int32_t expected = -1;
+            for (const FilterTerm& term : plain.terms) {
+                const std::int32_t r = MatchTerm(*file, term, plain.scratch);
+                const bool required = term.kind == TermKind::And || term.kind == TermKind::AndNot;
+                anyAlternative |= !required;
+                if (r < 0) {
+                    requiredHeld &= !required;
+                    continue;
+                }
+                alternativeHeld |= !required;
+                if (expected < 0 || r < expected) expected = r;
+            }
+            const bool passes = requiredHeld && (alternativeHeld || !anyAlternative);
+            ASSERT_EQ(Position(*file, query), passes ? expected : -2) << std::string(query.begin(), query.end());
+        }
+    }
 }
 
 }  // namespace

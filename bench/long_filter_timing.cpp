@@ -22,13 +22,15 @@ std::u16string Repeat(std::u16string_view piece, std::size_t units) {
     return text;
 }
 
-// Terms of `prefix` and one unit each, `count` of them, separated by spaces; the unit runs
-// through `distinct` values from `first`.
-std::u16string Terms(std::u16string_view prefix, char16_t first, std::size_t distinct, std::size_t units) {
+// Terms of `prefix`, one unit and `suffix` each, separated by spaces, as many as fit in `units`;
+// the unit runs through `distinct` values from `first`.
+std::u16string Terms(std::u16string_view prefix, char16_t first, std::size_t distinct, std::size_t units,
+                     std::u16string_view suffix = u"") {
     std::u16string text;
-    for (std::size_t i = 0; text.size() + prefix.size() + 2 <= units; ++i) {
+    for (std::size_t i = 0; text.size() + prefix.size() + suffix.size() + 2 <= units; ++i) {
         text += prefix;
         text += static_cast<char16_t>(first + i % distinct);
+        text += suffix;
         text += u' ';
     }
     return text;
@@ -48,6 +50,7 @@ int main(int argc, char** argv) {
     sprig::bench::FillSyntheticCatalogue(catalogue, files);
 
     const Case cases[] = {
+        {"empty (every row, sorted)", u""},
         {"*?*?... (32767 units)", Repeat(u"*?", Longest - 1) + u"*"},
         {"*? x 500", Repeat(u"*?", 1000)},
         {"? x 1000", Repeat(u"?", 1000)},
@@ -57,6 +60,9 @@ int main(int argc, char** argv) {
         {"|x ... distinct (10922 terms)", Terms(u"|", u'\u4E00', 20000, Longest)},
         {"-x ... distinct (10922 terms)", Terms(u"-", u'\u4E00', 20000, Longest)},
         {"x ... a-z required (16383 terms)", Terms(u"", u'a', 26, Longest)},
+        {"|x* ... distinct (8191 terms)", Terms(u"|", u'\u4E00', 20000, Longest, u"*")},
+        {"|*x* ... distinct (6553 terms)", Terms(u"|*", u'\u4E00', 20000, Longest, u"*")},
+        {"-*x ... distinct (6553 terms)", Terms(u"-*", u'\u4E00', 20000, Longest)},
     };
     std::printf("%u files, fastest of %d runs\n", static_cast<unsigned>(files), runs);
     for (const Case& c : cases) {

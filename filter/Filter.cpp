@@ -50,19 +50,6 @@ void CloseTerm(char16_t* buffer, std::size_t end, SplitState& state, std::vector
     state = SplitState{};
 }
 
-// Plain substring search from the left; the field text is folded unit by unit, never copied.
-template <bool PathField>
-std::int32_t FindFolded(const char16_t* text, std::size_t n, const char16_t* pattern, std::uint32_t length) {
-    if (length > n) return -1;
-    const auto fold = [](char16_t unit) { return PathField ? FoldChar(unit, TermField::FilePath) : FoldAscii(unit); };
-    for (std::size_t s = 0; s + length <= n; ++s) {
-        std::uint32_t j = 0;
-        while (j < length && fold(text[s + j]) == pattern[j]) ++j;
-        if (j == length) return static_cast<std::int32_t>(s);
-    }
-    return -1;
-}
-
 bool IsNegated(TermKind kind) { return kind == TermKind::AndNot || kind == TermKind::OrNot; }
 
 bool IsRequired(const FilterTerm& term) { return (TermBit(term) & RequiredBits) != 0; }
@@ -73,16 +60,9 @@ std::int32_t LatestStart(std::size_t textLength, std::uint32_t patternLength) {
     return static_cast<std::int32_t>(textLength > patternLength ? textLength - patternLength : 0);
 }
 
-// The term tested against the field text `text` of `n` units.
-std::int32_t MatchText(const char16_t* text, std::size_t n, const FilterTerm& term, WildcardScratch& scratch) {
-    std::int32_t position;
-    if (term.hasWildcard) {
-        position = MatchWildcard(text, n, term.pattern, term.wildcard, term.field, scratch);
-    } else if (term.field == TermField::FilePath || term.field == TermField::ProjectPath) {
-        position = FindFolded<true>(text, n, term.pattern, term.length);
-    } else {
-        position = FindFolded<false>(text, n, term.pattern, term.length);
-    }
+// A wildcard term tested against the field text `text` of `n` units.
+std::int32_t MatchWildcardTerm(const char16_t* text, std::size_t n, const FilterTerm& term) {
+    const std::int32_t position = MatchWildcard(text, n, term.pattern, term.wildcard, term.field);
     if (!IsNegated(term.kind)) return position;
     return position >= 0 ? -1 : LatestStart(n, term.length);
 }
@@ -256,12 +236,6 @@ void ParseFilter(std::u16string_view text, ParsedFilter& filter) {
     IndexTerms(filter);
 }
 
-std::int32_t MatchTerm(const FileEntry& file, const FilterTerm& term, WildcardScratch& scratch) {
-    std::size_t length = 0;
-    const char16_t* text = FieldTexts(file).Text(term.field, length);
-    return text ? MatchText(text, length, term, scratch) : -1;
-}
-
 std::uint16_t TermMask(const std::vector<FilterTerm>& terms) {
     std::uint16_t mask = 0;
     for (const FilterTerm& term : terms) mask |= TermBit(term);
@@ -326,7 +300,7 @@ bool MatchFilter(const FileEntry& file, ParsedFilter& filter, std::uint16_t mask
         const FilterTerm& term = filter.terms[index];
         std::size_t n = 0;
         const char16_t* text = texts.Text(term.field, n);
-        const std::int32_t r = MatchText(text, n, term, filter.scratch);
+        const std::int32_t r = MatchWildcardTerm(text, n, term);
         if (r < 0) {
             if (IsRequired(term)) return false;
             continue;

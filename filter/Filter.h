@@ -50,11 +50,6 @@ struct FilterTerm {
     WildcardPattern wildcard;  // the pattern cut at its stars, when it has wildcards
 };
 
-// Reusable work space of the wildcard matcher, so that matching allocates nothing per file.
-struct WildcardScratch {
-    std::vector<std::int32_t> value, nextIndex, nextValue;
-};
-
 // The distinct substring terms (those without wildcards) of one field, as a tree of their texts:
 // one pass over a file's text, trying the tree from each unit, finds every term that occurs and
 // where it first does, however many terms there are.
@@ -80,7 +75,6 @@ struct ParsedFilter {
     // For each term, the number of the last file in which the trees found it.
     std::vector<std::uint32_t> foundIn;
     std::uint32_t filesMatched = 0;
-    WildcardScratch scratch;
 };
 
 // Replaces `filter`'s buffer and terms with those of `text`.
@@ -99,14 +93,11 @@ inline const char16_t* FieldText(const FileEntry& file, TermField field) {
     return ColumnText(file, static_cast<int>(field) / 4);
 }
 
-// 0 or more when the term holds for the file (its match position), negative when it does not.
-std::int32_t MatchTerm(const FileEntry& file, const FilterTerm& term, WildcardScratch& scratch);
-
 // Whole-text wildcard match of a folded pattern: the position it defines, or -1. The first form
 // takes the pattern as SplitWildcard cut it, and the length of the text.
 std::int32_t MatchWildcard(const char16_t* text, std::size_t textLength, const char16_t* pattern,
-                           const WildcardPattern& split, TermField field, WildcardScratch& scratch);
-std::int32_t MatchWildcard(const char16_t* text, const char16_t* pattern, TermField field, WildcardScratch& scratch);
+                           const WildcardPattern& split, TermField field);
+std::int32_t MatchWildcard(const char16_t* text, const char16_t* pattern, TermField field);
 
 // The combination mask: which kinds of term the query holds, as one bit per kind and field. Its
 // 16 bits are four groups of four, one group per field (file name bits 0-3, file path 4-7,

@@ -1,5 +1,5 @@
 // Whole-text wildcard matching with the positions of the recursive star-backtracking procedure,
-// in O(text × pattern) time, without recursion.
+// in O(text × pattern) time at worst, without recursion.
 //
 // The procedure walks text and pattern together. At a star it tries the rest of the pattern
 // against every non-empty rest of the text, from the left, and takes the first that matches; the
@@ -12,21 +12,22 @@
 //     S0 * S1 * ... * Sk [*]        (S0 may be empty; S1..Sk are not)
 //
 // Each segment takes as many text units as it has, so a text shorter than all of them together
-// fails before any unit is compared; most names fail a long pattern that way. A segment matches
-// at a text index by itself (same length, "?" takes any unit), and its first-literal index is a
-// property of the segment alone. So the answer of "the rest of the
-// pattern from segment i, tried at text index t" depends only on (i, t): V(i, t). It is computed
-// for every t from the last segment back to the first, with Next(i, x), the least t >= x at which
-// segment i's try succeeds, so each star costs one look-up instead of a loop of tries:
+// fails before any unit is compared; most names fail a long pattern that way. S0 must match at 0;
+// without a trailing star Sk must end the text. A match places every segment at a text index,
+// and the procedure's tries from the left find the placement that is least in the order of
+// (t1, t2, ...). That is the greedy one: each of S1 .. Sk-1 at the first index, after the segment
+// before it, where it matches. Placed further right, a segment leaves the ones after it less room,
+// so when the greedy placement fails every placement does. The answer then reads off the
+// placement: lit(i) is the index of the first literal in Si, and i the first segment that has one,
 //
-//     V(i, t) = -1                                   unless Si matches at t
-//     V(k, t) = 0                                    with a trailing star
-//     V(k, t) = lit(k) or 0   if t + |Sk| == n       without one (the whole text must be used)
-//     V(i, t) = -1            if t + |Si| == n       (a star never takes the empty rest)
-//             = lit(i)        if Next(i+1, t + |Si|) exists and Si has a literal
-//             = j - t + V(i+1, j)   with j = Next(i+1, t + |Si|)
+//     lit(0)            when S0 has a literal (the procedure remembers it before any star)
+//     ti + lit(i)       for a later segment, except:
+//     tk                when that segment is Sk followed by a star (a trailing star answers 0),
+//                       and when no segment has a literal.
 //
-// The answer is V(0, 0). Work is bounded by the text length times the pattern length.
+// Finding each segment's first fit from where the last one ended costs at most the text length
+// times the segment's length, so the whole match costs at most the text length times the pattern
+// length.
 #include <algorithm>
 
 #include "filter/Filter.h"
@@ -67,77 +68,44 @@ WildcardPattern SplitWildcard(const char16_t* pattern) {
     return split;
 }
 
-std::int32_t MatchWildcard(const char16_t* text, const char16_t* pattern, TermField field, WildcardScratch& scratch) {
-    return MatchWildcard(text, TextLength(text), pattern, SplitWildcard(pattern), field, scratch);
+std::int32_t MatchWildcard(const char16_t* text, const char16_t* pattern, TermField field) {
+    return MatchWildcard(text, TextLength(text), pattern, SplitWildcard(pattern), field);
 }
 
 std::int32_t MatchWildcard(const char16_t* text, std::size_t n, const char16_t* pattern, const WildcardPattern& split,
-                           TermField field, WildcardScratch& scratch) {
-    // Every segment takes units of its own: a shorter text fails before any unit is compared.
+                           TermField field) {
     if (split.shortestText > n) return -1;
     const auto& segments = split.segments;
-    const bool trailingStar = split.trailingStar;
     const std::size_t last = segments.size() - 1;
     const Segment& head = segments[0];
-
-    if (last == 0) {  // at most one star, and only at the end
-        if (!SegmentMatches(text, pattern, head, field)) return -1;
-        if (trailingStar) return 0;
-        if (head.length != n) return -1;
-        return std::max(head.firstLiteral, 0);
-    }
-
-    const std::size_t total = split.shortestText;
     if (!SegmentMatches(text, pattern, head, field)) return -1;
-
-    auto& value = scratch.value;
-    auto& nextIndex = scratch.nextIndex;
-    auto& nextValue = scratch.nextValue;
-    if (value.size() < n) {
-        value.resize(n);
-        nextIndex.resize(n);
-        nextValue.resize(n);
+    if (last == 0) {  // no star but perhaps a trailing one
+        if (split.trailingStar) return 0;
+        return head.length == n ? std::max(head.firstLiteral, 0) : -1;
     }
 
-    // From the last segment back to segment 1. Segment i can only be tried where the segments
-    // before it fit in front and those from it on behind: t in [lo, hi]. The tries of segment
-    // i - 1 ask for Next(i, x) only with x in that same range, so Next is kept for it alone.
-    // Segments after a star are never empty, so hi stays below n.
-    std::size_t suffix = 0;
-    for (std::size_t i = last; i >= 1; --i) {
-        const Segment& seg = segments[i];
-        suffix += seg.length;
-        const std::size_t lo = total - suffix;
-        const std::size_t hi = n - suffix;
-        // Without a trailing star the last segment must end the text: only hi can succeed.
-        const std::size_t from = i == last && !trailingStar ? hi : lo;
-        for (std::size_t t = from; t <= hi; ++t) {
-            value[t] = -1;
-            if (!SegmentMatches(text + t, pattern, seg, field)) continue;
-            const std::size_t end = t + seg.length;
-            if (i == last) {
-                if (trailingStar)
-                    value[t] = 0;
-                else if (end == n)
-                    value[t] = std::max(seg.firstLiteral, 0);
-            } else if (end < n && nextIndex[end] >= 0) {
-                value[t] = seg.firstLiteral >= 0 ? seg.firstLiteral
-                                                 : static_cast<std::int32_t>(nextIndex[end] - t) + nextValue[end];
-            }
+    std::int32_t position = head.firstLiteral;
+    std::size_t t = head.length;                          // where the text after the placed segments starts
+    std::size_t rest = split.shortestText - head.length;  // units the segments still to place need
+    std::size_t placed = 0;
+    for (std::size_t i = 1; i <= last; ++i) {
+        const Segment& segment = segments[i];
+        if (i == last && !split.trailingStar) {
+            placed = n - segment.length;  // the last segment ends the text
+            if (placed < t || !SegmentMatches(text + placed, pattern, segment, field)) return -1;
+        } else {
+            placed = t;
+            while (placed + rest <= n && !SegmentMatches(text + placed, pattern, segment, field)) ++placed;
+            if (placed + rest > n) return -1;
         }
-        std::int32_t index = -1, val = -1;
-        for (std::size_t x = hi + 1; x-- > lo;) {
-            if (x >= from && value[x] >= 0) {
-                index = static_cast<std::int32_t>(x);
-                val = value[x];
-            }
-            nextIndex[x] = index;
-            nextValue[x] = val;
+        if (position < 0 && segment.firstLiteral >= 0) {
+            const bool answersZero = i == last && split.trailingStar;
+            position = static_cast<std::int32_t>(placed) + (answersZero ? 0 : segment.firstLiteral);
         }
-        if (nextIndex[lo] < 0) return -1;  // no try of this segment succeeds: nothing before it can
+        t = placed + segment.length;
+        rest -= segment.length;
     }
-
-    return head.firstLiteral >= 0 ? head.firstLiteral : nextIndex[head.length] + nextValue[head.length];
+    return position >= 0 ? position : static_cast<std::int32_t>(placed);
 }
 
 }  // namespace sprig

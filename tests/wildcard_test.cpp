@@ -13,8 +13,7 @@ namespace {
 using testing::LiteralMatchWildcard;
 
 std::int32_t Fast(const std::u16string& text, const std::u16string& pattern, TermField field = TermField::FileName) {
-    WildcardScratch scratch;
-    return MatchWildcard(text.c_str(), pattern.c_str(), field, scratch);
+    return MatchWildcard(text.c_str(), pattern.c_str(), field);
 }
 
 // Every string of length 0..maxLength over the alphabet.
@@ -33,12 +32,11 @@ TEST(MatchWildcard, AgreesWithTheLiteralProcedureOnEverySmallCase) {
     // Texts hold a capital to exercise folding; patterns are folded, as the parser leaves them.
     const auto texts = AllStrings(u"aBc", 5);
     const auto patterns = AllStrings(u"ab*?", 6);
-    WildcardScratch scratch;  // shared, as in a refresh, so stale contents would show
     std::size_t mismatches = 0;
     for (const auto& pattern : patterns) {
         for (const auto& text : texts) {
             const std::int32_t expected = LiteralMatchWildcard(text.c_str(), pattern.c_str(), TermField::FileName);
-            const std::int32_t actual = MatchWildcard(text.c_str(), pattern.c_str(), TermField::FileName, scratch);
+            const std::int32_t actual = MatchWildcard(text.c_str(), pattern.c_str(), TermField::FileName);
             if (expected != actual && ++mismatches <= 10) {
                 ADD_FAILURE() << "text " << std::string(text.begin(), text.end()) << " pattern "
                               << std::string(pattern.begin(), pattern.end()) << ": literal " << expected << ", fast "
@@ -51,7 +49,6 @@ TEST(MatchWildcard, AgreesWithTheLiteralProcedureOnEverySmallCase) {
 
 TEST(MatchWildcard, AgreesWithTheLiteralProcedureOnRandomCases) {
     std::mt19937 random(20261208);
-    WildcardScratch scratch;
     const std::u16string textUnits = u"abAB/\\.";
     const std::u16string patternUnits = u"ab*?\\.";
     int matched = 0;
@@ -67,7 +64,7 @@ TEST(MatchWildcard, AgreesWithTheLiteralProcedureOnRandomCases) {
         }
         const TermField field = round % 2 ? TermField::FilePath : TermField::FileName;
         const std::int32_t expected = LiteralMatchWildcard(text.c_str(), pattern.c_str(), field);
-        ASSERT_EQ(MatchWildcard(text.c_str(), pattern.c_str(), field, scratch), expected)
+        ASSERT_EQ(MatchWildcard(text.c_str(), pattern.c_str(), field), expected)
             << std::string(text.begin(), text.end()) << " / " << std::string(pattern.begin(), pattern.end());
         matched += expected >= 0;
     }

@@ -106,7 +106,8 @@ install "$setup" "newer over older"
 
 end_to_end_registered "$expected" "$@" || fail "end-to-end runs with the installed add-in"
 
-# The environment with the add-in loaded, while the setup program runs.
+# The environment with the add-in loaded, while the older setup program runs: a DLL replaced
+# in spite of the failure would show.
 "$run" "$@" --run-command Sprig.Connect.Sprig >"$work/holder" 2>&1 &
 holder=$!
 for _ in $(seq 150); do
@@ -114,7 +115,7 @@ for _ in $(seq 150); do
   sleep 0.2
 done
 grep -q '^connected Sprig.Connect mode 0' "$work/holder" || fail "the environment did not load the add-in"
-"$run" "$(windows "$setup")" /S
+"$run" "$(windows "$older")" /S
 code=$?
 [ $code -eq 3 ] || fail "with the DLL in use the setup program ended with $code, not 3"
 same_files "$setup" "DLL in use"

@@ -6,7 +6,8 @@
 #   - a silent install: the files, exactly that registration, the uninstall entry;
 #   - the same version again, then the older one and the newer one over it;
 #   - the stand-in environment's end-to-end runs 1 to 3 (tests/host/end-to-end.sh) with it;
-#   - a silent install while the environment has the DLL loaded fails and changes nothing;
+#   - a silent install or uninstall while the environment has the DLL loaded fails and changes
+#     nothing;
 #   - the silent uninstall leaves no file, folder or entry, leaves what regsvr32 /u leaves and
 #     keeps the dialog settings; then end-to-end run 4.
 set -uo pipefail
@@ -121,6 +122,16 @@ code=$?
 same_files "$setup" "DLL in use"
 same_entry "$setup" "DLL in use"
 same_registry "$work/registered" "DLL in use"
+# So does the uninstaller, run in place ("_?=" keeps it from running a copy of itself); a batch
+# file hands it that command line as written.
+printf '"C:\\Program Files\\Sprig\\Uninstall.exe" /S _?=C:\\Program Files\\Sprig\r\nexit %%errorlevel%%\r\n' \
+  >"$work/uninstall.bat"
+"$run" cmd /c "$(windows "$work/uninstall.bat")" >/dev/null
+code=$?
+[ $code -eq 3 ] || fail "with the DLL in use the uninstaller ended with $code, not 3"
+same_files "$setup" "DLL in use, uninstalling"
+same_entry "$setup" "DLL in use, uninstalling"
+same_registry "$work/registered" "DLL in use, uninstalling"
 kill "$holder"
 wait "$holder" 2>/dev/null
 WINEPREFIX=$SPRIG_WINEPREFIX wineserver -w

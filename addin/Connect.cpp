@@ -2,9 +2,11 @@
 
 #include <new>
 
-#include "addin/Automation.h"
-#include "addin/Guarded.h"
+#include "win/Automation.h"
+#include "win/Guarded.h"
+#include "win/WideText.h"
 #include "addin/HostInterfaces.h"
+#include "addin/DispatchSolutionView.h"
 #include "addin/Module.h"
 #include "catalogue/Text.h"
 #include "dialog/Sprig.h"
@@ -19,9 +21,7 @@ namespace {
 // The whole text, ignoring ASCII case: a name with anything after a NUL is another name.
 bool IsOurCommand(BSTR name) {
     constexpr UINT length = sizeof(FullCommandName) / sizeof(FullCommandName[0]) - 1;
-    return name && SysStringLen(name) == length &&
-           CompareIgnoringAsciiCase(reinterpret_cast<const char16_t*>(name),
-                                    reinterpret_cast<const char16_t*>(FullCommandName)) == 0;
+    return name && SysStringLen(name) == length && CompareIgnoringAsciiCase(Units(name), Units(FullCommandName)) == 0;
 }
 
 // AddNamedCommand2 on the command collection: the new command, or nothing when the environment
@@ -42,9 +42,9 @@ ComPtr<IDispatch> AddNamedCommand(IDispatch* commands, IDispatch* addIn) {
     const Variant status{std::int32_t{vsCommandStatusSupported | vsCommandStatusEnabled}};
     const Variant style{std::int32_t{host::vsCommandStylePictAndText}};
     const Variant controlType{std::int32_t{host::vsCommandControlTypeButton}};
-    return MethodObject(commands, L"AddNamedCommand2",
-                        {*addInInstance, *name, *buttonText, *tooltip, *msoButton, *bitmap, contexts, *status, *style,
-                         *controlType});
+    return MethodObject(
+        commands, L"AddNamedCommand2",
+        {*addInInstance, *name, *buttonText, *tooltip, *msoButton, *bitmap, contexts, *status, *style, *controlType});
 }
 
 // The command bar of the Tools menu: the "MenuBar" command bar, its "Tools" control, and that
@@ -136,7 +136,8 @@ HRESULT CConnect::Exec(BSTR name, vsCommandExecOption option, VARIANT*, VARIANT*
     // Without the environment's root object there is no solution to show.
     if (option != vsCommandExecOptionDoDefault || !IsOurCommand(name) || !application_) return S_OK;
     return Guarded([&] {
-        CSprig dialog(application_);
+        DispatchSolutionView view(application_);
+        CSprig dialog(application_, view);
         dialog.DoModal(GetActiveWindow());
         *handled = VARIANT_TRUE;  // whether the user opened files or cancelled
         return S_OK;

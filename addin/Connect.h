@@ -7,7 +7,7 @@
 #include <windows.h>
 
 #include "AddInInterfaces.h"
-#include "addin/ComPtr.h"
+#include "win/ComPtr.h"
 #include "addin/TypeInfo.h"
 
 namespace sprig {

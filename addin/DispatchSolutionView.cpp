@@ -1,9 +1,9 @@
 #include "addin/DispatchSolutionView.h"
 
+#include "win/WideText.h"
+
 namespace sprig {
 namespace {
-
-static_assert(sizeof(wchar_t) == sizeof(char16_t), "the host's texts are UTF-16");
 
 IDispatch* Of(const HostObject& object) { return static_cast<IDispatch*>(object.get()); }
 
@@ -22,7 +22,7 @@ HostObject DispatchSolutionView::Give(ComPtr<IDispatch> object) {
 
 HostText DispatchSolutionView::Give(Bstr text) {
     const UINT length = text.length();
-    return HoldText(reinterpret_cast<const char16_t*>(text.release()), length);
+    return HoldText(Units(text.release()), length);
 }
 
 void DispatchSolutionView::Release(void* object) { static_cast<IDispatch*>(object)->Release(); }

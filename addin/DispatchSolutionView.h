@@ -1,7 +1,7 @@
 // The walk's view onto the environment's automation model, through late-bound IDispatch calls.
 #pragma once
 
-#include "addin/Automation.h"
+#include "win/Automation.h"
 #include "catalogue/SolutionView.h"
 
 namespace sprig {

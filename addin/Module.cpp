@@ -4,30 +4,15 @@
 
 #include "SprigLib.h"
 #include "addin/Connect.h"
-#include "addin/Guarded.h"
+#include "win/Guarded.h"
+#include "win/Owners.h"
 #include "addin/Registrar.h"
 
 namespace sprig {
-namespace {
-
-// Holds a critical section for the life of the scope.
-class CriticalSectionHold {
-public:
-    explicit CriticalSectionHold(CRITICAL_SECTION& section) : section_(section) { EnterCriticalSection(&section_); }
-    ~CriticalSectionHold() { LeaveCriticalSection(&section_); }
-    CriticalSectionHold(const CriticalSectionHold&) = delete;
-    CriticalSectionHold& operator=(const CriticalSectionHold&) = delete;
-
-private:
-    CRITICAL_SECTION& section_;
-};
-
-}  // namespace
 
 CAddInModule Module;
 
-CAddInModule::CAddInModule()
-    : entry_{__uuidof(Connect), &CConnect::Create, &ServerRegistration, nullptr} {
+CAddInModule::CAddInModule() : entry_{__uuidof(Connect), &CConnect::Create, &ServerRegistration, nullptr} {
     // Unlike InitializeCriticalSection, this one reports running out of memory.
     initFailed_ = !InitializeCriticalSectionAndSpinCount(&lock_, 0);
 }

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "addin/ClassFactory.h"
-#include "addin/Registration.h"
+#include "addin/core/Registration.h"
 
 namespace sprig {
 
@@ -50,7 +50,7 @@ private:
     LONG lockCount_ = 0;
     HINSTANCE instance_ = nullptr;  // set by the entry point
     bool initFailed_ = false;
-    CRITICAL_SECTION lock_;         // guards the first creation of the class object
+    CRITICAL_SECTION lock_;  // guards the first creation of the class object
     ClassEntry entry_;
 };
 

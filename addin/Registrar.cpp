@@ -5,17 +5,14 @@
 #include <memory>
 #include <utility>
 
-#include "addin/ComPtr.h"
-#include "addin/KeyOwner.h"
+#include "win/ComPtr.h"
+#include "win/KeyOwner.h"
+#include "win/WideText.h"
 
 namespace sprig {
 namespace {
 
-const wchar_t* Wide(const std::u16string& text) { return reinterpret_cast<const wchar_t*>(text.c_str()); }
-
-HKEY RootKey(RegistryRoot root) {
-    return root == RegistryRoot::ClassesRoot ? HKEY_CLASSES_ROOT : HKEY_CURRENT_USER;
-}
+HKEY RootKey(RegistryRoot root) { return root == RegistryRoot::ClassesRoot ? HKEY_CLASSES_ROOT : HKEY_CURRENT_USER; }
 
 constexpr REGSAM Access = KEY_READ | KEY_WRITE;
 
@@ -113,14 +110,14 @@ HRESULT ModuleFilePath(HMODULE module, std::u16string& path) {
     if (length == 0) return HRESULT_FROM_WIN32(GetLastError());
     // A path that fills the buffer was cut (and, on Windows XP, left unterminated).
     if (length >= MAX_PATH) return HRESULT_FROM_WIN32(ERROR_INSUFFICIENT_BUFFER);
-    path.assign(reinterpret_cast<const char16_t*>(buffer), length);
+    path.assign(Units(buffer), length);
     return S_OK;
 }
 
 HRESULT UpdateRegistry(const std::vector<RegistryTree>& trees, RegistrationMode mode, std::u16string_view modulePath) {
     for (const RegistryTree& tree : trees) {
         const LONG error = mode == RegistrationMode::Register ? RegisterKey(RootKey(tree.root), tree.key, modulePath)
-                                                             : UnregisterKey(RootKey(tree.root), tree.key);
+                                                              : UnregisterKey(RootKey(tree.root), tree.key);
         if (error != ERROR_SUCCESS) return HRESULT_FROM_WIN32(error);
     }
     return S_OK;

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "addin/Registration.h"
+#include "addin/core/Registration.h"
 
 namespace sprig {
 

@@ -1,6 +1,6 @@
 #include "addin/TypeInfo.h"
 
-#include "addin/ComPtr.h"
+#include "win/ComPtr.h"
 
 namespace sprig {
 
@@ -11,7 +11,8 @@ void TypeInfoCache::Clear() {
 }
 
 HRESULT TypeInfoCache::Get(ITypeInfo*& info) {
-    info = static_cast<ITypeInfo*>(InterlockedCompareExchangePointer(reinterpret_cast<void**>(&info_), nullptr, nullptr));
+    info =
+        static_cast<ITypeInfo*>(InterlockedCompareExchangePointer(reinterpret_cast<void**>(&info_), nullptr, nullptr));
     if (info) return S_OK;
     ComPtr<ITypeLib> library;
     HRESULT hr = LoadRegTypeLib(library_, major_, minor_, 0, library.put());

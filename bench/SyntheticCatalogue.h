@@ -10,12 +10,12 @@
 namespace sprig::bench {
 
 inline void FillSyntheticCatalogue(Catalogue& catalogue, std::size_t files, unsigned seed = 7) {
-    static const char16_t* const words[] = {
-        u"core", u"util", u"render", u"audio", u"net", u"io", u"parser", u"widget", u"main",
-        u"config", u"string", u"memory", u"thread", u"file", u"image", u"font", u"shader",
-        u"input", u"physics", u"script", u"test", u"mock", u"engine", u"scene"};
-    static const char16_t* const extensions[] = {u".cpp", u".h", u".cpp", u".h", u".cs", u".inl",
-                                                 u".rc", u".txt", u".hpp", u".c"};
+    static const char16_t* const words[] = {u"core",    u"util",   u"render", u"audio",  u"net",    u"io",
+                                            u"parser",  u"widget", u"main",   u"config", u"string", u"memory",
+                                            u"thread",  u"file",   u"image",  u"font",   u"shader", u"input",
+                                            u"physics", u"script", u"test",   u"mock",   u"engine", u"scene"};
+    static const char16_t* const extensions[] = {u".cpp", u".h",  u".cpp", u".h",   u".cs",
+                                                 u".inl", u".rc", u".txt", u".hpp", u".c"};
     constexpr std::size_t wordCount = sizeof(words) / sizeof(words[0]);
     constexpr std::size_t extensionCount = sizeof(extensions) / sizeof(extensions[0]);
     constexpr std::size_t projects = 50;
@@ -43,7 +43,8 @@ inline void FillSyntheticCatalogue(Catalogue& catalogue, std::size_t files, unsi
             const char16_t* projectPath = catalogue.ProjectPathPool.back().get();
             for (std::size_t k = 0; k < filesPerFolder && f < inProject && made < files; ++k, ++f, ++made) {
                 const std::u16string name = word() + word() + extensions[random() % extensionCount];
-                catalogue.FileList.push_back(MakeFileEntry(CopyText(root + folder + u"\\" + name), project, projectPath));
+                catalogue.FileList.push_back(
+                    MakeFileEntry(CopyText(root + folder + u"\\" + name), project, projectPath));
             }
         }
     }

@@ -6,13 +6,13 @@
 #include <random>
 #include <string>
 
-#include "host/model/SolutionModel.h"
+#include "solution/model/SolutionModel.h"
 
 namespace sprig::bench {
 
 inline void FillSyntheticSolution(model::SolutionModel& model, std::size_t files, unsigned seed = 7) {
-    static const char16_t* const words[] = {u"core", u"util", u"render", u"audio", u"net", u"io",
-                                            u"parser", u"widget", u"main", u"config", u"string", u"memory"};
+    static const char16_t* const words[] = {u"core",   u"util",   u"render", u"audio",  u"net",    u"io",
+                                            u"parser", u"widget", u"main",   u"config", u"string", u"memory"};
     constexpr std::size_t wordCount = sizeof(words) / sizeof(words[0]);
     constexpr std::size_t projects = 50, nested = 5, filesPerFolder = 40;
     constexpr char16_t cppKind[] = u"{8BC9CEB8-8B4A-11D0-8D11-00A0C91BC942}";

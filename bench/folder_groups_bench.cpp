@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "SyntheticCatalogue.h"
-#include "dialog/FolderGroups.h"
+#include "dialog/core/FolderGroups.h"
 
 namespace {
 

@@ -10,10 +10,10 @@
 #include <vector>
 
 #include "catalogue/SolutionWalker.h"
-#include "host/loader/DiskFiles.h"
-#include "host/loader/SolutionLoader.h"
-#include "host/model/ModelSolutionView.h"
-#include "tools/sprig-find/Utf8.h"
+#include "solution/loader/DiskFiles.h"
+#include "solution/loader/SolutionLoader.h"
+#include "solution/model/ModelSolutionView.h"
+#include "catalogue/Utf8.h"
 
 namespace sprig::bench {
 namespace {

@@ -33,9 +33,8 @@ void Refresh(benchmark::State& state, const char16_t* query, bool descending) {
     }
     sprig::ProcessSortOrder = sprig::SortOrder{};
     state.counters["rows"] = static_cast<double>(catalogue.ResultList.size());
-    state.counters["per_file"] = benchmark::Counter(static_cast<double>(files),
-                                                    benchmark::Counter::kIsIterationInvariantRate |
-                                                        benchmark::Counter::kInvert);
+    state.counters["per_file"] = benchmark::Counter(
+        static_cast<double>(files), benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 
 void EmptyFilter(benchmark::State& state) { Refresh(state, u"", false); }

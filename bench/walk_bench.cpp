@@ -4,7 +4,7 @@
 
 #include "SyntheticSolution.h"
 #include "catalogue/SolutionWalker.h"
-#include "host/model/ModelSolutionView.h"
+#include "solution/model/ModelSolutionView.h"
 
 namespace {
 

@@ -41,8 +41,8 @@ int main(int argc, char** argv) {
                 status = 1;
             }
         }
-        std::printf("walk through COM dispatch: %u files, fastest of %d runs %.1f ms\n",
-                    static_cast<unsigned>(files), runs, fastest);
+        std::printf("walk through COM dispatch: %u files, fastest of %d runs %.1f ms\n", static_cast<unsigned>(files),
+                    runs, fastest);
     }
     CoUninitialize();
     return status;

@@ -6,7 +6,7 @@
 #include <unordered_map>
 
 #include "SyntheticCatalogue.h"
-#include "Utf8.h"
+#include "catalogue/Utf8.h"
 
 int main(int argc, char** argv) {
     if (argc < 2 || argc > 3) {

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "catalogue/FileEntry.h"
-#include "filter/ResultRow.h"
+#include "catalogue/ResultRow.h"
 
 namespace sprig {
 

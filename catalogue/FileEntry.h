@@ -12,8 +12,8 @@ namespace sprig {
 using ProjectEntry = OwnedText;
 
 struct FileEntry {
-    OwnedText path;                      // full path as the host reported it; never null
-    std::uint16_t nameOffset = 0;        // where the file name starts within path
+    OwnedText path;                         // full path as the host reported it; never null
+    std::uint16_t nameOffset = 0;           // where the file name starts within path
     const char16_t* projectName = nullptr;  // held by a ProjectEntry of the catalogue
     const char16_t* projectPath = nullptr;  // held by the catalogue's path pool
 };
@@ -31,11 +31,16 @@ FileEntry MakeFileEntry(OwnedText path, const char16_t* projectName, const char1
 // The text a column shows for an entry; null for an unknown column.
 inline const char16_t* ColumnText(const FileEntry& file, int column) {
     switch (column) {
-    case ColumnFileName: return file.path.get() + file.nameOffset;
-    case ColumnFilePath: return file.path.get();
-    case ColumnProjectName: return file.projectName;
-    case ColumnProjectPath: return file.projectPath;
-    default: return nullptr;
+    case ColumnFileName:
+        return file.path.get() + file.nameOffset;
+    case ColumnFilePath:
+        return file.path.get();
+    case ColumnProjectName:
+        return file.projectName;
+    case ColumnProjectPath:
+        return file.projectPath;
+    default:
+        return nullptr;
     }
 }
 

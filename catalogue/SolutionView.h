@@ -22,8 +22,7 @@ class HostObject {
 public:
     HostObject() = default;
     HostObject(SolutionView& view, void* object) : view_(&view), object_(object) {}
-    HostObject(HostObject&& other) noexcept
-        : view_(other.view_), object_(std::exchange(other.object_, nullptr)) {}
+    HostObject(HostObject&& other) noexcept : view_(other.view_), object_(std::exchange(other.object_, nullptr)) {}
     HostObject& operator=(HostObject&& other) noexcept {
         std::swap(view_, other.view_);
         std::swap(object_, other.object_);
@@ -77,17 +76,17 @@ class SolutionView {
 public:
     virtual ~SolutionView() = default;
 
-    virtual HostObject Solution() = 0;                                   // root.Solution
-    virtual HostObject Projects(const HostObject& solution) = 0;          // Solution.Projects
+    virtual HostObject Solution() = 0;                            // root.Solution
+    virtual HostObject Projects(const HostObject& solution) = 0;  // Solution.Projects
     virtual std::optional<std::int32_t> ProjectCount(const HostObject& projects) = 0;
     virtual HostObject Project(const HostObject& projects, std::int32_t index) = 0;  // 1-based
     virtual HostText ProjectName(const HostObject& project) = 0;
     virtual HostObject ProjectItems(const HostObject& project) = 0;
     virtual std::optional<std::int32_t> ItemCount(const HostObject& items) = 0;
-    virtual HostObject Item(const HostObject& items, std::int32_t index) = 0;        // 1-based
+    virtual HostObject Item(const HostObject& items, std::int32_t index) = 0;  // 1-based
     virtual HostText ItemKind(const HostObject& item) = 0;
-    virtual HostText ItemFileName(const HostObject& item) = 0;            // FileNames(0)
-    virtual HostObject ItemChildren(const HostObject& item) = 0;          // ProjectItem.ProjectItems
+    virtual HostText ItemFileName(const HostObject& item) = 0;    // FileNames(0)
+    virtual HostObject ItemChildren(const HostObject& item) = 0;  // ProjectItem.ProjectItems
     virtual HostText ItemName(const HostObject& item) = 0;
     virtual HostObject SubProject(const HostObject& item) = 0;
 

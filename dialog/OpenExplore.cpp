@@ -6,8 +6,10 @@
 #include <string>
 #include <string_view>
 
-#include "addin/Automation.h"
-#include "dialog/FolderGroups.h"
+#include "win/Automation.h"
+#include "win/Owners.h"
+#include "win/WideText.h"
+#include "dialog/core/FolderGroups.h"
 #include "resources/resource.h"
 
 namespace sprig {
@@ -15,8 +17,6 @@ namespace sprig {
 ShellLookup OpenFolderLookup;
 
 namespace {
-
-static_assert(sizeof(wchar_t) == sizeof(char16_t), "paths are UTF-16");
 
 // The catalogue's entries behind the selected rows, in display order. Rows beyond `rows` (the
 // list and the rows out of step) are passed over. The entries stay in place for the dialog's
@@ -39,10 +39,7 @@ Bstr ViewKind(bool code) {
     return Bstr(wide);
 }
 
-struct TaskMemoryFree {
-    void operator()(void* block) const { CoTaskMemFree(block); }
-};
-using ItemIdList = std::unique_ptr<ITEMIDLIST, TaskMemoryFree>;
+using ItemIdList = TaskMemory<ITEMIDLIST>;
 
 // The absolute item identifier list of `name`, parsed from the desktop; none when the shell
 // cannot parse it (a path no longer on disk).
@@ -81,7 +78,7 @@ bool OpenSelectedFiles(HWND dialog, const std::vector<ResultRow>& rows, IDispatc
 
     const std::vector<const FileEntry*> files = SelectedFiles(list, rows);
     for (const FileEntry* file : files) {
-        Bstr name(reinterpret_cast<const wchar_t*>(file->path.get()));
+        Bstr name(Wide(file->path.get()));
         if (!name) continue;
         const Variant fileName(std::move(name));
         // A file the environment refuses is passed over; the window it gives is not needed.
@@ -106,7 +103,8 @@ void ExploreSelectedFiles(HWND dialog, const std::vector<ResultRow>& rows) {
         items.reserve(group.members.size());
         for (const FileEntry* member : group.members) {
             // A file that cannot be parsed (deleted meanwhile) is left out of the selection.
-            if (ItemIdList item = ParseFromDesktop(*desktop.get(), member->path.get())) items.push_back(std::move(item));
+            if (ItemIdList item = ParseFromDesktop(*desktop.get(), member->path.get()))
+                items.push_back(std::move(item));
         }
         if (items.empty()) continue;
         std::vector<LPCITEMIDLIST> selection;

@@ -8,7 +8,7 @@
 
 #include <vector>
 
-#include "filter/ResultRow.h"
+#include "catalogue/ResultRow.h"
 
 namespace sprig {
 

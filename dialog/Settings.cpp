@@ -7,9 +7,10 @@
 #include <type_traits>
 #include <vector>
 
-#include "addin/KeyOwner.h"
+#include "win/KeyOwner.h"
 #include "dialog/Sprig.h"
-#include "dialog/WindowText.h"
+#include "win/WideText.h"
+#include "win/WindowText.h"
 #include "filter/ResultList.h"
 #include "resources/resource.h"
 
@@ -22,8 +23,6 @@ constexpr wchar_t ParentKey[] = L"Software";
 constexpr wchar_t KeyUnderParent[] = L"Tarn's Tools\\Sprig!";
 
 using Key = KeyOwner;
-
-const wchar_t* Wide(const char16_t* text) { return reinterpret_cast<const wchar_t*>(text); }
 
 // Value `id` as stored, read into no more room than a number's field, or than the size the
 // registry gave for a string just before. A value that is missing, or that has grown past that
@@ -121,8 +120,8 @@ void DialogSettings::SaveToRegistry() const {
     HKEY opened;
     if (RegOpenKeyExW(HKEY_CURRENT_USER, ParentKey, 0, KEY_WRITE, &opened) != ERROR_SUCCESS) return;
     const Key parent(opened);
-    if (RegCreateKeyExW(parent.get(), KeyUnderParent, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr,
-                        &opened, nullptr) != ERROR_SUCCESS) {
+    if (RegCreateKeyExW(parent.get(), KeyUnderParent, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr, &opened,
+                        nullptr) != ERROR_SUCCESS) {
         return;
     }
     const Key key(opened);

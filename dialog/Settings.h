@@ -2,7 +2,7 @@
 // HKEY_CURRENT_USER\Software\Tarn's Tools\Sprig!, and put back into the next dialog.
 #pragma once
 
-#include "dialog/SettingsRules.h"
+#include "dialog/core/SettingsRules.h"
 
 namespace sprig {
 

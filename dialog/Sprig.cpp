@@ -3,12 +3,12 @@
 #include <string>
 #include <utility>
 
-#include "addin/DispatchSolutionView.h"
 #include "catalogue/SolutionWalker.h"
 #include "dialog/OpenExplore.h"
-#include "dialog/WindowText.h"
+#include "win/WindowText.h"
+#include "win/WideText.h"
 #include "filter/ResultList.h"
-#include "filter/ResultListView.h"
+#include "dialog/ResultListView.h"
 #include "filter/SortOrder.h"
 #include "resources/resource.h"
 
@@ -17,10 +17,6 @@ namespace sprig {
 std::vector<std::unique_ptr<SubclassRecord>> SubclassRegistry;
 
 namespace {
-
-static_assert(sizeof(wchar_t) == sizeof(char16_t), "the controls' texts are UTF-16");
-
-char16_t* Units(wchar_t* text) { return reinterpret_cast<char16_t*>(text); }
 
 // The module that holds this code and its resources: the add-in's DLL, or a program that links
 // both in.
@@ -53,8 +49,7 @@ constexpr struct {
 
 }  // namespace
 
-CSprig::CSprig(ComPtr<IDispatch> root) : root_(std::move(root)) {
-    DispatchSolutionView view(root_);
+CSprig::CSprig(ComPtr<IDispatch> root, SolutionView& view) : root_(std::move(root)) {
     BuildCatalogue(view, catalogue_);
 }
 
@@ -112,8 +107,8 @@ INT_PTR CSprig::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
 
 INT_PTR CSprig::OnCommand(int control, int code) {
     switch (control) {
-    case IDOK:         // also Enter: Open is the default button
-    case IDCANCEL:     // also Escape and the close box
+    case IDOK:      // also Enter: Open is the default button
+    case IDCANCEL:  // also Escape and the close box
     case IDC_EXPLORE:
         if (code != BN_CLICKED) return FALSE;
         // Open ends the dialog whether or not anything opened. Each button ends it with its own
@@ -252,8 +247,7 @@ void CSprig::OnDestroy() {
 LRESULT CALLBACK CSprig::FilterEditProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
     const SubclassRecord* record = FindRecord(window);
     if (!record) return 0;
-    if (message == WM_KEYDOWN &&
-        (wParam == VK_PRIOR || wParam == VK_NEXT || wParam == VK_UP || wParam == VK_DOWN)) {
+    if (message == WM_KEYDOWN && (wParam == VK_PRIOR || wParam == VK_NEXT || wParam == VK_UP || wParam == VK_DOWN)) {
         SendMessageW(GetDlgItem(record->dialog->window_, IDC_FILE_LIST), WM_KEYDOWN, wParam, lParam);
         return 0;
     }
@@ -280,8 +274,8 @@ void CSprig::LoadDialogIcon() {
     const HGLOBAL imageData = image ? LoadResource(module, image) : nullptr;
     auto* bits = static_cast<BYTE*>(imageData ? LockResource(imageData) : nullptr);
     if (!bits) return;
-    icon_.reset(CreateIconFromResourceEx(bits, SizeofResource(module, image), TRUE, 0x00030000, 32, 32,
-                                         LR_DEFAULTCOLOR));
+    icon_.reset(
+        CreateIconFromResourceEx(bits, SizeofResource(module, image), TRUE, 0x00030000, 32, 32, LR_DEFAULTCOLOR));
 }
 
 void CSprig::FillProjectBox() {
@@ -326,8 +320,7 @@ const FileEntry* CSprig::RowFile(int row) const {
 void CSprig::OnListGetDispInfo(NMLVDISPINFOW& info) const {
     const FileEntry* file = RowFile(info.item.iItem);
     // A row or column outside the data shows no text.
-    CopyTextCut(file ? ColumnText(*file, info.item.iSubItem) : nullptr, Units(info.item.pszText),
-                info.item.cchTextMax);
+    CopyTextCut(file ? ColumnText(*file, info.item.iSubItem) : nullptr, Units(info.item.pszText), info.item.cchTextMax);
 }
 
 void CSprig::OnListGetInfoTip(NMLVGETINFOTIPW& tip) const {

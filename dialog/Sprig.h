@@ -12,9 +12,11 @@
 #include <type_traits>
 #include <vector>
 
-#include "addin/ComPtr.h"
+#include "win/ComPtr.h"
+#include "win/Owners.h"
 #include "catalogue/Catalogue.h"
-#include "dialog/Layout.h"
+#include "catalogue/SolutionView.h"
+#include "dialog/core/Layout.h"
 #include "dialog/Settings.h"
 
 namespace sprig {
@@ -42,9 +44,10 @@ extern std::vector<std::unique_ptr<SubclassRecord>> SubclassRegistry;
 
 class CSprig {
 public:
-    // Takes a reference on the environment's root object (DTE2) for the dialog's life and
-    // catalogues the open solution through it, before any window exists.
-    explicit CSprig(ComPtr<IDispatch> root);
+    // Takes a reference on the environment's root object (DTE2) for the dialog's life, for
+    // opening and exploring files, and catalogues the open solution through `view` (the walk's
+    // view onto that same root) before any window exists.
+    CSprig(ComPtr<IDispatch> root, SolutionView& view);
     ~CSprig();
     CSprig(const CSprig&) = delete;
     CSprig& operator=(const CSprig&) = delete;
@@ -58,11 +61,6 @@ public:
 private:
     // The settings read and set the window, its controls and the project list.
     friend struct DialogSettings;
-
-    struct IconDeleter {
-        void operator()(HICON icon) const { DestroyIcon(icon); }
-    };
-    using Icon = std::unique_ptr<std::remove_pointer_t<HICON>, IconDeleter>;
 
     static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
     static LRESULT CALLBACK FilterEditProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;

@@ -5,9 +5,7 @@
 namespace sprig {
 namespace {
 
-bool IsSeparator(char16_t unit) {
-    return unit == u'\t' || unit == u'\n' || unit == u'\r' || unit == u' ';
-}
+bool IsSeparator(char16_t unit) { return unit == u'\t' || unit == u'\n' || unit == u'\r' || unit == u' '; }
 
 // The state of the term splitter between two units.
 struct SplitState {
@@ -52,9 +50,7 @@ void CloseTerm(char16_t* buffer, std::size_t end, SplitState& state, std::vector
 template <bool PathField>
 std::int32_t FindFolded(const char16_t* text, const char16_t* pattern, std::uint32_t length) {
     if (length == 0) return 0;
-    const auto fold = [](char16_t unit) {
-        return PathField ? FoldChar(unit, TermField::FilePath) : FoldAscii(unit);
-    };
+    const auto fold = [](char16_t unit) { return PathField ? FoldChar(unit, TermField::FilePath) : FoldAscii(unit); };
     const char16_t head = pattern[0];
     for (std::size_t s = 0; text[s] != u'\0'; ++s) {
         if (fold(text[s]) != head) continue;
@@ -104,16 +100,24 @@ void ParseFilter(std::u16string_view text, ParsedFilter& filter) {
         }
         bool startsTerm = false;
         switch (unit) {
-        case u'\t': case u'\n': case u'\r': case u' ':
+        case u'\t':
+        case u'\n':
+        case u'\r':
+        case u' ':
             CloseTerm(buffer, i, state, filter.terms);  // drops pending prefixes
             break;
         case u'"':
             state.inQuotes = true;
             break;
-        case u'!': case u'-':
-            if (state.negated) startsTerm = true; else state.negated = true;
+        case u'!':
+        case u'-':
+            if (state.negated)
+                startsTerm = true;
+            else
+                state.negated = true;
             break;
-        case u'&': case u'|':
+        case u'&':
+        case u'|':
             if (state.kindPending) {
                 startsTerm = true;
             } else {
@@ -121,7 +125,8 @@ void ParseFilter(std::u16string_view text, ParsedFilter& filter) {
                 state.kind = unit == u'&' ? TermKind::And : TermKind::Or;
             }
             break;
-        case u'/': case u'\\':
+        case u'/':
+        case u'\\':
             state.path = true;  // a second one is dropped
             break;
         case u':':
@@ -159,7 +164,8 @@ std::int32_t MatchTerm(const FileEntry& file, const FilterTerm& term, WildcardSc
 std::uint16_t TermMask(const std::vector<FilterTerm>& terms) {
     std::uint16_t mask = 0;
     for (const FilterTerm& term : terms) {
-        mask |= static_cast<std::uint16_t>(static_cast<std::int32_t>(term.kind) << static_cast<std::int32_t>(term.field));
+        mask |=
+            static_cast<std::uint16_t>(static_cast<std::int32_t>(term.kind) << static_cast<std::int32_t>(term.field));
     }
     return mask;
 }
@@ -170,7 +176,8 @@ bool MatchFilter(const FileEntry& file, ParsedFilter& filter, std::uint16_t mask
     position = -1;
     for (const FilterTerm& term : filter.terms) {
         const std::int32_t r = MatchTerm(file, term, filter.scratch);
-        const auto bit = static_cast<std::uint16_t>(static_cast<std::int32_t>(term.kind) << static_cast<std::int32_t>(term.field));
+        const auto bit =
+            static_cast<std::uint16_t>(static_cast<std::int32_t>(term.kind) << static_cast<std::int32_t>(term.field));
         if (r >= 0) {
             if (position < 0 || r < position) position = r;
             if (bit & AlternativeBits) state |= bit;

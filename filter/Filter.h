@@ -22,11 +22,11 @@ enum class TermField : std::int32_t { FileName = 0, FilePath = 4, ProjectName = 
 enum class TermKind : std::int32_t { And = 1, AndNot = 2, Or = 4, OrNot = 8 };
 
 struct FilterTerm {
-    const char16_t* pattern;   // folded text inside the parse buffer
+    const char16_t* pattern;  // folded text inside the parse buffer
     TermField field;
     TermKind kind;
     bool hasWildcard;
-    std::uint32_t length;      // units in pattern, cached at parse time
+    std::uint32_t length;  // units in pattern, cached at parse time
 };
 
 // Reusable work space of the wildcard matcher, so that matching allocates nothing per file.
@@ -68,8 +68,7 @@ inline const char16_t* FieldText(const FileEntry& file, TermField field) {
 std::int32_t MatchTerm(const FileEntry& file, const FilterTerm& term, WildcardScratch& scratch);
 
 // Whole-text wildcard match of a folded pattern: the position it defines, or -1.
-std::int32_t MatchWildcard(const char16_t* text, const char16_t* pattern, TermField field,
-                           WildcardScratch& scratch);
+std::int32_t MatchWildcard(const char16_t* text, const char16_t* pattern, TermField field, WildcardScratch& scratch);
 
 std::uint16_t TermMask(const std::vector<FilterTerm>& terms);
 

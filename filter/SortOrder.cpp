@@ -1,6 +1,6 @@
 #include "filter/SortOrder.h"
 
-#include "filter/ResultRow.h"
+#include "catalogue/ResultRow.h"
 
 namespace sprig {
 

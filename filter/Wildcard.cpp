@@ -34,8 +34,7 @@ namespace {
 
 using Segment = WildcardScratch::Segment;
 
-bool SegmentMatches(const char16_t* text, const char16_t* pattern, const Segment& segment,
-                    TermField field) {
+bool SegmentMatches(const char16_t* text, const char16_t* pattern, const Segment& segment, TermField field) {
     const char16_t* p = pattern + segment.start;
     for (std::uint32_t j = 0; j < segment.length; ++j) {
         if (p[j] != u'?' && FoldChar(text[j], field) != p[j]) return false;
@@ -66,8 +65,7 @@ bool SplitSegments(const char16_t* pattern, std::vector<Segment>& segments) {
 
 }  // namespace
 
-std::int32_t MatchWildcard(const char16_t* text, const char16_t* pattern, TermField field,
-                           WildcardScratch& scratch) {
+std::int32_t MatchWildcard(const char16_t* text, const char16_t* pattern, TermField field, WildcardScratch& scratch) {
     auto& segments = scratch.segments;
     const bool trailingStar = SplitSegments(pattern, segments);
     const std::size_t n = TextLength(text);
@@ -111,12 +109,13 @@ std::int32_t MatchWildcard(const char16_t* text, const char16_t* pattern, TermFi
             if (!SegmentMatches(text + t, pattern, seg, field)) continue;
             const std::size_t end = t + seg.length;
             if (i == last) {
-                if (trailingStar) value[t] = 0;
-                else if (end == n) value[t] = std::max(seg.firstLiteral, 0);
+                if (trailingStar)
+                    value[t] = 0;
+                else if (end == n)
+                    value[t] = std::max(seg.firstLiteral, 0);
             } else if (end < n && nextIndex[end] >= 0) {
-                value[t] = seg.firstLiteral >= 0
-                               ? seg.firstLiteral
-                               : static_cast<std::int32_t>(nextIndex[end] - t) + nextValue[end];
+                value[t] = seg.firstLiteral >= 0 ? seg.firstLiteral
+                                                 : static_cast<std::int32_t>(nextIndex[end] - t) + nextValue[end];
             }
         }
         std::int32_t index = -1, val = -1;

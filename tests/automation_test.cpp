@@ -5,9 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "addin/Automation.h"
+#include "win/Automation.h"
 #include "addin/HostInterfaces.h"
 #include "host/com/ModelObjects.h"
+#include "win/WideText.h"
 
 namespace sprig {
 namespace {
@@ -17,7 +18,7 @@ using model::Member;
 
 std::u16string Text(const Bstr& text) {
     if (!text) return u"(nothing)";
-    return std::u16string(reinterpret_cast<const char16_t*>(text.get()), text.length());
+    return std::u16string(Units(text.get()), text.length());
 }
 
 // One project holding one file, reached through the client as the walk reaches it.
@@ -43,14 +44,10 @@ TEST(Automation, EveryObjectAnswersItsPublishedInterfacesOnly) {
         const Variant file{Bstr(L"C:\\a.cpp")}, view{Bstr(L"{}")};
         const ComPtr<IDispatch> window = MethodObject(o.operations.get(), L"OpenFile", {*file, *view});
         const std::pair<IDispatch*, std::vector<const IID*>> faces[] = {
-            {o.root.get(), {&host::IID_DTE2, &host::IID_DTE}},
-            {o.solution.get(), {&host::IID_Solution}},
-            {o.projects.get(), {&host::IID_Projects}},
-            {o.project.get(), {&host::IID_Project}},
-            {o.items.get(), {&host::IID_ProjectItems}},
-            {o.item.get(), {&host::IID_ProjectItem}},
-            {o.operations.get(), {&host::IID_ItemOperations}},
-            {window.get(), {&host::IID_Window}},
+            {o.root.get(), {&host::IID_DTE2, &host::IID_DTE}}, {o.solution.get(), {&host::IID_Solution}},
+            {o.projects.get(), {&host::IID_Projects}},         {o.project.get(), {&host::IID_Project}},
+            {o.items.get(), {&host::IID_ProjectItems}},        {o.item.get(), {&host::IID_ProjectItem}},
+            {o.operations.get(), {&host::IID_ItemOperations}}, {window.get(), {&host::IID_Window}},
         };
         for (const auto& [object, interfaces] : faces) {
             ASSERT_TRUE(object);
@@ -88,12 +85,12 @@ TEST(Automation, FailuresAndEmptyAnswersAreNothing) {
     }
     o.app.name.clear();
     o.app.FaultOf(Member::Name) = Fault::None;
-    EXPECT_FALSE(PropertyText(o.project.get(), L"Name"));            // empty text
-    EXPECT_FALSE(PropertyObject(o.item.get(), L"ProjectItems"));      // null object
-    EXPECT_FALSE(MethodObject(o.projects.get(), L"Item", {*third}));  // out of range
+    EXPECT_FALSE(PropertyText(o.project.get(), L"Name"));                // empty text
+    EXPECT_FALSE(PropertyObject(o.item.get(), L"ProjectItems"));         // null object
+    EXPECT_FALSE(MethodObject(o.projects.get(), L"Item", {*third}));     // out of range
     EXPECT_FALSE(PropertyObject(o.projects.get(), L"Item", {*second}));  // a method is not a property
-    EXPECT_FALSE(PropertyText(o.item.get(), L"FileNames", {*second}));  // the index must be a short
-    EXPECT_FALSE(PropertyText(o.item.get(), L"Path"));                // no such member
+    EXPECT_FALSE(PropertyText(o.item.get(), L"FileNames", {*second}));   // the index must be a short
+    EXPECT_FALSE(PropertyText(o.item.get(), L"Path"));                   // no such member
     EXPECT_FALSE(PropertyObject(nullptr, L"Solution"));
 }
 

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "CatalogueFile.h"
-#include "Utf8.h"
+#include "catalogue/Utf8.h"
 
 namespace sprig {
 namespace {
@@ -37,9 +37,10 @@ TEST(Utf8, EveryScalarValueRoundTrips) {
 }
 
 TEST(Utf8, RejectsEveryIllFormedSequence) {
-    for (const char* bad : {"\x80", "\xBF", "\xC0\x80", "\xC1\xBF", "\xE0\x80\x80", "\xE0\x9F\xBF", "\xED\xA0\x80",
-                            "\xED\xBF\xBF", "\xF0\x80\x80\x80", "\xF0\x8F\xBF\xBF", "\xF4\x90\x80\x80", "\xF5\x80\x80\x80",
-                            "\xFE", "\xFF", "\xE2\x82", "\xF0\x9F\x98", "\xC3", "\xC3\x41", "\xE2\x41\x80"}) {
+    for (const char* bad :
+         {"\x80", "\xBF", "\xC0\x80", "\xC1\xBF", "\xE0\x80\x80", "\xE0\x9F\xBF", "\xED\xA0\x80", "\xED\xBF\xBF",
+          "\xF0\x80\x80\x80", "\xF0\x8F\xBF\xBF", "\xF4\x90\x80\x80", "\xF5\x80\x80\x80", "\xFE", "\xFF", "\xE2\x82",
+          "\xF0\x9F\x98", "\xC3", "\xC3\x41", "\xE2\x41\x80"}) {
         Decode(std::string("a") + bad + "b", false);
     }
     // The edges of the accepted ranges.
@@ -49,7 +50,9 @@ TEST(Utf8, RejectsEveryIllFormedSequence) {
 TEST(Utf8, LoneSurrogatesBecomeReplacementCharacters) {
     std::string bytes;
     AppendUtf8(std::u16string{u'a', 0xD800, u'b', 0xDC00}, bytes);
-    EXPECT_EQ(bytes, "a\xEF\xBF\xBD" "b\xEF\xBF\xBD");
+    EXPECT_EQ(bytes,
+              "a\xEF\xBF\xBD"
+              "b\xEF\xBF\xBD");
 }
 
 class LoadCatalogueTest : public ::testing::Test {
@@ -62,11 +65,12 @@ protected:
 };
 
 TEST_F(LoadCatalogueTest, ProjectsByIdInOrderOfTheirFirstFile) {
-    ASSERT_TRUE(Load("\xEF\xBB\xBF"
-                     "7\tcore\tcore\tC:\\a\\one.cpp\r\n"
-                     "3\tcore\tcore\tC:\\b\\two.cpp\n"
-                     "7\tcore\tcore\tC:\\a\\three.cpp\n"
-                     "1\t\xC3\x84pp\tsln\\\xC3\x84pp\tC:\\\xC3\xA4\\four.h"))
+    ASSERT_TRUE(
+        Load("\xEF\xBB\xBF"
+             "7\tcore\tcore\tC:\\a\\one.cpp\r\n"
+             "3\tcore\tcore\tC:\\b\\two.cpp\n"
+             "7\tcore\tcore\tC:\\a\\three.cpp\n"
+             "1\t\xC3\x84pp\tsln\\\xC3\x84pp\tC:\\\xC3\xA4\\four.h"))
         << error;
     ASSERT_EQ(catalogue.ProjectList.size(), 3u);
     ASSERT_EQ(catalogue.FileList.size(), 4u);
@@ -83,10 +87,11 @@ TEST_F(LoadCatalogueTest, ProjectsByIdInOrderOfTheirFirstFile) {
 }
 
 TEST_F(LoadCatalogueTest, ConsecutiveFilesOfOneLevelSharePathStrings) {
-    ASSERT_TRUE(Load("p\tP\tP\\src\ta.cpp\n"
-                     "p\tP\tP\\src\tb.cpp\n"
-                     "q\tQ\tP\\src\tc.cpp\n"
-                     "p\tP\tP\\src\td.cpp\n"));
+    ASSERT_TRUE(
+        Load("p\tP\tP\\src\ta.cpp\n"
+             "p\tP\tP\\src\tb.cpp\n"
+             "q\tQ\tP\\src\tc.cpp\n"
+             "p\tP\tP\\src\td.cpp\n"));
     const auto& files = catalogue.FileList;
     EXPECT_EQ(files[0].projectPath, files[1].projectPath);
     EXPECT_NE(files[1].projectPath, files[2].projectPath);  // another project

@@ -33,8 +33,8 @@ std::vector<Term> Parse(std::u16string_view text) {
     return terms;
 }
 
-constexpr TermField Name = TermField::FileName, Path = TermField::FilePath,
-                    Proj = TermField::ProjectName, ProjPath = TermField::ProjectPath;
+constexpr TermField Name = TermField::FileName, Path = TermField::FilePath, Proj = TermField::ProjectName,
+                    ProjPath = TermField::ProjectPath;
 constexpr TermKind And = TermKind::And, AndNot = TermKind::AndNot, Or = TermKind::Or, OrNot = TermKind::OrNot;
 
 TEST(ParseFilter, WhiteSpaceAloneGivesNoTerms) {
@@ -66,7 +66,8 @@ TEST(ParseFilter, RepeatedPrefixesBecomeTextOrAreDropped) {
 
 TEST(ParseFilter, PrefixCharactersInsideATermArePlainText) {
     using V = std::vector<Term>;
-    EXPECT_EQ(Parse(u"a|b a-b a:b a\"b"), (V{{u"a|b", Name, And}, {u"a-b", Name, And}, {u"a:b", Name, And}, {u"a\"b", Name, And}}));
+    EXPECT_EQ(Parse(u"a|b a-b a:b a\"b"),
+              (V{{u"a|b", Name, And}, {u"a-b", Name, And}, {u"a:b", Name, And}, {u"a\"b", Name, And}}));
 }
 
 TEST(ParseFilter, PrefixFollowedByWhiteSpaceIsDropped) {

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "dialog/FolderGroups.h"
+#include "dialog/core/FolderGroups.h"
 #include "support/CatalogueBuilder.h"
 
 namespace sprig {
@@ -79,8 +79,8 @@ TEST_F(FolderGroupsTest, GroupsComeInTheOrderOfTheirFirstFile) {
 // The one-look-up grouping against the rule written out plainly: walk the groups from the first
 // and join the first whose key shares the folder. Many spellings of few folders, in random order.
 TEST_F(FolderGroupsTest, GroupingAgreesWithAWalkOverTheGroups) {
-    const std::u16string folders[] = {u"C:\\src\\", u"C:\\src\\ui\\", u"C:\\srd\\", u"D:\\src\\", u"", u"\\",
-                                      u"C:\\src\\Ui\\x\\"};
+    const std::u16string folders[] = {u"C:\\src\\", u"C:\\src\\ui\\",   u"C:\\srd\\", u"D:\\src\\", u"",
+                                      u"\\",        u"C:\\src\\Ui\\x\\"};
     std::mt19937 random(11);
     std::vector<const FileEntry*> files;
     for (int i = 0; i < 2000; ++i) {

@@ -1,7 +1,7 @@
 // The resize arithmetic of the dialog's anchored controls.
 #include <gtest/gtest.h>
 
-#include "dialog/Layout.h"
+#include "dialog/core/Layout.h"
 #include "resources/resource.h"
 
 namespace sprig {
@@ -52,7 +52,8 @@ TEST(Layout, TheReferenceSizeGivesTheReferenceRectangleForAnyAnchors) {
 TEST(Layout, SmallerThanTheReferenceMovesBackPastZero) {
     // No minimum size: a control may leave the client area. Widths above 32767 stay unsigned.
     const LayoutRect r{500, 400, 560, 420};
-    EXPECT_EQ(AnchoredRect(r, AnchorBottom | AnchorRight, ClientSize{600, 480}, 0, 0), (LayoutRect{-100, -80, -40, -60}));
+    EXPECT_EQ(AnchoredRect(r, AnchorBottom | AnchorRight, ClientSize{600, 480}, 0, 0),
+              (LayoutRect{-100, -80, -40, -60}));
     EXPECT_EQ(AnchoredRect(r, AnchorBottom | AnchorRight, ClientSize{40000, 480}, 39000, 480),
               (LayoutRect{-500, 400, -440, 420}));
 }

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "addin/Registration.h"
+#include "addin/core/Registration.h"
 
 namespace sprig {
 namespace {

@@ -64,7 +64,7 @@ TEST_F(ResultListTest, CompareRowsFoldsOnlyAsciiCapitals) {
     };
     EXPECT_EQ(compare(u"C:\\Readme.txt", u"C:\\README.TXT"), 0);
     EXPECT_LT(compare(u"C:\\_a.cpp", u"C:\\a.cpp"), 0);
-    EXPECT_LT(compare(u"C:\\a", u"C:\\a.cpp"), 0);            // the text that ends first
+    EXPECT_LT(compare(u"C:\\a", u"C:\\a.cpp"), 0);                // the text that ends first
     EXPECT_GT(compare(u"C:\\\u00E4.cpp", u"C:\\\u00C4.cpp"), 0);  // not folded: compared as units
     EXPECT_GT(compare(u"C:\\\u00C4.cpp", u"C:\\z.cpp"), 0);
 }
@@ -98,7 +98,8 @@ TEST_F(ResultListTest, LaterKeysBreakTiesAndDescendingReversesThemAll) {
 TEST_F(ResultListTest, EmptyFilterListsEverythingSortedAndSelectsTheFirstRow) {
     const char16_t* p = add.Project(u"P");
     const char16_t* pp = add.Path(u"P");
-    for (int i = 339; i >= 0; --i) add.File(u"C:\\f\\" + std::u16string(1, u'a' + i % 26) + std::u16string(i / 26 + 1, u'x'), p, pp);
+    for (int i = 339; i >= 0; --i)
+        add.File(u"C:\\f\\" + std::u16string(1, u'a' + i % 26) + std::u16string(i / 26 + 1, u'x'), p, pp);
 
     EXPECT_EQ(RebuildResultList(catalogue, u"", 0), 0);
     ASSERT_EQ(catalogue.ResultList.size(), 340u);

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "dialog/SettingsRules.h"
+#include "dialog/core/SettingsRules.h"
 #include "support/CatalogueBuilder.h"
 #include "support/EverySizeCases.h"
 
@@ -107,12 +107,15 @@ std::vector<std::uint8_t> Bytes(std::initializer_list<int> values) { return {val
 
 TEST(StoredValues, AFreshRecordIsStoredAsTheDialogsStartingValues) {
     const StoredSettings fresh;
-    const std::vector<std::uint8_t> expected[StoredValueCount] = {
-        Bytes({0, 0, 0, 0, 0, 0, 0, 0}), Bytes({0x90, 1, 0, 0, 0x2C, 1, 0, 0}),
-        Bytes({150, 0, 0, 0}),           Bytes({250, 0, 0, 0}),
-        Bytes({150, 0, 0, 0}),           Bytes({250, 0, 0, 0}),
-        {},                              {},
-        Bytes({0, 0, 0, 0})};
+    const std::vector<std::uint8_t> expected[StoredValueCount] = {Bytes({0, 0, 0, 0, 0, 0, 0, 0}),
+                                                                  Bytes({0x90, 1, 0, 0, 0x2C, 1, 0, 0}),
+                                                                  Bytes({150, 0, 0, 0}),
+                                                                  Bytes({250, 0, 0, 0}),
+                                                                  Bytes({150, 0, 0, 0}),
+                                                                  Bytes({250, 0, 0, 0}),
+                                                                  {},
+                                                                  {},
+                                                                  Bytes({0, 0, 0, 0})};
     for (std::size_t id = 0; id < StoredValueCount; ++id) EXPECT_EQ(EncodeStoredValue(fresh, id), expected[id]) << id;
 }
 
@@ -146,7 +149,8 @@ TEST(StoredValues, NumbersAreLittleEndianAndStringsCarryTheirTerminator) {
 TEST(StoredValues, EveryValueOfEverySizeUpToTwelveBytesDecodesWithinItsField) {
     // Each size from a copy of exactly that many bytes, so that a read past it shows under the
     // address checker; a missing value is decoded from nothing, as the load does.
-    testing::CheckEveryValueAtEverySize([](StoredSettings& settings, std::size_t id, const std::vector<std::uint8_t>& stored) {
+    testing::CheckEveryValueAtEverySize(
+        [](StoredSettings& settings, std::size_t id, const std::vector<std::uint8_t>& stored) {
         for (std::size_t other = 0; other < StoredValueCount; ++other) {
             if (other == id) {
                 DecodeStoredValue(settings, id, stored.data(), stored.size());

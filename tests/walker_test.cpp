@@ -3,7 +3,7 @@
 #include <string>
 
 #include "catalogue/SolutionWalker.h"
-#include "host/model/ModelSolutionView.h"
+#include "solution/model/ModelSolutionView.h"
 
 namespace sprig {
 namespace {

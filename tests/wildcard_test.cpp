@@ -12,8 +12,7 @@ namespace {
 
 using testing::LiteralMatchWildcard;
 
-std::int32_t Fast(const std::u16string& text, const std::u16string& pattern,
-                  TermField field = TermField::FileName) {
+std::int32_t Fast(const std::u16string& text, const std::u16string& pattern, TermField field = TermField::FileName) {
     WildcardScratch scratch;
     return MatchWildcard(text.c_str(), pattern.c_str(), field, scratch);
 }
@@ -42,8 +41,8 @@ TEST(MatchWildcard, AgreesWithTheLiteralProcedureOnEverySmallCase) {
             const std::int32_t actual = MatchWildcard(text.c_str(), pattern.c_str(), TermField::FileName, scratch);
             if (expected != actual && ++mismatches <= 10) {
                 ADD_FAILURE() << "text " << std::string(text.begin(), text.end()) << " pattern "
-                              << std::string(pattern.begin(), pattern.end()) << ": literal " << expected
-                              << ", fast " << actual;
+                              << std::string(pattern.begin(), pattern.end()) << ": literal " << expected << ", fast "
+                              << actual;
             }
         }
     }

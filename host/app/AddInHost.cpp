@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "addin/Automation.h"
+#include "win/Automation.h"
 #include "host/app/HostRegistry.h"
 #include "host/com/ModelObjects.h"
 
@@ -23,8 +23,7 @@ std::wstring CommandAddIn(const std::u16string& fullName) {
     return point == std::u16string::npos ? std::wstring() : std::wstring(fullName.begin(), fullName.begin() + point);
 }
 
-AddInHost::AddInHost(model::SolutionModel& model, ComPtr<IDispatch> root,
-                     std::function<void(std::wstring_view)> report)
+AddInHost::AddInHost(model::SolutionModel& model, ComPtr<IDispatch> root, std::function<void(std::wstring_view)> report)
     : model_(model), root_(std::move(root)), report_(std::move(report)) {}
 
 AddInHost::~AddInHost() { ShutDown(); }
@@ -81,7 +80,8 @@ bool AddInHost::StartUp() {
 bool AddInHost::RunCommand(const model::Command& command) {
     const std::wstring progId = CommandAddIn(command.name);
     const std::wstring name(command.name.begin(), command.name.end());
-    auto loaded = std::find_if(loaded_.begin(), loaded_.end(), [&](const Loaded& entry) { return entry.progId == progId; });
+    auto loaded =
+        std::find_if(loaded_.begin(), loaded_.end(), [&](const Loaded& entry) { return entry.progId == progId; });
     if (loaded == loaded_.end()) {
         if (!IsAddInRegistered(progId)) {
             Report(L"not registered " + progId + L": " + name + L" not run");

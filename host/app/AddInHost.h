@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "AddInInterfaces.h"
-#include "addin/ComPtr.h"
-#include "host/model/SolutionModel.h"
+#include "win/ComPtr.h"
+#include "solution/model/SolutionModel.h"
 
 namespace sprig::host {
 

@@ -1,7 +1,8 @@
 #include "host/app/DocumentViews.h"
 
-#include "host/loader/DiskFiles.h"
-#include "host/loader/TextDecoding.h"
+#include "solution/loader/DiskFiles.h"
+#include "solution/loader/TextDecoding.h"
+#include "win/WideText.h"
 
 namespace sprig::host {
 namespace {
@@ -10,17 +11,15 @@ constexpr wchar_t ViewClass[] = L"SprigStandInDocument";
 constexpr char16_t CodeKind[] = u"{7651A701-06E5-11D1-8EBD-00A0C90F26EA}";
 constexpr char16_t PrimaryKind[] = u"{00000000-0000-0000-0000-000000000000}";
 
-bool SameKind(const std::u16string& a, const char16_t* b) {
-    return lstrcmpiW(reinterpret_cast<const wchar_t*>(a.c_str()), reinterpret_cast<const wchar_t*>(b)) == 0;
-}
+bool SameKind(const std::u16string& a, const char16_t* b) { return lstrcmpiW(Wide(a), Wide(b)) == 0; }
 
 // The file's text for an edit control: decoded as the loader decodes text files, lines ended by
 // CR LF; or why it could not be read.
 std::wstring FileText(const std::u16string& file) {
     loader::DiskFiles files;
     std::string bytes, reason;
-    if (files.Read(file, bytes, reason) != loader::ReadResult::Read) return L"(cannot read this file: " +
-                                                                            std::wstring(reason.begin(), reason.end()) + L')';
+    if (files.Read(file, bytes, reason) != loader::ReadResult::Read)
+        return L"(cannot read this file: " + std::wstring(reason.begin(), reason.end()) + L')';
     const std::string utf8 = loader::DecodeSolutionText(bytes);
     const int size = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
     std::wstring decoded(static_cast<std::size_t>(size), L'\0');
@@ -80,8 +79,15 @@ bool DocumentViews::Create(HWND frame, HMENU windowMenu) {
 
 std::wstring DocumentViews::Open(const std::u16string& file, const std::u16string& viewKind) {
     const std::wstring title = std::wstring(file.begin(), file.end()) + L" [" + ViewKindName(viewKind) + L']';
-    MDICREATESTRUCTW create{ViewClass, title.c_str(), GetModuleHandleW(nullptr), CW_USEDEFAULT, CW_USEDEFAULT,
-                            CW_USEDEFAULT, CW_USEDEFAULT, 0, 0};
+    MDICREATESTRUCTW create{ViewClass,
+                            title.c_str(),
+                            GetModuleHandleW(nullptr),
+                            CW_USEDEFAULT,
+                            CW_USEDEFAULT,
+                            CW_USEDEFAULT,
+                            CW_USEDEFAULT,
+                            0,
+                            0};
     HWND view = reinterpret_cast<HWND>(SendMessageW(client_, WM_MDICREATE, 0, reinterpret_cast<LPARAM>(&create)));
     if (view) SetWindowTextW(GetDlgItem(view, 1), FileText(file).c_str());
     return title;

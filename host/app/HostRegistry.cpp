@@ -6,7 +6,8 @@
 #include <memory>
 #include <type_traits>
 
-#include "addin/KeyOwner.h"
+#include "win/KeyOwner.h"
+#include "win/WideText.h"
 
 namespace sprig::host {
 namespace {
@@ -46,8 +47,7 @@ std::u16string ReadUnits(HKEY key, const wchar_t* name, DWORD wanted) {
     DWORD type = 0, size = 0;
     if (RegQueryValueExW(key, name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS || type != wanted) return {};
     std::u16string units(size / sizeof(char16_t), u'\0');
-    if (RegQueryValueExW(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(units.data()), &size) !=
-        ERROR_SUCCESS) {
+    if (RegQueryValueExW(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(units.data()), &size) != ERROR_SUCCESS) {
         return {};
     }
     units.resize(std::min<std::size_t>(units.size(), size / sizeof(char16_t)));
@@ -73,9 +73,6 @@ std::vector<std::wstring> SubkeyNames(HKEY key) {
     return names;
 }
 
-const wchar_t* Wide(const std::u16string& text) { return reinterpret_cast<const wchar_t*>(text.c_str()); }
-std::u16string Units(const std::wstring& text) { return {text.begin(), text.end()}; }
-
 }  // namespace
 
 std::vector<AddInRegistration> FindAddIns() {
@@ -85,8 +82,8 @@ std::vector<AddInRegistration> FindAddIns() {
     for (std::wstring& progId : SubkeyNames(addIns.get())) {
         const Key key = OpenKey(addIns.get(), progId.c_str());
         if (!key) continue;
-        found.push_back({std::move(progId), ReadDword(key.get(), L"LoadBehavior"),
-                         ReadDword(key.get(), L"CommandPreload")});
+        found.push_back(
+            {std::move(progId), ReadDword(key.get(), L"LoadBehavior"), ReadDword(key.get(), L"CommandPreload")});
     }
     return found;
 }

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "host/model/SolutionModel.h"
+#include "solution/model/SolutionModel.h"
 
 namespace sprig::host {
 

@@ -3,14 +3,10 @@
 #include <string>
 #include <vector>
 
-#include "host/app/KeyBinding.h"
+#include "host/core/KeyBinding.h"
+#include "win/WideText.h"
 
 namespace sprig::host {
-namespace {
-
-std::wstring Wide(const std::u16string& text) { return {text.begin(), text.end()}; }
-
-}  // namespace
 
 MainMenu BuildMainMenu(const model::SolutionModel& model, const model::CommandBar& menuBar,
                        const std::function<void(std::wstring_view)>& report) {
@@ -30,7 +26,7 @@ MainMenu BuildMainMenu(const model::SolutionModel& model, const model::CommandBa
         for (const auto& entry : popup.popup->controls.entries) {
             ++position;
             const model::Command* command = entry.object->command;
-            std::wstring text = Wide(command ? command->buttonText : entry.object->name);
+            std::wstring text = WideString(command ? command->buttonText : entry.object->name);
             UINT id = 0;
             if (command) {
                 std::size_t index = 0;
@@ -39,16 +35,16 @@ MainMenu BuildMainMenu(const model::SolutionModel& model, const model::CommandBa
                 for (const std::u16string& bindingText : command->bindings) {
                     KeyBinding binding;
                     if (!ParseKeyBinding(bindingText, binding)) continue;
-                    text += L'\t' + Wide(bindingText.substr(binding.scope.size() + 2));
+                    text += L'\t' + WideString(bindingText.substr(binding.scope.size() + 2));
                     break;
                 }
             }
             // The environment's own entries do nothing here.
             AppendMenuW(menu, command ? MF_STRING : MF_STRING | MF_GRAYED, id, text.c_str());
-            report(L"menu " + Wide(popup.name) + L' ' + std::to_wstring(position) + L' ' + text);
+            report(L"menu " + WideString(popup.name) + L' ' + std::to_wstring(position) + L' ' + text);
         }
         // Its first letter is its access key.
-        AppendMenuW(made.bar, MF_POPUP, reinterpret_cast<UINT_PTR>(menu), (L'&' + Wide(popup.name)).c_str());
+        AppendMenuW(made.bar, MF_POPUP, reinterpret_cast<UINT_PTR>(menu), (L'&' + WideString(popup.name)).c_str());
     }
     made.window = CreatePopupMenu();
     AppendMenuW(made.bar, MF_POPUP, reinterpret_cast<UINT_PTR>(made.window), L"&Window");
@@ -58,10 +54,10 @@ MainMenu BuildMainMenu(const model::SolutionModel& model, const model::CommandBa
         for (const std::u16string& bindingText : commands[index].bindings) {
             KeyBinding binding;
             if (!ParseKeyBinding(bindingText, binding) || binding.scope != u"Global") continue;
-            const BYTE flags = FVIRTKEY | (binding.ctrl ? FCONTROL : 0) | (binding.shift ? FSHIFT : 0) |
-                               (binding.alt ? FALT : 0);
+            const BYTE flags =
+                FVIRTKEY | (binding.ctrl ? FCONTROL : 0) | (binding.shift ? FSHIFT : 0) | (binding.alt ? FALT : 0);
             accelerators.push_back({flags, binding.key, static_cast<WORD>(FirstCommandId + index)});
-            report(L"shortcut " + Wide(bindingText) + L' ' + Wide(commands[index].name));
+            report(L"shortcut " + WideString(bindingText) + L' ' + WideString(commands[index].name));
         }
     }
     if (!accelerators.empty()) {

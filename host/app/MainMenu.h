@@ -10,7 +10,7 @@
 #include <string_view>
 #include <type_traits>
 
-#include "host/model/SolutionModel.h"
+#include "solution/model/SolutionModel.h"
 
 namespace sprig::host {
 
@@ -24,8 +24,8 @@ struct AcceleratorDestroyer {
 using Accelerators = std::unique_ptr<std::remove_pointer_t<HACCEL>, AcceleratorDestroyer>;
 
 struct MainMenu {
-    HMENU bar = nullptr;     // for the window, which destroys it
-    HMENU window = nullptr;  // on the bar
+    HMENU bar = nullptr;        // for the window, which destroys it
+    HMENU window = nullptr;     // on the bar
     Accelerators accelerators;  // empty when no command has a global binding
 };
 

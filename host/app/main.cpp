@@ -35,16 +35,19 @@
 #include "host/app/AddInHost.h"
 #include "host/app/DocumentViews.h"
 #include "host/app/HostRegistry.h"
-#include "host/app/KeyBinding.h"
+#include "host/core/KeyBinding.h"
 #include "host/app/MainMenu.h"
 #include "host/com/ModelObjects.h"
 #include "host/com/TypeLibraries.h"
-#include "host/loader/DiskFiles.h"
-#include "host/loader/SolutionLoader.h"
+#include "solution/loader/DiskFiles.h"
+#include "solution/loader/SolutionLoader.h"
 #include "resources/resource.h"
+#include "win/Owners.h"
+#include "win/WideText.h"
 
 namespace {
 
+using sprig::WideString;
 using sprig::model::SolutionModel;
 
 using sprig::host::ExitId;
@@ -65,18 +68,13 @@ struct Options {
 };
 
 void Print(std::wstring_view line) {
-    const int size = WideCharToMultiByte(CP_UTF8, 0, line.data(), static_cast<int>(line.size()), nullptr, 0, nullptr, nullptr);
+    const int size =
+        WideCharToMultiByte(CP_UTF8, 0, line.data(), static_cast<int>(line.size()), nullptr, 0, nullptr, nullptr);
     std::string text(static_cast<std::size_t>(size), '\0');
     WideCharToMultiByte(CP_UTF8, 0, line.data(), static_cast<int>(line.size()), text.data(), size, nullptr, nullptr);
     std::printf("%s\n", text.c_str());
     std::fflush(stdout);
 }
-
-std::wstring Wide(const std::u16string& text) { return {text.begin(), text.end()}; }
-
-struct HandleCloser {
-    void operator()(HANDLE handle) const { CloseHandle(handle); }
-};
 
 sprig::model::CommandBar& MenuBarOf(SolutionModel& model) {
     sprig::model::CommandBar& bar = model.AddCommandBar(u"MenuBar");
@@ -113,7 +111,7 @@ private:
     HWND window_ = nullptr;
     sprig::host::MainMenu menu_;
     sprig::host::DocumentViews views_;
-    std::size_t opened_ = 0;  // the ItemOperations requests that have a view
+    std::size_t opened_ = 0;           // the ItemOperations requests that have a view
     std::atomic<int> commandsRun_{0};  // commands that have ended, on the window's thread
 };
 
@@ -133,8 +131,8 @@ bool Environment::LoadSolution(const std::u16string& argument) {
     for (const auto& message : messages) {
         std::fprintf(stderr, "sprig-host: %s\n", sprig::loader::DescribeMessage(message).c_str());
     }
-    Print((loaded ? L"solution " : L"no solution loaded from ") + Wide(path));
-    if (window_) SetWindowTextW(window_, (L"Stand-in environment - " + Wide(path)).c_str());
+    Print((loaded ? L"solution " : L"no solution loaded from ") + WideString(path));
+    if (window_) SetWindowTextW(window_, (L"Stand-in environment - " + WideString(path)).c_str());
     return loaded;
 }
 
@@ -158,7 +156,7 @@ void Environment::OpenSolution() {
     dialog.lpstrFile = path;
     dialog.nMaxFile = MAX_PATH;
     dialog.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
-    if (GetOpenFileNameW(&dialog)) LoadSolution(reinterpret_cast<const char16_t*>(path));
+    if (GetOpenFileNameW(&dialog)) LoadSolution(sprig::Units(path));
 }
 
 LRESULT CALLBACK Environment::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -258,8 +256,7 @@ std::wstring RaiseDroppedMenu(HWND window) {
     const DWORD thread = GetWindowThreadProcessId(window, nullptr);
     HWND popup = nullptr;
     while ((popup = FindWindowExW(nullptr, popup, MenuPopupClass, nullptr)) &&
-           (GetWindowThreadProcessId(popup, nullptr) != thread || !IsWindowVisible(popup))) {
-    }
+           (GetWindowThreadProcessId(popup, nullptr) != thread || !IsWindowVisible(popup))) {}
     if (!popup) return {};
     constexpr UINT flags = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
     SetWindowPos(popup, HWND_NOTOPMOST, 0, 0, 0, 0, flags);
@@ -312,7 +309,8 @@ DWORD WINAPI Environment::Script(void* parameter) {
     }
     if (!options.runCommand.empty()) {
         for (std::size_t index = 0; index < self.model_.commands.commands.size() && !started; ++index) {
-            if (lstrcmpiW(Wide(self.model_.commands.commands[index].name).c_str(), options.runCommand.c_str()) == 0) {
+            if (lstrcmpiW(WideString(self.model_.commands.commands[index].name).c_str(), options.runCommand.c_str()) ==
+                0) {
                 PostMessageW(self.window_, WM_COMMAND, FirstCommandId + index, 0);
                 started = true;
             }
@@ -323,7 +321,7 @@ DWORD WINAPI Environment::Script(void* parameter) {
         for (const auto& command : self.model_.commands.commands) {
             sprig::host::KeyBinding binding;
             if (!command.bindings.empty() && sprig::host::ParseKeyBinding(command.bindings.front(), binding)) {
-                Print(L"pressing " + Wide(command.bindings.front()));
+                Print(L"pressing " + WideString(command.bindings.front()));
                 PressBinding(binding);
                 started = true;
                 break;
@@ -371,9 +369,16 @@ DWORD WINAPI Environment::Script(void* parameter) {
 
 int Environment::Run() {
     if (host_.StartUp()) sprig::host::SaveCommands(model_, menuBar_);
-    const WNDCLASSW type{0, Procedure, 0, 0, GetModuleHandleW(nullptr), LoadIconW(nullptr, IDI_APPLICATION),
-                         LoadCursorW(nullptr, IDC_ARROW), reinterpret_cast<HBRUSH>(COLOR_APPWORKSPACE + 1),
-                         nullptr, L"SprigStandInEnvironment"};
+    const WNDCLASSW type{0,
+                         Procedure,
+                         0,
+                         0,
+                         GetModuleHandleW(nullptr),
+                         LoadIconW(nullptr, IDI_APPLICATION),
+                         LoadCursorW(nullptr, IDC_ARROW),
+                         reinterpret_cast<HBRUSH>(COLOR_APPWORKSPACE + 1),
+                         nullptr,
+                         L"SprigStandInEnvironment"};
     RegisterClassW(&type);
     window_ = CreateWindowExW(0, type.lpszClassName, L"Stand-in environment", WS_OVERLAPPEDWINDOW, 0, 0, 800, 600,
                               nullptr, nullptr, type.hInstance, nullptr);
@@ -388,7 +393,7 @@ int Environment::Run() {
     SetForegroundWindow(window_);
     Print(L"ready");
 
-    const std::unique_ptr<void, HandleCloser> script(CreateThread(nullptr, 0, Script, this, 0, nullptr));
+    const sprig::Handle script(CreateThread(nullptr, 0, Script, this, 0, nullptr));
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
         if (TranslateMDISysAccel(views_.Client(), &message)) continue;
@@ -415,7 +420,7 @@ int wmain(int argc, wchar_t** argv) {
             return 2;
         }
         if (option == L"--solution") {
-            options.solution = reinterpret_cast<const char16_t*>(argv[++i]);
+            options.solution = sprig::Units(argv[++i]);
         } else if (option == L"--run-command") {
             options.runCommand = argv[++i];
         } else if (option == L"--type") {

@@ -3,9 +3,10 @@
 #include <algorithm>
 #include <new>
 
-#include "addin/Automation.h"
+#include "win/Automation.h"
 #include "addin/HostInterfaces.h"
 #include "catalogue/Text.h"
+#include "win/WideText.h"
 
 namespace sprig::host {
 namespace {
@@ -44,8 +45,8 @@ constexpr MemberInfo SubProjectMember{L"SubProject", 120, Member::SubProject, Sh
 constexpr MemberInfo KindMember{L"Kind", 201, Member::Kind, Shape::Get, 0, VT_BSTR};
 constexpr MemberInfo CommandsMember{L"Commands", 210, Member::Commands, Shape::Get, 0, VT_DISPATCH};
 constexpr MemberInfo CommandBarsMember{L"CommandBars", 108, Member::CommandBars, Shape::Get, 0, VT_DISPATCH};
-constexpr MemberInfo AddNamedCommand2Member{
-    L"AddNamedCommand2", 20, Member::AddNamedCommand2, Shape::Method, 10, VT_DISPATCH};
+constexpr MemberInfo AddNamedCommand2Member{L"AddNamedCommand2", 20, Member::AddNamedCommand2,
+                                            Shape::Method,       10, VT_DISPATCH};
 constexpr MemberInfo BindingsMember{L"Bindings", 5, Member::Bindings, Shape::Put, 1, VT_EMPTY};
 constexpr MemberInfo AddControlMember{L"AddControl", 7, Member::AddControl, Shape::Method, 2, VT_DISPATCH};
 // The command bar collections take their Item as a property with the name as index.
@@ -67,8 +68,8 @@ constexpr Face SolutionFace{{&IID_Solution}, {&ProjectsMember}};
 constexpr Face ProjectsFace{{&IID_Projects}, {&CountMember, &ItemMember}};
 constexpr Face ProjectFace{{&IID_Project}, {&ProjectNameMember, &ProjectItemsMember, &KindMember}};
 constexpr Face ProjectItemsFace{{&IID_ProjectItems}, {&CountMember, &ItemMember}};
-constexpr Face ProjectItemFace{
-    {&IID_ProjectItem}, {&KindMember, &FileNamesMember, &ProjectItemsMember, &NameMember, &SubProjectMember}};
+constexpr Face ProjectItemFace{{&IID_ProjectItem},
+                               {&KindMember, &FileNamesMember, &ProjectItemsMember, &NameMember, &SubProjectMember}};
 constexpr Face AddInFace{{&IID_AddIn}, {}};
 constexpr Face CommandsFace{{&IID_Commands, &IID_Commands2}, {&AddNamedCommand2Member}};
 constexpr Face CommandFace{{&IID_Command}, {&BindingsMember, &AddControlMember}};
@@ -148,8 +149,8 @@ public:
         return member && count == 1 ? S_OK : DISP_E_UNKNOWNNAME;
     }
 
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID iid, LCID, WORD flags, DISPPARAMS* parameters,
-                                     VARIANT* result, EXCEPINFO*, UINT*) override {
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID iid, LCID, WORD flags, DISPPARAMS* parameters, VARIANT* result,
+                                     EXCEPINFO*, UINT*) override {
         if (iid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
         const MemberInfo* member = Find(id);
         if (!member) return DISP_E_MEMBERNOTFOUND;
@@ -167,9 +168,12 @@ public:
             if (!result) result = discarded.get();
             VariantInit(result);
             switch (node_.FaultOf(member->member)) {
-            case Fault::Fail: return E_FAIL;
-            case Fault::Nothing: return GiveNothing(member->gives, result);
-            case Fault::None: break;
+            case Fault::Fail:
+                return E_FAIL;
+            case Fault::Nothing:
+                return GiveNothing(member->gives, result);
+            case Fault::None:
+                break;
             }
             return Get(member->member, parameters->rgvarg, result);
         } catch (const std::bad_alloc&) {
@@ -193,8 +197,7 @@ private:
     const MemberInfo* Find(const wchar_t* name) const {
         if (!name) return nullptr;
         for (const MemberInfo* member : face_.members) {
-            if (member && CompareIgnoringAsciiCase(reinterpret_cast<const char16_t*>(member->name),
-                                                   reinterpret_cast<const char16_t*>(name)) == 0) {
+            if (member && CompareIgnoringAsciiCase(Units(member->name), Units(name)) == 0) {
                 return member;
             }
         }
@@ -248,9 +251,7 @@ typename Object::Data* ArgumentData(const VARIANT& argument) {
     return known ? &known->data : nullptr;
 }
 
-std::u16string TextOf(BSTR text) {
-    return std::u16string(reinterpret_cast<const char16_t*>(text), SysStringLen(text));
-}
+std::u16string TextOf(BSTR text) { return std::u16string(Units(text), SysStringLen(text)); }
 
 class ProjectItemObject;
 
@@ -270,9 +271,12 @@ public:
 private:
     HRESULT Get(Member member, const VARIANT*, VARIANT* result) override {
         switch (member) {
-        case Member::Name: return GiveText(project_.name, result);
-        case Member::Kind: return GiveText(project_.kind, result);
-        default: return GiveObject<ProjectItemsObject>(project_.items, result);
+        case Member::Name:
+            return GiveText(project_.name, result);
+        case Member::Kind:
+            return GiveText(project_.kind, result);
+        default:
+            return GiveObject<ProjectItemsObject>(project_.items, result);
         }
     }
 
@@ -292,10 +296,14 @@ public:
 private:
     HRESULT Get(Member member, const VARIANT* arguments, VARIANT* result) override {
         switch (member) {
-        case Member::Kind: return GiveText(item_.kind, result);
-        case Member::Name: return GiveText(item_.name, result);
-        case Member::ProjectItems: return GiveObject<ProjectItemsObject>(item_.children, result);
-        case Member::SubProject: return GiveObject<ProjectObject>(item_.subProject, result);
+        case Member::Kind:
+            return GiveText(item_.kind, result);
+        case Member::Name:
+            return GiveText(item_.name, result);
+        case Member::ProjectItems:
+            return GiveObject<ProjectItemsObject>(item_.children, result);
+        case Member::SubProject:
+            return GiveObject<ProjectObject>(item_.subProject, result);
         default:
             // The file's only name sits at index 0, asked for as a short.
             if (arguments[0].vt != VT_I2) return DISP_E_TYPEMISMATCH;
@@ -309,7 +317,8 @@ private:
 
 // Count, and Item(i) for i from 1, honouring a fault set on the entry itself.
 template <class Object, class T>
-HRESULT CollectionGet(const model::Collection<T>& collection, Member member, const VARIANT* arguments, VARIANT* result) {
+HRESULT CollectionGet(const model::Collection<T>& collection, Member member, const VARIANT* arguments,
+                      VARIANT* result) {
     if (member == Member::Count) {
         result->vt = VT_I4;
         result->lVal = static_cast<LONG>(collection.entries.size());
@@ -320,9 +329,12 @@ HRESULT CollectionGet(const model::Collection<T>& collection, Member member, con
     if (index < 1 || static_cast<std::size_t>(index) > collection.entries.size()) return E_INVALIDARG;
     const auto& entry = collection.entries[index - 1];
     switch (entry.fault) {
-    case Fault::Fail: return E_FAIL;
-    case Fault::Nothing: return GiveNothing(VT_DISPATCH, result);
-    case Fault::None: break;
+    case Fault::Fail:
+        return E_FAIL;
+    case Fault::Nothing:
+        return GiveNothing(VT_DISPATCH, result);
+    case Fault::None:
+        break;
     }
     return GiveObject<Object>(entry.object, result);
 }
@@ -333,7 +345,8 @@ HRESULT ProjectItemsObject::Get(Member member, const VARIANT* arguments, VARIANT
 
 class ProjectsObject final : public ModelObject {
 public:
-    explicit ProjectsObject(model::ProjectCollection& projects) : ModelObject(ProjectsFace, projects), projects_(projects) {}
+    explicit ProjectsObject(model::ProjectCollection& projects)
+        : ModelObject(ProjectsFace, projects), projects_(projects) {}
 
 private:
     HRESULT Get(Member member, const VARIANT* arguments, VARIANT* result) override {
@@ -375,9 +388,12 @@ HRESULT NamedItem(const model::Collection<T>& collection, const VARIANT& index, 
     for (const auto& entry : collection.entries) {
         if (CompareIgnoringAsciiCase(entry.object->name.c_str(), name.c_str()) != 0) continue;
         switch (entry.fault) {
-        case Fault::Fail: return E_FAIL;
-        case Fault::Nothing: return GiveNothing(VT_DISPATCH, result);
-        case Fault::None: break;
+        case Fault::Fail:
+            return E_FAIL;
+        case Fault::Nothing:
+            return GiveNothing(VT_DISPATCH, result);
+        case Fault::None:
+            break;
         }
         return GiveObject<Object>(entry.object, result);
     }
@@ -524,11 +540,14 @@ public:
 private:
     HRESULT Get(Member member, const VARIANT*, VARIANT* result) override {
         switch (member) {
-        case Member::Commands: return GiveObject<CommandsObject>(&model_.commands, result, model_);
+        case Member::Commands:
+            return GiveObject<CommandsObject>(&model_.commands, result, model_);
         case Member::CommandBars:
             return GiveObject<NamedCollectionObject<CommandBarObject, CommandBarsFace>>(&model_.commandBars, result);
-        case Member::ItemOperations: return GiveObject<ItemOperationsObject>(&model_.itemOperations, result);
-        default: return GiveObject<SolutionObject>(&model_, result);
+        case Member::ItemOperations:
+            return GiveObject<ItemOperationsObject>(&model_.itemOperations, result);
+        default:
+            return GiveObject<SolutionObject>(&model_, result);
         }
     }
 

@@ -10,8 +10,8 @@
 #include <windows.h>
 #include <oaidl.h>
 
-#include "addin/ComPtr.h"
-#include "host/model/SolutionModel.h"
+#include "win/ComPtr.h"
+#include "solution/model/SolutionModel.h"
 
 namespace sprig::host {
 

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "addin/ComPtr.h"
+#include "win/ComPtr.h"
 #include "host/typelib/TypeLibraryIds.h"
 
 namespace sprig::host {

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "CatalogueFile.h"
-#include "Utf8.h"
+#include "catalogue/Utf8.h"
 #include "filter/ResultList.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -5,9 +5,9 @@
 #include <string>
 
 #include "catalogue/SolutionWalker.h"
-#include "host/loader/SolutionLoader.h"
-#include "host/loader/WindowsPath.h"
-#include "host/model/ModelSolutionView.h"
+#include "solution/loader/SolutionLoader.h"
+#include "solution/loader/WindowsPath.h"
+#include "solution/model/ModelSolutionView.h"
 #include "support/MemoryFiles.h"
 
 namespace {
@@ -16,9 +16,10 @@ void CheckItems(const sprig::model::ItemCollection& items, int depth) {
     if (depth > 2000) std::abort();
     for (const auto& entry : items.entries) {
         const sprig::model::Item& item = *entry.object;
-        if (!item.fileName.empty() && (!sprig::loader::IsFullPath(item.fileName) ||
-                                       sprig::loader::NormalizePath(item.fileName) + (item.fileName.back() == u'\\' ? u"\\" : u"") !=
-                                           item.fileName)) {
+        if (!item.fileName.empty() &&
+            (!sprig::loader::IsFullPath(item.fileName) ||
+             sprig::loader::NormalizePath(item.fileName) + (item.fileName.back() == u'\\' ? u"\\" : u"") !=
+                 item.fileName)) {
             std::abort();
         }
         if (item.children) CheckItems(*item.children, depth + 1);
@@ -53,7 +54,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (data[0] & 1) {
         files.files[u"C:\\s\\S.sln"] = bytes;
     } else {
-        for (const char16_t* name : {u"C:\\s\\A.vcproj", u"C:\\s\\B.csproj", u"C:\\s\\C.vcxproj", u"C:\\s\\C.vcxproj.filters"}) {
+        for (const char16_t* name :
+             {u"C:\\s\\A.vcproj", u"C:\\s\\B.csproj", u"C:\\s\\C.vcxproj", u"C:\\s\\C.vcxproj.filters"}) {
             files.files[name] = bytes;
         }
     }

@@ -8,11 +8,11 @@
 #include <vector>
 
 #include "catalogue/SolutionWalker.h"
-#include "host/loader/SolutionLoader.h"
-#include "host/loader/WindowsPath.h"
-#include "host/model/SolutionModel.h"
+#include "solution/loader/SolutionLoader.h"
+#include "solution/loader/WindowsPath.h"
+#include "solution/model/SolutionModel.h"
 #include "support/MemoryFiles.h"
-#include "tools/sprig-find/Utf8.h"
+#include "catalogue/Utf8.h"
 
 namespace sprig::testing {
 
@@ -86,7 +86,8 @@ inline std::string CleanModel(MemoryFiles& files) {
 
 // A solution file of the given Project lines (and anything else), in the 2005 format.
 inline std::string Solution(const std::string& body) {
-    return "\xEF\xBB\xBF\r\nMicrosoft Visual Studio Solution File, Format Version 9.00\r\n# Visual Studio 2005\r\n" + body;
+    return "\xEF\xBB\xBF\r\nMicrosoft Visual Studio Solution File, Format Version 9.00\r\n# Visual Studio 2005\r\n" +
+           body;
 }
 
 inline std::string ProjectLine(const std::string& type, const std::string& name, const std::string& path,

@@ -5,8 +5,8 @@
 #include <filesystem>
 #include <fstream>
 
-#include "host/loader/DiskFiles.h"
-#include "tools/sprig-find/Utf8.h"
+#include "solution/loader/DiskFiles.h"
+#include "catalogue/Utf8.h"
 
 namespace sprig::testing {
 namespace {
@@ -28,8 +28,9 @@ std::u16string PathText(const fs::path& path) {
 class DiskFilesTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        root_ = fs::temp_directory_path() / ("sprig-disk-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-                                             ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        root_ = fs::temp_directory_path() /
+                ("sprig-disk-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(root_);
         fs::create_directories(root_ / "Sub" / "Deeper");
         std::ofstream(root_ / "Sub" / "Name.TXT", std::ios::binary) << "content\r\n";

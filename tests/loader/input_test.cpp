@@ -5,8 +5,8 @@
 #include <windows.h>
 #endif
 
-#include "host/loader/TextDecoding.h"
-#include "host/loader/XmlDocument.h"
+#include "solution/loader/TextDecoding.h"
+#include "solution/loader/XmlDocument.h"
 #include "loader/LoaderTesting.h"
 
 namespace sprig::testing {
@@ -60,8 +60,8 @@ TEST(LoadSolution, TruncatedSolutionListsTheCutProjectsWithoutItems) {
     files.files[u"C:\\s\\A\\A.vcproj"] =
         "<VisualStudioProject><Files><File RelativePath=\"a.cpp\"/></Files></VisualStudioProject>";
     files.files[u"C:\\s\\B\\B.vcproj"] = files.files[u"C:\\s\\A\\A.vcproj"];
-    const std::string head = "Microsoft Visual Studio Solution File, Format Version 12.00\n" +
-                             ProjectLine(Cpp, "A", "A\\A.vcproj", "{A1}");
+    const std::string head =
+        "Microsoft Visual Studio Solution File, Format Version 12.00\n" + ProjectLine(Cpp, "A", "A\\A.vcproj", "{A1}");
     files.files[u"C:\\s\\S.sln"] = head + "Project(\"" + Cpp + "\") = \"B\", \"B\\B.vcproj\", \"{B1}\"\n" +
                                    "\tProjectSection(ProjectDependencies) = postProject\n";
     Loaded loaded = Load(files);
@@ -78,11 +78,12 @@ TEST(LoadSolution, TruncatedSolutionListsTheCutProjectsWithoutItems) {
                                      "without items"});
 
     // Not even a name, and a project with no EndProject before the next; the Global section cut.
-    files.files[u"C:\\s\\S.sln"] = head + "Project(\"" + Cpp + "\") = \n" + "Project(\"" + Cpp +
-                                   "\") = \"B\", \"B\\B.vcproj\", \"{B1}\"\n" + ProjectLine(Cpp, "C", "B\\B.vcproj", "{C1}") +
-                                   "Global\n\tGlobalSection(NestedProjects) = preSolution\n";
+    files.files[u"C:\\s\\S.sln"] =
+        head + "Project(\"" + Cpp + "\") = \n" + "Project(\"" + Cpp + "\") = \"B\", \"B\\B.vcproj\", \"{B1}\"\n" +
+        ProjectLine(Cpp, "C", "B\\B.vcproj", "{C1}") + "Global\n\tGlobalSection(NestedProjects) = preSolution\n";
     loaded = Load(files);
-    EXPECT_EQ(loaded.model, "A (C++)\n  [file] a.cpp = C:\\s\\A\\a.cpp\nB (C++)\nC (C++)\n  [file] a.cpp = C:\\s\\B\\a.cpp\n");
+    EXPECT_EQ(loaded.model,
+              "A (C++)\n  [file] a.cpp = C:\\s\\A\\a.cpp\nB (C++)\nC (C++)\n  [file] a.cpp = C:\\s\\B\\a.cpp\n");
     EXPECT_EQ(loaded.messages, (Lines{"C:\\s\\S.sln: line 4: malformed Project line; the project is left out",
                                       "C:\\s\\S.sln: line 5: project 'B' has no EndProject; it is listed without items",
                                       "C:\\s\\S.sln: line 8: the file ends inside the Global section"}));
@@ -104,9 +105,10 @@ TEST(LoadSolution, ProjectsThatCannotBeReadAreListedWithoutItems) {
     for (int i = 0; i < 100000; ++i) deep += "<Filter Name=\"x\">";
     files.files[u"C:\\s\\D\\D.vcproj"] = "<VisualStudioProject><Files>" + deep;
     // A byte that is no UTF-8 and a reference to a surrogate: those two files are left out.
-    files.files[u"C:\\s\\Y\\Y.vcproj"] = "<VisualStudioProject><Files>\n<File RelativePath=\"a\xE9.cpp\"/>\n"
-                                         "<File RelativePath=\"b&#xD800;.cpp\"/>\n<File RelativePath=\"c.cpp\"/>\n"
-                                         "</Files></VisualStudioProject>";
+    files.files[u"C:\\s\\Y\\Y.vcproj"] =
+        "<VisualStudioProject><Files>\n<File RelativePath=\"a\xE9.cpp\"/>\n"
+        "<File RelativePath=\"b&#xD800;.cpp\"/>\n<File RelativePath=\"c.cpp\"/>\n"
+        "</Files></VisualStudioProject>";
     const Loaded loaded = Load(files);
     EXPECT_TRUE(loaded.loaded);
     EXPECT_EQ(loaded.model,
@@ -129,18 +131,19 @@ TEST(LoadSolution, ProjectsThatCannotBeReadAreListedWithoutItems) {
 TEST(LoadSolution, NestingThatCannotBeTakenLeavesTheProjectAtTheTop) {
     MemoryFiles files;
     files.files[u"C:\\s\\A.vcproj"] = EmptyVcproj;
-    files.files[u"C:\\s\\S.sln"] = std::string(
-        "\r\nMicrosoft Visual Studio Solution File, Format Version 13.00\r\n# Visual Studio 2005\r\n\r\n") + ProjectLine(Folder, "F", "F", "{F1}") +
-        ProjectLine(Folder, "G", "G", "{G1}") + ProjectLine(Cpp, "A", "A.vcproj", "{A1}") +
-        ProjectLine(Cpp, "B", "A.vcproj", "{B1}") +
+    files.files[u"C:\\s\\S.sln"] =
+        std::string("\r\nMicrosoft Visual Studio Solution File, Format Version 13.00\r\n# Visual Studio 2005\r\n\r\n") +
+        ProjectLine(Folder, "F", "F", "{F1}") + ProjectLine(Folder, "G", "G", "{G1}") +
+        ProjectLine(Cpp, "A", "A.vcproj", "{A1}") + ProjectLine(Cpp, "B", "A.vcproj", "{B1}") +
         "Global\r\n\tGlobalSection(NestedProjects) = preSolution\r\n"
-        "\t\t{X9} = {F1}\r\n"  // no such project
-        "\t\t{B1} = {A1}\r\n"  // not a solution folder
+        "\t\t{X9} = {F1}\r\n"                     // no such project
+        "\t\t{B1} = {A1}\r\n"                     // not a solution folder
         "\t\t{A1} = {F1}\r\n\t\t{A1} = {G1}\r\n"  // nested twice
         "\t\t{G1} = {F1}\r\n\t\t{F1} = {G1}\r\n"  // in itself
         "\tEndGlobalSection\r\nEndGlobal\r\n";
     const Loaded loaded = Load(files);
-    EXPECT_EQ(loaded.model, "F (solution folder)\n  [sub] G\n    G (solution folder)\n  [sub] A\n    A (C++)\nB (C++)\n");
+    EXPECT_EQ(loaded.model,
+              "F (solution folder)\n  [sub] G\n    G (solution folder)\n  [sub] A\n    A (C++)\nB (C++)\n");
     EXPECT_EQ(loaded.messages,
               (Lines{"C:\\s\\S.sln: line 2: format version 13.00 is not known; read as 9.00",
                      "C:\\s\\S.sln: line 15: NestedProjects names no project with the id {X9}",
@@ -155,7 +158,8 @@ TEST(LoadSolution, EncodingsOfSolutionAndProjectFiles) {
     const auto utf16 = [](const std::u16string& text, bool big) {
         std::string bytes = big ? "\xFE\xFF" : "\xFF\xFE";
         for (const char16_t unit : text) {
-            const char pair[2] = {static_cast<char>(big ? unit >> 8 : unit & 0xFF), static_cast<char>(big ? unit & 0xFF : unit >> 8)};
+            const char pair[2] = {static_cast<char>(big ? unit >> 8 : unit & 0xFF),
+                                  static_cast<char>(big ? unit & 0xFF : unit >> 8)};
             bytes.append(pair, 2);
         }
         return bytes;
@@ -173,25 +177,28 @@ TEST(LoadSolution, EncodingsOfSolutionAndProjectFiles) {
         EXPECT_EQ(CleanModel(files), ToUtf8(name) + " (C++)\n");
     }
 
-    const std::string file = "<VisualStudioProject><Files><File RelativePath=\"" + ToUtf8(name) + "\"/></Files></VisualStudioProject>";
+    const std::string file =
+        "<VisualStudioProject><Files><File RelativePath=\"" + ToUtf8(name) + "\"/></Files></VisualStudioProject>";
     std::u16string fileText;
     AppendUtf16("<?xml version=\"1.0\" encoding=\"UTF-16\"?>" + file, fileText);
-    const std::string ansiFile = "<VisualStudioProject><Files><File RelativePath=\"Caf\xE9 \x80\"/></Files></VisualStudioProject>";
+    const std::string ansiFile =
+        "<VisualStudioProject><Files><File RelativePath=\"Caf\xE9 \x80\"/></Files></VisualStudioProject>";
     const std::string noMark = utf16(fileText, true).substr(2);
-    for (const std::string& project :
-         {file, "\xEF\xBB\xBF" + file, "<?xml version='1.0' encoding='utf-8'?>" + file,
-          "<?xml version=\"1.0\" encoding=\"windows-1252\"?>\n" + ansiFile, utf16(fileText, false),
-          utf16(fileText, true), noMark}) {
+    for (const std::string& project : {file, "\xEF\xBB\xBF" + file, "<?xml version='1.0' encoding='utf-8'?>" + file,
+                                       "<?xml version=\"1.0\" encoding=\"windows-1252\"?>\n" + ansiFile,
+                                       utf16(fileText, false), utf16(fileText, true), noMark}) {
         MemoryFiles files;
         files.files[u"C:\\s\\S.sln"] = sln;
         files.files[u"C:\\s\\a.vcproj"] = project;
-        EXPECT_EQ(CleanModel(files), ToUtf8(name) + " (C++)\n  [file] " + ToUtf8(name) + " = C:\\s\\" + ToUtf8(name) + "\n");
+        EXPECT_EQ(CleanModel(files),
+                  ToUtf8(name) + " (C++)\n  [file] " + ToUtf8(name) + " = C:\\s\\" + ToUtf8(name) + "\n");
     }
 
     // ISO-8859-1 reads 0x80 as U+0080, where Windows-1252 has the euro sign.
     std::string utf8, error;
     std::size_t line = 0;
-    ASSERT_TRUE(loader::DecodeXmlText("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><a b=\"\x80\xE9\"/>", utf8, error, line));
+    ASSERT_TRUE(
+        loader::DecodeXmlText("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><a b=\"\x80\xE9\"/>", utf8, error, line));
     EXPECT_EQ(utf8, "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><a b=\"\xC2\x80\xC3\xA9\"/>");
     EXPECT_FALSE(loader::DecodeXmlText("<?xml version=\"1.0\" encoding=\"utf-16\"?><a/>", utf8, error, line));
     EXPECT_EQ(error, "encoding 'utf-16' is not supported without a byte order mark");
@@ -206,7 +213,8 @@ TEST(TextDecoding, Windows1252MapsEveryByteAsWindowsDoes) {
         const char in = static_cast<char>(byte);
         wchar_t out = 0;
         ASSERT_EQ(MultiByteToWideChar(1252, 0, &in, 1, &out, 1), 1);
-        EXPECT_EQ(static_cast<unsigned>(loader::FromWindows1252(static_cast<unsigned char>(byte))), static_cast<unsigned>(out))
+        EXPECT_EQ(static_cast<unsigned>(loader::FromWindows1252(static_cast<unsigned char>(byte))),
+                  static_cast<unsigned>(out))
             << "byte " << byte;
     }
 }

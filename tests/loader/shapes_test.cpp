@@ -10,18 +10,17 @@ using Lines = std::vector<std::string>;
 
 TEST(LoadSolution, SolutionFoldersHoldTheirNestedProjectsThenTheirFiles) {
     MemoryFiles files;
-    files.files[u"C:\\s\\S.sln"] = Solution(
-        ProjectLine(Folder, "Tools", "Tools", "{F1}",
-                    "\tProjectSection(SolutionItems) = preProject\r\n"
-                    "\t\tTools\\build.cmd = Tools\\build.cmd\r\n"
-                    "\t\t..\\shared\\.\\notes.txt = ..\\shared\\.\\notes.txt\r\n"
-                    "\tEndProjectSection\r\n") +
-        ProjectLine(Cpp, "App", "App\\App.vcproj", "{A1}") +
-        ProjectLine(Folder, "Inner", "Inner", "{F2}") +
-        ProjectLine(CSharp, "Lib", "Lib\\Lib.csproj", "{B1}") +
-        "Global\r\n\tGlobalSection(NestedProjects) = preSolution\r\n"
-        "\t\t{B1} = {F2}\r\n\t\t{f2} = {F1}\r\n"  // ids match ignoring case
-        "\tEndGlobalSection\r\nEndGlobal\r\n");
+    files.files[u"C:\\s\\S.sln"] =
+        Solution(ProjectLine(Folder, "Tools", "Tools", "{F1}",
+                             "\tProjectSection(SolutionItems) = preProject\r\n"
+                             "\t\tTools\\build.cmd = Tools\\build.cmd\r\n"
+                             "\t\t..\\shared\\.\\notes.txt = ..\\shared\\.\\notes.txt\r\n"
+                             "\tEndProjectSection\r\n") +
+                 ProjectLine(Cpp, "App", "App\\App.vcproj", "{A1}") + ProjectLine(Folder, "Inner", "Inner", "{F2}") +
+                 ProjectLine(CSharp, "Lib", "Lib\\Lib.csproj", "{B1}") +
+                 "Global\r\n\tGlobalSection(NestedProjects) = preSolution\r\n"
+                 "\t\t{B1} = {F2}\r\n\t\t{f2} = {F1}\r\n"  // ids match ignoring case
+                 "\tEndGlobalSection\r\nEndGlobal\r\n");
     files.files[u"C:\\s\\App\\App.vcproj"] =
         "<VisualStudioProject><Files><File RelativePath=\"a.cpp\"/></Files></VisualStudioProject>";
     files.files[u"C:\\s\\Lib\\Lib.csproj"] = "<Project><ItemGroup><Compile Include=\"l.cs\"/></ItemGroup></Project>";
@@ -74,7 +73,8 @@ TEST(LoadSolution, VcprojFiltersNestAndFilesNestInFiles) {
 TEST(LoadSolution, ManagedProjectFoldersFollowThePathsAndDependentFilesNestUnderTheirParent) {
     MemoryFiles files;
     files.files[u"C:\\s\\S.sln"] = Solution(ProjectLine(CSharp, "Viewer", "Viewer\\Viewer.csproj", "{A1}"));
-    files.files[u"C:\\s\\Viewer\\Viewer.csproj"] = R"(<Project DefaultTargets="Build" xmlns="http://schemas.microsoft.com/developer/msbuild/2003">
+    files.files[u"C:\\s\\Viewer\\Viewer.csproj"] =
+        R"(<Project DefaultTargets="Build" xmlns="http://schemas.microsoft.com/developer/msbuild/2003">
   <ItemGroup>
     <Reference Include="System" />
     <ProjectReference Include="..\Lib\Lib.csproj"><Name>Lib</Name></ProjectReference>
@@ -97,8 +97,8 @@ TEST(LoadSolution, ManagedProjectFoldersFollowThePathsAndDependentFilesNestUnder
 </Project>
 )";
     const Loaded loaded = Load(files);
-    EXPECT_EQ(loaded.messages,
-              Lines{"C:\\s\\Viewer\\Viewer.csproj: line 17: 'Help\\*.htm' is left out: wildcards and properties are not evaluated"});
+    EXPECT_EQ(loaded.messages, Lines{"C:\\s\\Viewer\\Viewer.csproj: line 17: 'Help\\*.htm' is left out: wildcards and "
+                                     "properties are not evaluated"});
     // Folders come first in each collection, files after them in the order of the project file;
     // the second spelling of a folder ("forms") finds the first; A.txt and B.txt name each other,
     // so the later one (B.txt) stays where it is and A.txt goes under it.
@@ -201,9 +201,9 @@ TEST(LoadSolution, WebSitesHoldTheFilesOfTheirFolderFoldersFirst) {
     MemoryFiles files;
     files.files[u"C:\\s\\S.sln"] = Solution(ProjectLine(WebSite, "C:\\web\\Site\\", "..\\web\\Site\\", "{A1}") +
                                             ProjectLine(WebSite, "Remote", "http://localhost/Remote", "{A2}"));
-    for (const char16_t* name : {u"C:\\web\\Site\\web.config", u"C:\\web\\Site\\Default.aspx",
-                                 u"C:\\web\\Site\\App_Code\\b.cs", u"C:\\web\\Site\\App_Code\\A.cs",
-                                 u"C:\\web\\Site\\Styles\\x\\site.css"}) {
+    for (const char16_t* name :
+         {u"C:\\web\\Site\\web.config", u"C:\\web\\Site\\Default.aspx", u"C:\\web\\Site\\App_Code\\b.cs",
+          u"C:\\web\\Site\\App_Code\\A.cs", u"C:\\web\\Site\\Styles\\x\\site.css"}) {
         files.files[name] = "x";
     }
     const Loaded loaded = Load(files);

@@ -9,13 +9,13 @@
 #include <functional>
 #include <vector>
 
-#include "dialog/SettingsRules.h"
+#include "dialog/core/SettingsRules.h"
 
 namespace sprig::testing {
 
 // `load` replaces `settings` by what a key holding only value `id`, as `stored`, gives.
-inline void CheckEveryValueAtEverySize(
-    const std::function<void(StoredSettings& settings, std::size_t id, const std::vector<std::uint8_t>& stored)>& load) {
+inline void CheckEveryValueAtEverySize(const std::function<void(StoredSettings& settings, std::size_t id,
+                                                                const std::vector<std::uint8_t>& stored)>& load) {
     // Bytes with no zero unit among them, so that a string's length shows how much was taken.
     std::vector<std::uint8_t> pattern;
     for (std::uint8_t b = 0x41; b < 0x41 + 12; ++b) pattern.push_back(b);
@@ -37,7 +37,8 @@ inline void CheckEveryValueAtEverySize(
             load(settings, id, stored);
             for (std::size_t other = 0; other < StoredValueCount; ++other) {
                 if (other != id) {
-                    EXPECT_EQ(EncodeStoredValue(settings, other), EncodeStoredValue(missing, other)) << "value " << other;
+                    EXPECT_EQ(EncodeStoredValue(settings, other), EncodeStoredValue(missing, other))
+                        << "value " << other;
                 }
             }
             // A number at its own size only; a string by its whole units, the last taken as the

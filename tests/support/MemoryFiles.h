@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "host/loader/LoadContext.h"
+#include "solution/loader/LoadContext.h"
 
 namespace sprig::testing {
 

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "catalogue/Catalogue.h"
-#include "host/model/SolutionModel.h"
+#include "solution/model/SolutionModel.h"
 
 namespace sprig::testing {
 

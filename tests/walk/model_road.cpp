@@ -1,6 +1,6 @@
 // The native road: the walk reads the model directly.
 #include "catalogue/SolutionWalker.h"
-#include "host/model/ModelSolutionView.h"
+#include "solution/model/ModelSolutionView.h"
 #include "walk/WalkRoad.h"
 
 namespace sprig::testing {

@@ -67,10 +67,10 @@ TEST(Walk, FilesOfOneLevelShareOneStringAndSiblingFoldersGetTheirOwn) {
     model::Item& second = model.AddFolder(*app.items, u"Src");
     model.AddFile(*second.children, u"d.cpp", u"d.cpp");
     model.AddFile(*second.children, u"e.cpp", u"e.cpp");
-    ExpectCatalogue(Walk(model), {{u"App"},
-                                  {u"App", u"App\\Src", u"App\\Src"},
-                                  {{u"a.cpp", 0, 0}, {u"b.cpp", 0, 1}, {u"c.cpp", 0, 0},
-                                   {u"d.cpp", 0, 2}, {u"e.cpp", 0, 2}}});
+    ExpectCatalogue(Walk(model),
+                    {{u"App"},
+                     {u"App", u"App\\Src", u"App\\Src"},
+                     {{u"a.cpp", 0, 0}, {u"b.cpp", 0, 1}, {u"c.cpp", 0, 0}, {u"d.cpp", 0, 2}, {u"e.cpp", 0, 2}}});
 }
 
 TEST(Walk, EqualNamesAndSharedFilesAreNeverMerged) {
@@ -80,9 +80,8 @@ TEST(Walk, EqualNamesAndSharedFilesAreNeverMerged) {
     model::Project& second = model.AddProject(u"Core", CppKind);
     model.AddFile(*first.items, u"shared.h", u"C:\\s\\shared.h");
     model.AddFile(*second.items, u"shared.h", u"C:\\s\\shared.h");
-    ExpectCatalogue(Walk(model), {{u"Core", u"Core"},
-                                  {u"Core", u"Core"},
-                                  {{u"C:\\s\\shared.h", 0, 0}, {u"C:\\s\\shared.h", 1, 1}}});
+    ExpectCatalogue(Walk(model),
+                    {{u"Core", u"Core"}, {u"Core", u"Core"}, {{u"C:\\s\\shared.h", 0, 0}, {u"C:\\s\\shared.h", 1, 1}}});
 }
 
 TEST(Walk, KindIsComparedWholeIgnoringCase) {
@@ -123,9 +122,9 @@ TEST(Walk, SubProjectPathUsesProjectNameNotItemName) {
     model.AddSubProject(*plugins.children, plug).name = u"ItemName";
     model.AddFile(*plug.items, u"plug.cpp", u"plug.cpp");
     model.AddFile(*plugins.children, u"list.txt", u"list.txt");
-    ExpectCatalogue(Walk(model), {{u"Plug", u"Host"},
-                                  {u"Host\\Plugins\\Plug", u"Host\\Plugins"},
-                                  {{u"plug.cpp", 0, 0}, {u"list.txt", 1, 1}}});
+    ExpectCatalogue(
+        Walk(model),
+        {{u"Plug", u"Host"}, {u"Host\\Plugins\\Plug", u"Host\\Plugins"}, {{u"plug.cpp", 0, 0}, {u"list.txt", 1, 1}}});
 }
 
 TEST(Walk, ItemWithNeitherChildrenNorSubProjectIsSkipped) {
@@ -196,11 +195,13 @@ const ExpectedFile A{u"C:\\s\\a.cpp", 0, 0};
 // Also: a file directly in a top-level project has the project's name as its path.
 TEST(Walk, SampleSolutionInWalkOrder) {
     Sample sample;
-    ExpectCatalogue(Walk(sample.model),
-                    {{u"App", u"Tools", u"Lib", u"Web"},
-                     {u"App", u"App\\Source", u"Tools", u"Tools\\Lib", u"Web"},
-                     {A, {u"C:\\s\\b.cpp", 0, 1}, {u"C:\\s\\readme.txt", 1, 2}, {u"C:\\s\\lib.cpp", 2, 3},
-                      {u"C:\\s\\w.cs", 3, 4}}});
+    ExpectCatalogue(Walk(sample.model), {{u"App", u"Tools", u"Lib", u"Web"},
+                                         {u"App", u"App\\Source", u"Tools", u"Tools\\Lib", u"Web"},
+                                         {A,
+                                          {u"C:\\s\\b.cpp", 0, 1},
+                                          {u"C:\\s\\readme.txt", 1, 2},
+                                          {u"C:\\s\\lib.cpp", 2, 3},
+                                          {u"C:\\s\\w.cs", 3, 4}}});
 }
 
 // One operation of the walk made to fail or give nothing, and the part of the sample that is left.
@@ -221,14 +222,12 @@ const ExpectedCatalogue WithoutA{
     {u"App", u"Tools", u"Lib", u"Web"},
     {u"App\\Source", u"Tools", u"Tools\\Lib", u"Web"},
     {{u"C:\\s\\b.cpp", 0, 0}, {u"C:\\s\\readme.txt", 1, 1}, {u"C:\\s\\lib.cpp", 2, 2}, {u"C:\\s\\w.cs", 3, 3}}};
-const ExpectedCatalogue WithoutLib{
-    {u"App", u"Tools", u"Web"},
-    {u"App", u"App\\Source", u"Tools", u"Web"},
-    {A, {u"C:\\s\\b.cpp", 0, 1}, {u"C:\\s\\readme.txt", 1, 2}, {u"C:\\s\\w.cs", 2, 3}}};
-const ExpectedCatalogue WithoutApp{
-    {u"Tools", u"Lib", u"Web"},
-    {u"Tools", u"Tools\\Lib", u"Web"},
-    {{u"C:\\s\\readme.txt", 0, 0}, {u"C:\\s\\lib.cpp", 1, 1}, {u"C:\\s\\w.cs", 2, 2}}};
+const ExpectedCatalogue WithoutLib{{u"App", u"Tools", u"Web"},
+                                   {u"App", u"App\\Source", u"Tools", u"Web"},
+                                   {A, {u"C:\\s\\b.cpp", 0, 1}, {u"C:\\s\\readme.txt", 1, 2}, {u"C:\\s\\w.cs", 2, 3}}};
+const ExpectedCatalogue WithoutApp{{u"Tools", u"Lib", u"Web"},
+                                   {u"Tools", u"Tools\\Lib", u"Web"},
+                                   {{u"C:\\s\\readme.txt", 0, 0}, {u"C:\\s\\lib.cpp", 1, 1}, {u"C:\\s\\w.cs", 2, 2}}};
 
 const FaultCase FaultCases[] = {
     {"RootSolution", [](Sample& s) -> Fault& { return s.model.root.FaultOf(Member::Solution); }, Nothing},
@@ -263,9 +262,9 @@ INSTANTIATE_TEST_SUITE_P(EveryCall, WalkFault,
                          ::testing::Combine(::testing::ValuesIn(FaultCases),
                                             ::testing::Values(Fault::Fail, Fault::Nothing)),
                          [](const auto& info) {
-                             return std::string(std::get<0>(info.param).name) +
-                                    (std::get<1>(info.param) == Fault::Fail ? "Fails" : "GivesNothing");
-                         });
+    return std::string(std::get<0>(info.param).name) +
+           (std::get<1>(info.param) == Fault::Fail ? "Fails" : "GivesNothing");
+});
 
 }  // namespace
 }  // namespace sprig::testing

@@ -18,11 +18,14 @@
 #include <utility>
 #include <vector>
 
+#include "addin/DispatchSolutionView.h"
 #include "dialog/Sprig.h"
 #include "host/com/ModelObjects.h"
-#include "host/loader/DiskFiles.h"
-#include "host/loader/SolutionLoader.h"
+#include "solution/loader/DiskFiles.h"
+#include "solution/loader/SolutionLoader.h"
 #include "resources/resource.h"
+#include "win/Owners.h"
+#include "win/WideText.h"
 
 namespace {
 
@@ -82,9 +85,6 @@ bool LoadModel(const std::u16string& argument, SolutionModel& model) {
     return loaded;
 }
 
-struct HandleCloser {
-    void operator()(HANDLE handle) const { CloseHandle(handle); }
-};
 struct WindowDestroyer {
     void operator()(HWND window) const { DestroyWindow(window); }
 };
@@ -99,7 +99,7 @@ int wmain(int argc, wchar_t** argv) {
             return 2;
         }
         if (std::wcscmp(argv[i], L"--solution") == 0) {
-            options.solution = reinterpret_cast<const char16_t*>(argv[i + 1]);
+            options.solution = sprig::Units(argv[i + 1]);
         } else if (std::wcscmp(argv[i], L"--filter") == 0) {
             options.filter = argv[i + 1];
         } else if (std::wcscmp(argv[i], L"--close-after") == 0) {
@@ -123,22 +123,23 @@ int wmain(int argc, wchar_t** argv) {
 
     INT_PTR code;
     {
-        sprig::CSprig dialog(sprig::host::CreateModelRoot(model));
+        const sprig::ComPtr<IDispatch> root = sprig::host::CreateModelRoot(model);
+        sprig::DispatchSolutionView view(root);
+        sprig::CSprig dialog(root, view);
         std::pair<Options, DWORD> typing{options, GetCurrentThreadId()};
-        const std::unique_ptr<void, HandleCloser> typist(CreateThread(nullptr, 0, Typist, &typing, 0, nullptr));
+        const sprig::Handle typist(CreateThread(nullptr, 0, Typist, &typing, 0, nullptr));
         // The environment runs the dialog from its main window, which is active at that moment;
         // a plain window stands in for it.
         const std::unique_ptr<std::remove_pointer_t<HWND>, WindowDestroyer> owner(
-            CreateWindowExW(0, L"STATIC", L"Stand-in environment", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
-                            320, 120, nullptr, nullptr, nullptr, nullptr));
+            CreateWindowExW(0, L"STATIC", L"Stand-in environment", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 320, 120,
+                            nullptr, nullptr, nullptr, nullptr));
         SetForegroundWindow(owner.get());
         code = dialog.DoModal(owner.get());
         if (typist) WaitForSingleObject(typist.get(), INFINITE);
     }
     CoUninitialize();
     for (const auto& request : model.itemOperations.requests) {
-        std::printf("opened %ls %ls\n", reinterpret_cast<const wchar_t*>(request.fileName.c_str()),
-                    reinterpret_cast<const wchar_t*>(request.viewKind.c_str()));
+        std::printf("opened %ls %ls\n", sprig::Wide(request.fileName), sprig::Wide(request.viewKind));
     }
     std::printf("ended %d\n", static_cast<int>(code));
     return 0;

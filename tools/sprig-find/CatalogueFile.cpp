@@ -2,7 +2,7 @@
 
 #include <unordered_map>
 
-#include "Utf8.h"
+#include "catalogue/Utf8.h"
 
 namespace sprig {
 namespace {

@@ -17,14 +17,14 @@
 #endif
 
 #include "CatalogueFile.h"
-#include "Utf8.h"
+#include "catalogue/Utf8.h"
 #include "catalogue/Catalogue.h"
 #include "catalogue/SolutionWalker.h"
 #include "filter/ResultList.h"
 #include "filter/SortOrder.h"
-#include "host/loader/DiskFiles.h"
-#include "host/loader/SolutionLoader.h"
-#include "host/model/ModelSolutionView.h"
+#include "solution/loader/DiskFiles.h"
+#include "solution/loader/SolutionLoader.h"
+#include "solution/model/ModelSolutionView.h"
 
 namespace sprig {
 namespace {
@@ -236,7 +236,8 @@ int Run(const std::vector<std::u16string>& args) {
         std::fprintf(stderr, "sprig-find: one refresh: %.3f ms (mean of %ld over %zu files)\n", elapsed.count() / runs,
                      runs, catalogue.FileList.size());
     }
-    if (!PrintResults(catalogue, selected)) return Fail(std::string("cannot write the output: ") + std::strerror(errno));
+    if (!PrintResults(catalogue, selected))
+        return Fail(std::string("cannot write the output: ") + std::strerror(errno));
     return 0;
 }
 

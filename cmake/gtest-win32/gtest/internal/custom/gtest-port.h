@@ -18,8 +18,7 @@ public:
     Notification& operator=(const Notification&) = delete;
     void Notify() { notified_ = true; }
     void WaitForNotification() {
-        while (!notified_) {
-        }
+        while (!notified_) {}
     }
 
 private:

@@ -1,0 +1,84 @@
+#include "catalogue/Utf8.h"
+
+namespace sprig {
+
+bool AppendUtf16(std::string_view bytes, std::u16string& out) {
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    const auto* end = p + bytes.size();
+    while (p < end) {
+        const unsigned lead = *p++;
+        if (lead < 0x80) {
+            out.push_back(static_cast<char16_t>(lead));
+            continue;
+        }
+        // The length of the sequence and the range its second byte must fall in (this range is
+        // what excludes overlong forms, surrogates and values past U+10FFFF).
+        int more;
+        unsigned low = 0x80, high = 0xBF, value;
+        if (lead >= 0xC2 && lead <= 0xDF) {
+            more = 1, value = lead & 0x1F;
+        } else if (lead >= 0xE0 && lead <= 0xEF) {
+            more = 2, value = lead & 0x0F;
+            if (lead == 0xE0) low = 0xA0;
+            if (lead == 0xED) high = 0x9F;
+        } else if (lead >= 0xF0 && lead <= 0xF4) {
+            more = 3, value = lead & 0x07;
+            if (lead == 0xF0) low = 0x90;
+            if (lead == 0xF4) high = 0x8F;
+        } else {
+            return false;
+        }
+        if (end - p < more) return false;
+        for (int i = 0; i < more; ++i, ++p) {
+            if (*p < low || *p > high) return false;
+            low = 0x80, high = 0xBF;
+            value = value << 6 | (*p & 0x3F);
+        }
+        if (value >= 0x10000) {
+            value -= 0x10000;
+            out.push_back(static_cast<char16_t>(0xD800 + (value >> 10)));
+            out.push_back(static_cast<char16_t>(0xDC00 + (value & 0x3FF)));
+        } else {
+            out.push_back(static_cast<char16_t>(value));
+        }
+    }
+    return true;
+}
+
+void AppendUtf8(std::u16string_view text, std::string& out) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        unsigned value = text[i];
+        if (value >= 0xD800 && value <= 0xDFFF) {
+            const bool paired =
+                value <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF;
+            if (paired) {
+                value = 0x10000 + ((value - 0xD800) << 10) + (text[++i] - 0xDC00);
+            } else {
+                value = 0xFFFD;
+            }
+        }
+        if (value < 0x80) {
+            out.push_back(static_cast<char>(value));
+        } else if (value < 0x800) {
+            out.push_back(static_cast<char>(0xC0 | value >> 6));
+            out.push_back(static_cast<char>(0x80 | (value & 0x3F)));
+        } else if (value < 0x10000) {
+            out.push_back(static_cast<char>(0xE0 | value >> 12));
+            out.push_back(static_cast<char>(0x80 | (value >> 6 & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | (value & 0x3F)));
+        } else {
+            out.push_back(static_cast<char>(0xF0 | value >> 18));
+            out.push_back(static_cast<char>(0x80 | (value >> 12 & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | (value >> 6 & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | (value & 0x3F)));
+        }
+    }
+}
+
+std::string ToUtf8(std::u16string_view text) {
+    std::string out;
+    AppendUtf8(text, out);
+    return out;
+}
+
+}  // namespace sprig

@@ -1,0 +1,320 @@
+// The dialog as a person meets it: run modally over the stand-in solution served through COM,
+// driven by typed characters, keys, clicks and resizes from a second thread. Wine tells this
+// program it runs on Windows XP (wine-settings.reg).
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "filter/SortOrder.h"
+#include "resources/resource.h"
+#include "wine/DialogDriver.h"
+#include "wine/DialogSolution.h"
+
+namespace sprig::testing {
+namespace {
+
+using Rows = std::vector<int>;
+
+// The probe holds `text`, terminated within its size, and nothing was written behind it.
+void ExpectCut(const TextProbe& probe, const std::wstring& text) {
+    ASSERT_LT(static_cast<int>(text.size()), probe.size);
+    EXPECT_EQ(std::wstring(probe.units.data(), text.size()), text);
+    EXPECT_EQ(probe.units[text.size()], L'\0');
+    for (int i = probe.size; i < probe.size + TextProbe::Guard; ++i) ASSERT_EQ(probe.units[i], TextProbe::Fill) << i;
+}
+
+void ExpectUntouched(const TextProbe& probe) {
+    for (const wchar_t unit : probe.units) ASSERT_EQ(unit, TextProbe::Fill);
+}
+
+// Every control stands where the template places it, in dialog units converted by the dialog's
+// font. The project box's height is that of its closed field, whatever its list's height.
+void ExpectTemplatePlacement(const DialogDriver& d) {
+    const struct {
+        int id;
+        RECT units;  // x, y, width, height
+    } placements[] = {{IDOK, {289, 279, 50, 14}},           {IDCANCEL, {343, 279, 50, 14}},
+                      {IDC_PROJECT_BOX, {7, 7, 386, 174}},  {IDC_FILE_LIST, {7, 25, 386, 232}},
+                      {IDC_FILTER_EDIT, {7, 261, 386, 14}}, {IDC_VIEW_CODE, {7, 281, 50, 10}},
+                      {IDC_EXPLORE, {235, 279, 50, 14}}};
+    for (const auto& placement : placements) {
+        RECT pixels = placement.units;
+        ASSERT_TRUE(MapDialogRect(d.Dialog(), &pixels));
+        const RECT now = d.ClientRect(placement.id);
+        EXPECT_EQ(now.left, pixels.left) << "control " << placement.id;
+        EXPECT_EQ(now.top, pixels.top) << "control " << placement.id;
+        EXPECT_EQ(now.right - now.left, pixels.right) << "control " << placement.id;
+        if (placement.id != IDC_PROJECT_BOX) {
+            EXPECT_EQ(now.bottom - now.top, pixels.bottom) << "control " << placement.id;
+        }
+    }
+}
+
+class DialogTest : public ::testing::Test {
+protected:
+    void SetUp() override { ProcessSortOrder = SortOrder{}; }
+    void TearDown() override { ProcessSortOrder = SortOrder{}; }
+
+    TestSolution solution;
+};
+
+TEST_F(DialogTest, OpensOnEveryFileWithTheFocusInTheFilter) {
+    OSVERSIONINFOW version{};
+    version.dwOSVersionInfoSize = sizeof(version);
+    ASSERT_TRUE(GetVersionExW(&version));
+    ASSERT_EQ(version.dwMajorVersion * 10 + version.dwMinorVersion, 51u) << "Wine should report Windows XP here";
+
+    EXPECT_EQ(RunDialog(
+                  solution.model,
+                  [](DialogDriver& d) {
+        EXPECT_EQ(d.Focus(), d.Control(IDC_FILTER_EDIT));
+        // Centred in the work area, as the template asks when nothing else places it.
+        MONITORINFO monitor{};
+        monitor.cbSize = sizeof(monitor);
+        ASSERT_TRUE(GetMonitorInfoW(MonitorFromWindow(d.Dialog(), MONITOR_DEFAULTTONEAREST), &monitor));
+        RECT window;
+        GetWindowRect(d.Dialog(), &window);
+        EXPECT_LE(std::abs((window.left + window.right) - (monitor.rcWork.left + monitor.rcWork.right)), 2);
+        EXPECT_LE(std::abs((window.top + window.bottom) - (monitor.rcWork.top + monitor.rcWork.bottom)), 2);
+        EXPECT_EQ(d.Title(), L"Open File(s) in Solution (48 of 48)");
+        EXPECT_EQ(d.RowCount(), 48);
+        EXPECT_EQ(d.SelectedRows(), Rows{0});
+        EXPECT_EQ(d.CellText(0, 0), L"alpha.cpp");
+        EXPECT_EQ(d.CellText(0, 1), L"C:\\src\\alpha\\alpha.cpp");
+        EXPECT_EQ(d.CellText(0, 2), L"Alpha");
+        EXPECT_EQ(d.CellText(47, 0), L"zeta.cpp");
+        EXPECT_EQ(d.CellText(46, 3), L"beta\\Docs");
+
+        EXPECT_EQ(SendMessageW(d.Control(IDC_PROJECT_BOX), CB_GETCURSEL, 0, 0), 0);
+        EXPECT_EQ(d.ProjectItems(), (std::vector<std::wstring>{L"<All Projects>", L"Alpha", L"beta"}));
+        EXPECT_TRUE(IsWindowVisible(d.Control(IDC_EXPLORE)));
+
+        HWND list = d.Control(IDC_FILE_LIST);
+        EXPECT_EQ(ListView_GetExtendedListViewStyle(list), 0x4421u);
+        const wchar_t* titles[] = {L"File Name", L"File Path", L"Project Name", L"Project Path"};
+        const int widths[] = {150, 250, 150, 250};
+        for (int c = 0; c < 4; ++c) {
+            wchar_t title[64] = {};
+            LVCOLUMNW column{};
+            column.mask = LVCF_TEXT | LVCF_WIDTH;
+            column.pszText = title;
+            column.cchTextMax = 64;
+            ASSERT_TRUE(ListView_GetColumn(list, c, &column));
+            EXPECT_STREQ(title, titles[c]);
+            EXPECT_EQ(column.cx, widths[c]);
+        }
+
+        // The big icon is our 32 × 32 drawing; no small icon is set.
+        const auto icon = reinterpret_cast<HICON>(SendMessageW(d.Dialog(), WM_GETICON, ICON_BIG, 0));
+        ICONINFO info{};
+        ASSERT_TRUE(icon && GetIconInfo(icon, &info));
+        BITMAP colour{};
+        GetObjectW(info.hbmColor, sizeof(colour), &colour);
+        DeleteObject(info.hbmColor);
+        DeleteObject(info.hbmMask);
+        EXPECT_EQ(colour.bmWidth, 32);
+        EXPECT_EQ(colour.bmHeight, 32);
+        EXPECT_EQ(SendMessageW(d.Dialog(), WM_GETICON, ICON_SMALL, 0), 0);
+
+        d.Key(VK_ESCAPE, IDC_FILTER_EDIT);
+                  }),
+              IDCANCEL);
+}
+
+TEST_F(DialogTest, NavigationKeysInTheFilterMoveTheListAndLeaveTheText) {
+    EXPECT_EQ(RunDialog(
+                  solution.model,
+                  [](DialogDriver& d) {
+        // domain.cpp, main.cpp, main.h: main.cpp matches earliest.
+        d.Type(u"main", IDC_FILTER_EDIT);
+        EXPECT_EQ(d.Title(), L"Open File(s) in Solution (3 of 48)");
+        EXPECT_EQ(d.CellText(0, 0), L"domain.cpp");
+        EXPECT_EQ(d.SelectedRows(), Rows{1});
+        EXPECT_EQ(d.Selection(IDC_FILTER_EDIT), MAKELONG(4, 4));
+
+        d.Key(VK_DOWN, IDC_FILTER_EDIT);
+        EXPECT_EQ(d.SelectedRows(), Rows{2});
+        EXPECT_EQ(d.FocusedRow(), 2);
+        EXPECT_EQ(d.Text(IDC_FILTER_EDIT), L"main");
+        EXPECT_EQ(d.Selection(IDC_FILTER_EDIT), MAKELONG(4, 4));
+
+        d.Key(VK_HOME, IDC_FILTER_EDIT);
+        EXPECT_EQ(d.Selection(IDC_FILTER_EDIT), MAKELONG(0, 0));
+        EXPECT_EQ(d.SelectedRows(), Rows{2});
+        d.Key(VK_RIGHT, IDC_FILTER_EDIT);
+        EXPECT_EQ(d.Selection(IDC_FILTER_EDIT), MAKELONG(1, 1));
+        d.Key(VK_UP, IDC_FILTER_EDIT);
+        d.Key(VK_UP, IDC_FILTER_EDIT);
+        EXPECT_EQ(d.SelectedRows(), Rows{0});
+        EXPECT_EQ(d.Selection(IDC_FILTER_EDIT), MAKELONG(1, 1));
+
+        // Emptied by Backspace, the filter lets every file through again.
+        d.Key(VK_END, IDC_FILTER_EDIT);
+        for (int i = 0; i < 4; ++i) d.Type(u"\b", IDC_FILTER_EDIT);
+        EXPECT_EQ(d.Text(IDC_FILTER_EDIT), L"");
+        EXPECT_EQ(d.RowCount(), 48);
+        EXPECT_EQ(d.SelectedRows(), Rows{0});
+        d.Key(VK_NEXT, IDC_FILTER_EDIT);
+        const Rows paged = d.SelectedRows();
+        ASSERT_EQ(paged.size(), 1u);
+        EXPECT_GT(paged[0], 5);
+        d.Key(VK_PRIOR, IDC_FILTER_EDIT);
+        EXPECT_EQ(d.SelectedRows(), Rows{0});
+        EXPECT_EQ(d.Focus(), d.Control(IDC_FILTER_EDIT));
+
+        // Letters typed in the list itself look for no row: the selection stays.
+        d.Key(VK_DOWN, IDC_FILTER_EDIT);
+        d.Key(VK_DOWN, IDC_FILTER_EDIT);
+        d.Type(u"zeta", IDC_FILE_LIST);
+        EXPECT_EQ(d.SelectedRows(), Rows{2});
+        EXPECT_TRUE(d.Received({IDC_FILE_LIST, LVN_ODFINDITEMW}));
+
+        d.Key(VK_ESCAPE, IDC_FILTER_EDIT);
+                  }),
+              IDCANCEL);
+}
+
+TEST_F(DialogTest, EnterOpensWithNoRowAndADoubleClickOnNoRowDoesNot) {
+    EXPECT_EQ(RunDialog(
+                  solution.model,
+                  [](DialogDriver& d) {
+        d.Type(u"no-such-file", IDC_FILTER_EDIT);
+        EXPECT_EQ(d.Title(), L"Open File(s) in Solution (0 of 48)");
+        EXPECT_EQ(d.RowCount(), 0);
+        EXPECT_EQ(d.SelectedRows(), Rows{});
+
+        d.DoubleClickList({40, 60});
+        EXPECT_TRUE(d.Received({IDC_FILE_LIST, static_cast<UINT>(NM_DBLCLK)}));
+        EXPECT_TRUE(IsWindow(d.Dialog()));
+
+        d.Key(VK_RETURN, IDC_FILTER_EDIT);
+                  }),
+              IDOK);
+}
+
+TEST_F(DialogTest, ProjectBoxAndHeaderClicksRebuildTheRows) {
+    EXPECT_EQ(RunDialog(
+                  solution.model,
+                  [](DialogDriver& d) {
+        // Keys in the project box's own drop-down list, as a person would choose.
+        HWND combo = reinterpret_cast<HWND>(SendMessageW(d.Control(IDC_PROJECT_BOX), CBEM_GETCOMBOCONTROL, 0, 0));
+        d.KeyTo(VK_DOWN, combo);
+        EXPECT_TRUE(d.Received({IDC_PROJECT_BOX, CBN_SELCHANGE}));
+        EXPECT_EQ(SendMessageW(d.Control(IDC_PROJECT_BOX), CB_GETCURSEL, 0, 0), 1);
+        EXPECT_EQ(d.Title(), L"Open File(s) in Solution (5 of 48)");
+        for (int row = 0; row < 5; ++row) EXPECT_EQ(d.CellText(row, 2), L"Alpha") << "row " << row;
+        d.KeyTo(VK_DOWN, combo);
+        EXPECT_EQ(d.Title(), L"Open File(s) in Solution (43 of 48)");
+        EXPECT_EQ(d.CellText(0, 2), L"beta");
+        d.KeyTo(VK_HOME, combo);
+        EXPECT_EQ(d.RowCount(), 48);
+
+        // File Name, already first, turns the order round.
+        d.ClickHeader(0);
+        EXPECT_EQ(d.CellText(0, 0), L"zeta.cpp");
+        EXPECT_EQ(d.CellText(47, 0), L"alpha.cpp");
+        EXPECT_EQ(d.SelectedRows(), Rows{0});
+        // Project Name goes first, still descending: beta's files, then Alpha's.
+        d.ClickHeader(2);
+        EXPECT_EQ(d.CellText(0, 0), L"notes.txt");
+        EXPECT_EQ(d.CellText(0, 2), L"beta");
+        EXPECT_EQ(d.CellText(47, 0), L"alpha.cpp");
+        EXPECT_EQ(d.CellText(47, 2), L"Alpha");
+        EXPECT_EQ(ProcessSortOrder.keys[0], ColumnProjectName);
+
+        d.ClickButton(IDC_EXPLORE);
+                  }),
+              IDC_EXPLORE);
+}
+
+TEST_F(DialogTest, ResizingMovesTheControlsByTheirAnchors) {
+    EXPECT_EQ(RunDialog(
+                  solution.model,
+                  [](DialogDriver& d) {
+        const int ids[] = {IDC_FILE_LIST, IDC_FILTER_EDIT, IDC_PROJECT_BOX, IDC_VIEW_CODE, IDC_EXPLORE, IDOK, IDCANCEL};
+        const SIZE start = d.DialogClientSize();
+        std::vector<RECT> placed;
+        for (const int id : ids) placed.push_back(d.ClientRect(id));
+        ExpectTemplatePlacement(d);
+
+        d.ResizeClient(start.cx + 100, start.cy);
+        ASSERT_EQ(d.DialogClientSize().cx, start.cx + 100);
+        for (std::size_t i = 0; i < 7; ++i) {
+            const RECT now = d.ClientRect(ids[i]), was = placed[i];
+            const bool grows = i < 3, moves = i >= 4;
+            EXPECT_EQ(now.left, was.left + (moves ? 100 : 0)) << "control " << ids[i];
+            EXPECT_EQ(now.right, was.right + (grows || moves ? 100 : 0)) << "control " << ids[i];
+            EXPECT_EQ(now.top, was.top) << "control " << ids[i];
+            EXPECT_EQ(now.bottom, was.bottom) << "control " << ids[i];
+        }
+
+        d.ResizeClient(start.cx, start.cy + 50);
+        for (std::size_t i = 0; i < 7; ++i) {
+            const RECT now = d.ClientRect(ids[i]), was = placed[i];
+            // The list grows down; the project box stays; everything else moves down.
+            const bool list = i == 0, box = i == 2;
+            EXPECT_EQ(now.top, was.top + (list || box ? 0 : 50)) << "control " << ids[i];
+            EXPECT_EQ(now.bottom, was.bottom + (box ? 0 : 50)) << "control " << ids[i];
+            EXPECT_EQ(now.right - now.left, was.right - was.left) << "control " << ids[i];
+        }
+
+        // Smaller than the template, odd sizes, then back: everything where it began.
+        for (const SIZE size : {SIZE{200, 120}, SIZE{start.cx + 333, start.cy + 7}, SIZE{start.cx - 1, start.cy + 1},
+                                SIZE{start.cx, start.cy}}) {
+            d.ResizeClient(size.cx, size.cy);
+        }
+        ASSERT_EQ(d.DialogClientSize().cx, start.cx);
+        ASSERT_EQ(d.DialogClientSize().cy, start.cy);
+        for (std::size_t i = 0; i < 7; ++i) {
+            const RECT now = d.ClientRect(ids[i]);
+            EXPECT_TRUE(EqualRect(&now, &placed[i])) << "control " << ids[i];
+        }
+        ExpectTemplatePlacement(d);
+
+        d.Close();
+                  }),
+              IDCANCEL);
+}
+
+TEST_F(DialogTest, TextsAreCutToTheCallersBuffer) {
+    EXPECT_EQ(RunDialog(
+                  solution.model,
+                  [](DialogDriver& d) {
+        // Row 43 holds the long name: asked of the list view, and asked of the dialog as the list
+        // view asks when it draws.
+        const std::u16string name = LongName();
+        ASSERT_EQ(d.CellText(43, 0), std::wstring(name.begin(), name.end()).substr(0, 511));
+        for (const int size : {1, 2, 8, 305}) {
+            const std::wstring cut(name.begin(), name.begin() + size - 1);
+            ExpectCut(d.AskList(43, 0, size), cut);
+            ExpectCut(d.AskDialog(LVN_GETDISPINFOW, 43, 0, size), cut);
+        }
+        // A row or column outside the data, or no room at all, gives no text.
+        ExpectCut(d.AskDialog(LVN_GETDISPINFOW, 48, 0, 8), L"");
+        ExpectCut(d.AskDialog(LVN_GETDISPINFOW, -1, 0, 8), L"");
+        ExpectCut(d.AskDialog(LVN_GETDISPINFOW, 0, 4, 8), L"");
+        ExpectUntouched(d.AskDialog(LVN_GETDISPINFOW, 0, 0, 0));
+
+        // Tips: the full path for the file name, the project path for the project name; the
+        // list view's own text elsewhere and outside the rows.
+        ExpectCut(d.AskDialog(LVN_GETINFOTIPW, 46, 0, 80), L"C:\\src\\beta\\docs\\notes.txt");
+        ExpectCut(d.AskDialog(LVN_GETINFOTIPW, 46, 2, 80), L"beta\\Docs");
+        ExpectCut(d.AskDialog(LVN_GETINFOTIPW, 46, 0, 8), L"C:\\src\\");
+        ExpectUntouched(d.AskDialog(LVN_GETINFOTIPW, 46, 1, 80));
+        ExpectUntouched(d.AskDialog(LVN_GETINFOTIPW, 46, 3, 80));
+        ExpectUntouched(d.AskDialog(LVN_GETINFOTIPW, 48, 0, 80));
+
+        // Project items: k + 1 stands for project k; item 0 and unknown items have no callback text.
+        ExpectCut(d.AskDialog(CBEN_GETDISPINFOW, 2, 0, 3), L"be");
+        ExpectCut(d.AskDialog(CBEN_GETDISPINFOW, 3, 0, 8), L"");
+        ExpectCut(d.AskDialog(CBEN_GETDISPINFOW, 0, 0, 8), L"");
+
+        d.ClickButton(IDCANCEL);
+                  }),
+              IDCANCEL);
+}
+
+}  // namespace
+}  // namespace sprig::testing

@@ -1,0 +1,77 @@
+// The stand-in environment's document views under Wine: a file opened through them shows its text
+// read-only, with lines ended as the edit control wants them, in a child window titled with the
+// file and the view kind; one that cannot be read says so.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <type_traits>
+
+#include "host/app/DocumentViews.h"
+#include "win/WideText.h"
+
+namespace sprig::host {
+namespace {
+
+struct WindowDestroyer {
+    void operator()(HWND window) const { DestroyWindow(window); }
+};
+
+std::wstring TextOf(HWND window) {
+    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+TEST(DocumentViews, NamesTheViewKindsThatTheDialogAsksFor) {
+    EXPECT_EQ(ViewKindName(u"{7651a701-06e5-11d1-8ebd-00a0c90f26ea}"), L"Code");
+    EXPECT_EQ(ViewKindName(u"{00000000-0000-0000-0000-000000000000}"), L"Primary");
+    EXPECT_EQ(ViewKindName(u"{7651A7F6-06E5-11D1-8EBD-00A0C90F26EA}"), L"{7651A7F6-06E5-11D1-8EBD-00A0C90F26EA}");
+}
+
+TEST(DocumentViews, ShowTheFileTextReadOnlyUnderItsNameAndViewKind) {
+    wchar_t folder[MAX_PATH], path[MAX_PATH];
+    GetTempPathW(MAX_PATH, folder);
+    GetTempFileNameW(folder, L"spv", 0, path);
+    {
+        // UTF-8 with a byte order mark, lines ended by LF alone and by CR LF.
+        const char bytes[] = "\xEF\xBB\xBFint main()\n{\r\n  return 0; // \xC3\xA9\n}";
+        HANDLE file = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        ASSERT_NE(file, INVALID_HANDLE_VALUE);
+        DWORD written = 0;
+        WriteFile(file, bytes, sizeof(bytes) - 1, &written, nullptr);
+        CloseHandle(file);
+    }
+    const std::unique_ptr<std::remove_pointer_t<HWND>, WindowDestroyer> frame(CreateWindowExW(
+        0, L"STATIC", L"frame", WS_OVERLAPPEDWINDOW, 0, 0, 640, 480, nullptr, nullptr, nullptr, nullptr));
+    HMENU windowMenu = CreatePopupMenu();
+    DocumentViews views;
+    ASSERT_TRUE(views.Create(frame.get(), windowMenu));
+
+    const std::wstring title = views.Open(std::u16string(Units(path)), u"{7651A701-06E5-11D1-8EBD-00A0C90F26EA}");
+    EXPECT_EQ(title, std::wstring(path) + L" [Code]");
+    HWND view = reinterpret_cast<HWND>(SendMessageW(views.Client(), WM_MDIGETACTIVE, 0, 0));
+    ASSERT_NE(view, nullptr);
+    EXPECT_EQ(TextOf(view), title);
+    HWND edit = GetDlgItem(view, 1);
+    EXPECT_EQ(TextOf(edit), L"int main()\r\n{\r\n  return 0; // \u00e9\r\n}");
+    EXPECT_NE(GetWindowLongW(edit, GWL_STYLE) & ES_READONLY, 0);
+
+    DeleteFileW(path);
+    const std::wstring missing = views.Open(std::u16string(Units(path)), u"{00000000-0000-0000-0000-000000000000}");
+    EXPECT_EQ(missing, std::wstring(path) + L" [Primary]");
+    HWND second = reinterpret_cast<HWND>(SendMessageW(views.Client(), WM_MDIGETACTIVE, 0, 0));
+    ASSERT_NE(second, view);
+    EXPECT_EQ(TextOf(GetDlgItem(second, 1)).rfind(L"(cannot read this file", 0), 0u);
+    // The Window menu lists both views, after a separator.
+    ASSERT_EQ(GetMenuItemCount(windowMenu), 3);
+    for (int item = 1; item <= 2; ++item) {
+        wchar_t entry[MAX_PATH + 32];
+        GetMenuStringW(windowMenu, item, entry, MAX_PATH + 32, MF_BYPOSITION);
+        EXPECT_NE(std::wstring(entry).find(item == 1 ? title : missing), std::wstring::npos) << entry;
+    }
+    DestroyMenu(windowMenu);
+}
+
+}  // namespace
+}  // namespace sprig::host

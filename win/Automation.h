@@ -1,0 +1,108 @@
+// The add-in's one way of calling the environment: late binding through IDispatch by member
+// name, so that no layout of the environment's interfaces is declared here. A failed call and an
+// empty answer (null object, empty text, no value) both come back as nothing. Every reference,
+// string and VARIANT is held by an owner.
+#pragma once
+
+#include <windows.h>
+#include <oleauto.h>
+
+#include <cstdint>
+#include <initializer_list>
+#include <optional>
+#include <utility>
+
+#include "win/ComPtr.h"
+
+namespace sprig {
+
+// Owns one BSTR.
+class Bstr {
+public:
+    Bstr() = default;
+    explicit Bstr(const wchar_t* text) : text_(SysAllocString(text)) {}
+    Bstr(Bstr&& other) noexcept : text_(std::exchange(other.text_, nullptr)) {}
+    Bstr& operator=(Bstr&& other) noexcept {
+        std::swap(text_, other.text_);
+        return *this;
+    }
+    Bstr(const Bstr&) = delete;
+    Bstr& operator=(const Bstr&) = delete;
+    ~Bstr() { SysFreeString(text_); }
+
+    explicit operator bool() const { return text_ != nullptr; }
+    BSTR get() const { return text_; }
+    UINT length() const { return SysStringLen(text_); }
+    // Gives up ownership to the caller, who must free the string.
+    BSTR release() { return std::exchange(text_, nullptr); }
+    // Takes a string the caller owned.
+    static Bstr Adopt(BSTR text) {
+        Bstr owner;
+        owner.text_ = text;
+        return owner;
+    }
+
+private:
+    BSTR text_ = nullptr;
+};
+
+// Owns one VARIANT and clears it when done.
+class Variant {
+public:
+    Variant() { VariantInit(&value_); }
+    explicit Variant(std::int32_t value) : Variant() {
+        value_.vt = VT_I4;
+        value_.lVal = value;
+    }
+    explicit Variant(std::int16_t value) : Variant() {
+        value_.vt = VT_I2;
+        value_.iVal = value;
+    }
+    explicit Variant(bool value) : Variant() {
+        value_.vt = VT_BOOL;
+        value_.boolVal = value ? VARIANT_TRUE : VARIANT_FALSE;
+    }
+    explicit Variant(Bstr text) : Variant() {
+        value_.vt = VT_BSTR;
+        value_.bstrVal = text.release();
+    }
+    explicit Variant(ComPtr<IDispatch> object) : Variant() {
+        value_.vt = VT_DISPATCH;
+        value_.pdispVal = object.release();
+    }
+    Variant(Variant&& other) noexcept : value_(other.value_) { VariantInit(&other.value_); }
+    Variant(const Variant&) = delete;
+    Variant& operator=(const Variant&) = delete;
+    ~Variant() { VariantClear(&value_); }
+
+    VARIANT* get() { return &value_; }
+    const VARIANT& operator*() const { return value_; }
+
+private:
+    VARIANT value_;
+};
+
+// Arguments go in the member's own order; they stay owned by the caller.
+using Arguments = std::initializer_list<VARIANT>;
+
+// Property get by name: the object it gives, or nothing.
+ComPtr<IDispatch> PropertyObject(IDispatch* object, const wchar_t* member, Arguments arguments = {});
+// Method call by name: the object it gives, or nothing.
+ComPtr<IDispatch> MethodObject(IDispatch* object, const wchar_t* member, Arguments arguments = {});
+// The same for a step that cannot go on without the object: the call's failure, or E_FAIL when
+// it succeeds with no object; `result` holds the object only on success.
+HRESULT RequireProperty(IDispatch* object, const wchar_t* member, ComPtr<IDispatch>& result, Arguments arguments = {});
+HRESULT RequireMethod(IDispatch* object, const wchar_t* member, ComPtr<IDispatch>& result, Arguments arguments = {});
+// Property get by name: a non-empty text, or nothing.
+Bstr PropertyText(IDispatch* object, const wchar_t* member, Arguments arguments = {});
+// Property get by name: a value that converts to a 32-bit integer, or nothing.
+std::optional<std::int32_t> PropertyInt32(IDispatch* object, const wchar_t* member);
+// Property put by name; false when the call failed.
+bool PutProperty(IDispatch* object, const wchar_t* member, const VARIANT& value);
+// The object's face for a published interface, used through IDispatch; nothing when refused.
+ComPtr<IDispatch> QueryDispatch(IUnknown* object, REFIID iid);
+// The object's face for the first of `iids` that it answers, into `face`; the last refusal when it
+// answers none of them.
+HRESULT QueryFace(IUnknown* object, std::initializer_list<const IID*> iids, ComPtr<IDispatch>& face);
+
+}  // namespace sprig

@@ -1,0 +1,48 @@
+// Owners of the window system's and the kernel's handles, one deleter each, so that no path
+// releases by hand. Registry keys have their own owner in KeyOwner.h.
+#pragma once
+
+#include <windows.h>
+#include <objbase.h>
+
+#include <memory>
+#include <type_traits>
+
+namespace sprig {
+
+struct HandleCloser {
+    void operator()(HANDLE handle) const { CloseHandle(handle); }
+};
+// A kernel handle: a thread, an event, a file.
+using Handle = std::unique_ptr<void, HandleCloser>;
+
+struct IconDestroyer {
+    void operator()(HICON icon) const { DestroyIcon(icon); }
+};
+using Icon = std::unique_ptr<std::remove_pointer_t<HICON>, IconDestroyer>;
+
+struct WindowDestroyer {
+    void operator()(HWND window) const { DestroyWindow(window); }
+};
+using Window = std::unique_ptr<std::remove_pointer_t<HWND>, WindowDestroyer>;
+
+// A block from the COM task allocator.
+struct TaskMemoryFree {
+    void operator()(void* block) const { CoTaskMemFree(block); }
+};
+template <class T>
+using TaskMemory = std::unique_ptr<T, TaskMemoryFree>;
+
+// Holds a critical section for the life of the scope.
+class CriticalSectionHold {
+public:
+    explicit CriticalSectionHold(CRITICAL_SECTION& section) : section_(section) { EnterCriticalSection(&section_); }
+    ~CriticalSectionHold() { LeaveCriticalSection(&section_); }
+    CriticalSectionHold(const CriticalSectionHold&) = delete;
+    CriticalSectionHold& operator=(const CriticalSectionHold&) = delete;
+
+private:
+    CRITICAL_SECTION& section_;
+};
+
+}  // namespace sprig

@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "win/KeyOwner.h"
-#include "dialog/Sprig.h"
 #include "win/WideText.h"
 #include "win/WindowText.h"
 #include "filter/ResultList.h"
@@ -42,16 +41,40 @@ std::optional<std::vector<std::uint8_t>> ReadStoredValue(HKEY key, std::size_t i
     return bytes;
 }
 
+LayoutRect AsLayoutRect(const RECT& rect) { return {rect.left, rect.top, rect.right, rect.bottom}; }
+
+BOOL CALLBACK AddWorkArea(HMONITOR monitor, HDC, LPRECT, LPARAM areas) {
+    MONITORINFO info{};
+    info.cbSize = sizeof(info);
+    if (GetMonitorInfoW(monitor, &info))
+        reinterpret_cast<std::vector<LayoutRect>*>(areas)->push_back(AsLayoutRect(info.rcWork));
+    return TRUE;
+}
+
+// The work area of every monitor: the screen less the taskbar and other docked bars.
+std::vector<LayoutRect> WorkAreas() {
+    std::vector<LayoutRect> areas;
+    EnumDisplayMonitors(nullptr, nullptr, &AddWorkArea, reinterpret_cast<LPARAM>(&areas));
+    return areas;
+}
+
+// The work area of the monitor that the window is on, or nearest to.
+LayoutRect HomeWorkArea(HWND window) {
+    MONITORINFO info{};
+    info.cbSize = sizeof(info);
+    if (!GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &info)) return {};
+    return AsLayoutRect(info.rcWork);
+}
+
 }  // namespace
 
-void DialogSettings::CaptureFromDialog() {
+void DialogSettings::CaptureFromDialog(HWND window, const Catalogue& catalogue, ClientSize reference) {
     const MaxTrackSize max{GetSystemMetrics(SM_CXMAXTRACK), GetSystemMetrics(SM_CYMAXTRACK)};
-    HWND window = owner.window_;
     RECT bounds;
     if (GetWindowRect(window, &bounds)) {
         const WindowPlacement placement =
             ClampPlacement({bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top}, max,
-                           owner.ReferenceClientSize.width, owner.ReferenceClientSize.height);
+                           reference.width, reference.height);
         Location = {placement.left, placement.top};
         Size = {placement.width, placement.height};
     }
@@ -65,7 +88,7 @@ void DialogSettings::CaptureFromDialog() {
     Project.reset();
     if (HWND box = GetDlgItem(window, IDC_PROJECT_BOX)) {
         // "<All Projects>", no selection or an item past the list leave it absent.
-        if (const char16_t* name = ChosenProject(owner.catalogue_, SendMessageW(box, CB_GETCURSEL, 0, 0))) {
+        if (const char16_t* name = ChosenProject(catalogue, SendMessageW(box, CB_GETCURSEL, 0, 0))) {
             Project = name;
         }
     }
@@ -89,19 +112,20 @@ void DialogSettings::LoadFromRegistry() {
     }
 }
 
-void DialogSettings::ApplyToDialog() {
+void DialogSettings::ApplyToDialog(HWND window, const Catalogue& catalogue) {
     Applying = true;
-    HWND window = owner.window_;
+    const WindowPlacement placement =
+        RestoredPlacement({Location.left, Location.top, Size.width, Size.height}, WorkAreas(), HomeWorkArea(window));
     // The resize lays the controls out anew from their anchors.
-    MoveWindow(window, Location.left, Location.top, Size.width, Size.height, TRUE);
+    MoveWindow(window, placement.left, placement.top, placement.width, placement.height, TRUE);
     if (HWND list = GetDlgItem(window, IDC_FILE_LIST)) {
-        for (int c = 0; c < ColumnCount; ++c) ListView_SetColumnWidth(list, c, ColumnWidth(c));
+        for (int c = 0; c < ColumnCount; ++c) ListView_SetColumnWidth(list, c, ListColumnWidth(ColumnWidth(c)));
     }
     HWND box = GetDlgItem(window, IDC_PROJECT_BOX);
     if (Project && box) {
         // CB_SETCURSEL sends no CBN_SELCHANGE. A project no longer in the solution selects nothing
         // new.
-        const std::ptrdiff_t item = StoredProjectItem(owner.catalogue_, *Project);
+        const std::ptrdiff_t item = StoredProjectItem(catalogue, *Project);
         if (item > 0) SendMessageW(box, CB_SETCURSEL, static_cast<WPARAM>(item), 0);
     }
     HWND edit = GetDlgItem(window, IDC_FILTER_EDIT);

@@ -42,10 +42,7 @@ SubclassRecord* FindRecord(HWND window) {
     return nullptr;
 }
 
-constexpr struct {
-    const wchar_t* title;
-    int width;
-} Columns[ColumnCount] = {{L"File Name", 150}, {L"File Path", 250}, {L"Project Name", 150}, {L"Project Path", 250}};
+constexpr const wchar_t* ColumnTitles[ColumnCount] = {L"File Name", L"File Path", L"Project Name", L"Project Path"};
 
 }  // namespace
 
@@ -176,8 +173,8 @@ INT_PTR CSprig::OnInitDialog() {
         for (int c = 0; c < ColumnCount; ++c) {
             LVCOLUMNW column{};
             column.mask = LVCF_TEXT | LVCF_WIDTH;
-            column.pszText = const_cast<wchar_t*>(Columns[c].title);
-            column.cx = Columns[c].width;
+            column.pszText = const_cast<wchar_t*>(ColumnTitles[c]);
+            column.cx = DefaultColumnWidths[c];
             ListView_InsertColumn(list, c, &column);
         }
     }
@@ -197,7 +194,7 @@ INT_PTR CSprig::OnInitDialog() {
         if (HWND explore = GetDlgItem(window_, IDC_EXPLORE)) ShowWindow(explore, SW_HIDE);
     }
 
-    for (int i = 0; i < 7; ++i) {
+    for (std::size_t i = 0; i < std::size(AnchorTable); ++i) {
         LayoutAnchor& anchor = anchors_[i];
         anchor.control = GetDlgItem(window_, AnchorTable[i].control);
         anchor.flags = AnchorTable[i].flags;
@@ -209,9 +206,9 @@ INT_PTR CSprig::OnInitDialog() {
 
     FillProjectBox();
     // What the dialog shows now stands for every setting that was never stored.
-    settings_.CaptureFromDialog();
+    settings_.CaptureFromDialog(window_, catalogue_, ReferenceClientSize);
     settings_.LoadFromRegistry();
-    settings_.ApplyToDialog();
+    settings_.ApplyToDialog(window_, catalogue_);
     RefreshResults();
     Initializing = false;
     // FALSE: the window system leaves the focus in the filter edit.
@@ -240,7 +237,7 @@ void CSprig::OnDestroy() {
         }
     }
     // The controls still exist: the window system destroys them after their dialog.
-    settings_.CaptureFromDialog();
+    settings_.CaptureFromDialog(window_, catalogue_, ReferenceClientSize);
     settings_.SaveToRegistry();
 }
 
@@ -333,10 +330,8 @@ void CSprig::OnListGetInfoTip(NMLVGETINFOTIPW& tip) const {
 }
 
 void CSprig::OnProjectGetDispInfo(NMCOMBOBOXEXW& info) const {
-    const INT_PTR k = info.ceItem.iItem;
-    const bool known = k > 0 && static_cast<std::size_t>(k) <= catalogue_.ProjectList.size();
-    CopyTextCut(known ? catalogue_.ProjectList[static_cast<std::size_t>(k) - 1].get() : nullptr,
-                Units(info.ceItem.pszText), info.ceItem.cchTextMax);
+    // Item 0 keeps its own text; the box asks only for the projects'.
+    CopyTextCut(ChosenProject(catalogue_, info.ceItem.iItem), Units(info.ceItem.pszText), info.ceItem.cchTextMax);
 }
 
 }  // namespace sprig

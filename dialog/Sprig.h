@@ -8,6 +8,7 @@
 #include <oaidl.h>
 
 #include <exception>
+#include <iterator>
 #include <memory>
 #include <type_traits>
 #include <vector>
@@ -59,9 +60,6 @@ public:
     INT_PTR DoModal(HWND owner);
 
 private:
-    // The settings read and set the window, its controls and the project list.
-    friend struct DialogSettings;
-
     static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
     static LRESULT CALLBACK FilterEditProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
 
@@ -90,9 +88,9 @@ private:
     std::exception_ptr failure_;
 
     bool Initializing = true;
-    DialogSettings settings_{*this};
+    DialogSettings settings_;
     ClientSize ReferenceClientSize;
-    LayoutAnchor anchors_[7];
+    LayoutAnchor anchors_[std::size(AnchorTable)];
     ComPtr<IDispatch> root_;
     // ProjectList, ProjectPathPool, FileList and ResultList; member destruction frees their
     // storage in the reverse order, after the destructor has cleared them.

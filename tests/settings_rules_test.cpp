@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <vector>
 
 #include "dialog/core/SettingsRules.h"
@@ -36,6 +37,44 @@ TEST(ClampColumnWidth, CutsAtTheLargestTrackWidth) {
     EXPECT_EQ(ClampColumnWidth(150, Desktop), 150);
     EXPECT_EQ(ClampColumnWidth(1300, Desktop), 1300);
     EXPECT_EQ(ClampColumnWidth(5000, Desktop), 1300);
+}
+
+std::vector<std::int32_t> Numbers(const WindowPlacement& p) { return {p.left, p.top, p.width, p.height}; }
+
+TEST(RestoredPlacement, KeepsAnyVisiblePlacementAndCentresOneOffEveryMonitor) {
+    const std::vector<LayoutRect> areas{{0, 0, 1280, 994}, {1280, 0, 2560, 1024}};
+    const LayoutRect home = areas[0];
+    const auto restored = [&](WindowPlacement stored) { return Numbers(RestoredPlacement(stored, areas, home)); };
+    using V = std::vector<std::int32_t>;
+    // Visible in part, on either monitor: exactly as stored.
+    EXPECT_EQ(restored({-590, -390, 600, 400}), (V{-590, -390, 600, 400}));
+    EXPECT_EQ(restored({2550, 1000, 600, 400}), (V{2550, 1000, 600, 400}));
+    // Off every work area: centred in the home area with the stored size. Touching an edge, or
+    // lying under the taskbar below the work area, shows nothing.
+    EXPECT_EQ(restored({-600, 10, 600, 400}), (V{340, 297, 600, 400}));
+    EXPECT_EQ(restored({100, 994, 600, 400}), (V{340, 297, 600, 400}));
+    EXPECT_EQ(restored({5000, -3000, 640, 480}), (V{320, 257, 640, 480}));
+    // Larger than the home area: its top-left corner stays inside.
+    EXPECT_EQ(restored({5000, 5000, 2000, 1500}), (V{0, 0, 2000, 1500}));
+    EXPECT_EQ(Numbers(RestoredPlacement({5000, 5000, 600, 400}, areas, {1280, 0, 2560, 1024})),
+              (V{1620, 312, 600, 400}));
+    // Numbers as large or as negative as the registry can hold neither overflow nor land outside.
+    const std::int32_t big = std::numeric_limits<std::int32_t>::max();
+    EXPECT_EQ(restored({big, big, big, big}), (V{0, 0, big, big}));
+    EXPECT_EQ(restored({-5000, 0, -100, -100}), (V{640, 497, -100, -100}));
+    // No monitor at all: nothing is visible.
+    EXPECT_EQ(Numbers(RestoredPlacement({0, 0, 600, 400}, {}, home)), (V{340, 297, 600, 400}));
+}
+
+TEST(ListColumnWidth, KeepsWhatTheListsSixteenBitsHold) {
+    EXPECT_EQ(ListColumnWidth(150), 150);
+    EXPECT_EQ(ListColumnWidth(0), 0);
+    EXPECT_EQ(ListColumnWidth(32767), 32767);
+    EXPECT_EQ(ListColumnWidth(32768), 32767);
+    EXPECT_EQ(ListColumnWidth(std::numeric_limits<std::int32_t>::max()), 32767);
+    // Negative widths would ask the list to size the column itself.
+    EXPECT_EQ(ListColumnWidth(-1), 0);
+    EXPECT_EQ(ListColumnWidth(-2), 0);
 }
 
 TEST(DecodeStoredNumbers, TakeOnlyValuesOfTheirFieldsSize) {

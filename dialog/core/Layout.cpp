@@ -1,18 +1,6 @@
 #include "dialog/core/Layout.h"
 
-#include "resources/resource.h"
-
 namespace sprig {
-
-const AnchorSpec AnchorTable[7] = {
-    {IDC_FILE_LIST, AnchorTop | AnchorBottom | AnchorLeft | AnchorRight},
-    {IDC_FILTER_EDIT, AnchorBottom | AnchorLeft | AnchorRight},
-    {IDC_PROJECT_BOX, AnchorTop | AnchorLeft | AnchorRight},
-    {IDC_VIEW_CODE, AnchorBottom | AnchorLeft},
-    {IDC_EXPLORE, AnchorBottom | AnchorRight},
-    {1 /* Open */, AnchorBottom | AnchorRight},
-    {2 /* Cancel */, AnchorBottom | AnchorRight},
-};
 
 LayoutRect AnchoredRect(const LayoutRect& reference, std::uint32_t flags, ClientSize referenceSize, int width,
                         int height) {

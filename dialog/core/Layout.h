@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "resources/resource.h"
+
 namespace sprig {
 
 // Edges of the client area a control keeps its distance to.
@@ -25,7 +27,15 @@ struct AnchorSpec {
 };
 
 // The resizable controls, in the order their anchors are recorded and laid out.
-extern const AnchorSpec AnchorTable[7];
+inline constexpr AnchorSpec AnchorTable[] = {
+    {IDC_FILE_LIST, AnchorTop | AnchorBottom | AnchorLeft | AnchorRight},
+    {IDC_FILTER_EDIT, AnchorBottom | AnchorLeft | AnchorRight},
+    {IDC_PROJECT_BOX, AnchorTop | AnchorLeft | AnchorRight},
+    {IDC_VIEW_CODE, AnchorBottom | AnchorLeft},
+    {IDC_EXPLORE, AnchorBottom | AnchorRight},
+    {1 /* Open */, AnchorBottom | AnchorRight},
+    {2 /* Cancel */, AnchorBottom | AnchorRight},
+};
 
 // Where a control whose rectangle was `reference` at the client size `referenceSize` goes at the
 // client size width × height. A side that is not anchored to its own edge moves with the opposite

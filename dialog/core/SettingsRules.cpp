@@ -43,6 +43,25 @@ WindowPlacement ClampPlacement(WindowPlacement placement, MaxTrackSize max, std:
 
 std::int32_t ClampColumnWidth(std::int32_t width, MaxTrackSize max) { return std::min(width, max.width); }
 
+WindowPlacement RestoredPlacement(WindowPlacement stored, const std::vector<LayoutRect>& workAreas,
+                                  const LayoutRect& home) {
+    // In 64 bits: stored numbers are whatever the registry held.
+    const std::int64_t left = stored.left, top = stored.top;
+    const std::int64_t right = left + stored.width, bottom = top + stored.height;
+    for (const LayoutRect& area : workAreas) {
+        if (left < area.right && area.left < right && top < area.bottom && area.top < bottom) return stored;
+    }
+    // A size below 0 is placed as 0, so that even it starts inside the area.
+    const auto centred = [](std::int32_t from, std::int32_t to, std::int32_t size) {
+        const std::int64_t start = from + (std::int64_t{to} - from - std::max(size, 0)) / 2;
+        return static_cast<std::int32_t>(std::max<std::int64_t>(start, from));
+    };
+    return {centred(home.left, home.right, stored.width), centred(home.top, home.bottom, stored.height), stored.width,
+            stored.height};
+}
+
+std::int32_t ListColumnWidth(std::int32_t stored) { return std::clamp(stored, 0, 32767); }
+
 std::optional<std::int32_t> DecodeInt32(const std::uint8_t* data, std::size_t size) {
     if (!data || size != 4) return std::nullopt;
     return ReadInt32(data);

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "catalogue/Catalogue.h"
+#include "dialog/core/Layout.h"
 
 namespace sprig {
 
@@ -31,6 +32,20 @@ WindowPlacement ClampPlacement(WindowPlacement placement, MaxTrackSize max, std:
 // A column may be at most as wide as the largest trackable window.
 std::int32_t ClampColumnWidth(std::int32_t width, MaxTrackSize max);
 
+// Where the dialog opens for a stored placement: exactly as stored when any part of it lies in a
+// monitor's work area; otherwise (a monitor removed, a laptop undocked) centred in `home`, the
+// work area the dialog started on, with the stored size, as on a first run, and with its top-left
+// corner inside that area, so that its caption can be reached.
+WindowPlacement RestoredPlacement(WindowPlacement stored, const std::vector<LayoutRect>& workAreas,
+                                  const LayoutRect& home);
+
+// The list keeps column widths in 16 bits: a wider one would come back cut to its low bits, and a
+// negative one asks the list to size the column by itself. A stored width as the list can take it.
+std::int32_t ListColumnWidth(std::int32_t stored);
+
+// The widths of the list's columns, in column order, as the dialog inserts them.
+inline constexpr std::int32_t DefaultColumnWidths[ColumnCount] = {150, 250, 150, 250};
+
 // A stored number is taken only when its size is exactly its field's (4 or 8 bytes); any other
 // size leaves the field as it was. The registry type is not looked at.
 std::optional<std::int32_t> DecodeInt32(const std::uint8_t* data, std::size_t size);
@@ -51,10 +66,10 @@ struct StoredSettings {
     struct {
         std::int32_t width, height;
     } Size{400, 300};  // the window's outer size, frame included
-    std::int32_t FileNameWidth = 150;
-    std::int32_t FilePathWidth = 250;
-    std::int32_t ProjectNameWidth = 150;
-    std::int32_t ProjectPathWidth = 250;
+    std::int32_t FileNameWidth = DefaultColumnWidths[ColumnFileName];
+    std::int32_t FilePathWidth = DefaultColumnWidths[ColumnFilePath];
+    std::int32_t ProjectNameWidth = DefaultColumnWidths[ColumnProjectName];
+    std::int32_t ProjectPathWidth = DefaultColumnWidths[ColumnProjectPath];
     std::optional<std::u16string> Project;  // absent: "<All Projects>"
     std::optional<std::u16string> Filter;   // absent: an empty filter
     std::int32_t ViewKind = 0;              // 1 when the code view is chosen

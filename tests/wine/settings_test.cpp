@@ -133,6 +133,51 @@ TEST_F(SettingsTest, PlacementAndColumnsPastTheLargestTrackSizeAreSavedClamped) 
     ExpectStored(L"FilePathWidth", REG_DWORD, NumberBytes({maxWidth}));
 }
 
+// After a monitor is removed, a stored placement may lie where nobody sees it: the dialog then
+// opens centred with its stored size, as on a first run, and is saved where it was seen. A
+// placement visible even in part stays as it was. Widths past the list's 16 bits are cut to
+// what it holds.
+TEST_F(SettingsTest, PlacementOffEveryMonitorOpensCentredAndWidthsStayWithinTheList) {
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof(monitor);
+    ASSERT_TRUE(GetMonitorInfoW(MonitorFromWindow(nullptr, MONITOR_DEFAULTTOPRIMARY), &monitor));
+    const RECT work = monitor.rcWork;
+    const struct {
+        POINT stored;
+        bool visible;
+    } cases[] = {
+        {{work.right + 10, work.top}, false},
+        {{work.left - 700, work.bottom - 100}, false},
+        {{-30000, -30000}, false},
+        {{work.left - 650, work.top - 450}, true},
+        {{work.right - 50, work.bottom - 50}, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.stored.x) + ", " + std::to_string(c.stored.y));
+        DeleteSettingsKey();
+        StoreSetting(L"Location", REG_BINARY, NumberBytes({c.stored.x, c.stored.y}));
+        StoreSetting(L"Size", REG_BINARY, NumberBytes({700, 500}));
+        StoreSetting(L"FilePathWidth", REG_DWORD, NumberBytes({40000}));
+        StoreSetting(L"ProjectPathWidth", REG_DWORD, NumberBytes({32767}));
+        RECT window{};
+        RunDialog(solution.model, [&](DialogDriver& d) {
+            window = WindowRect(d.Dialog());
+            EXPECT_EQ(window.right - window.left, 700);
+            EXPECT_EQ(window.bottom - window.top, 500);
+            if (c.visible) {
+                EXPECT_EQ(window.left, c.stored.x);
+                EXPECT_EQ(window.top, c.stored.y);
+            } else {
+                EXPECT_LE(std::abs((window.left + window.right) - (work.left + work.right)), 1);
+                EXPECT_LE(std::abs((window.top + window.bottom) - (work.top + work.bottom)), 1);
+            }
+            EXPECT_EQ(ColumnWidths(d), (std::vector<int>{150, 32767, 150, 32767}));
+            d.ClickButton(IDCANCEL);
+        });
+        ExpectStored(L"Location", REG_BINARY, NumberBytes({window.left, window.top}));
+    }
+}
+
 TEST_F(SettingsTest, StoredProjectAndFilterOpenTheListNarrowedWithTheFilterSelected) {
     StoreSetting(L"Project", REG_SZ, TextBytes(L"BETA"));
     StoreSetting(L"Filter", REG_SZ, TextBytes(L"fill0"));
@@ -178,11 +223,10 @@ TEST_F(SettingsTest, FilterStoredWithoutTerminatorLosesItsLastCharacter) {
 }
 
 TEST_F(SettingsTest, EveryValueOfEverySizeUpToTwelveBytesLoadsWithinItsField) {
-    CSprig dialog = ModelDialog(solution.model);
     CheckEveryValueAtEverySize([&](StoredSettings& settings, std::size_t id, const Bytes& stored) {
         DeleteSettingsKey();
         StoreSetting(Wide(StoredValues[id].name), static_cast<DWORD>(StoredValues[id].type), stored);
-        DialogSettings loaded(dialog);
+        DialogSettings loaded;
         static_cast<StoredSettings&>(loaded) = settings;
         loaded.LoadFromRegistry();
         settings = loaded;

@@ -36,6 +36,13 @@ std::u16string Terms(std::u16string_view prefix, char16_t first, std::size_t dis
     return text;
 }
 
+// Alternative terms of one, two, three ... question marks, as many as fit in `units`.
+std::u16string LengthTerms(std::size_t units) {
+    std::u16string text;
+    for (std::size_t n = 1; text.size() + n + 2 <= units; ++n) text += u"|" + std::u16string(n, u'?') + u" ";
+    return text;
+}
+
 struct Case {
     const char* name;
     std::u16string query;
@@ -63,6 +70,8 @@ int main(int argc, char** argv) {
         {"|x* ... distinct (8191 terms)", Terms(u"|", u'\u4E00', 20000, Longest, u"*")},
         {"|*x* ... distinct (6553 terms)", Terms(u"|*", u'\u4E00', 20000, Longest, u"*")},
         {"-*x ... distinct (6553 terms)", Terms(u"-*", u'\u4E00', 20000, Longest)},
+        {"|? |?? |??? ... (255 terms)", LengthTerms(Longest)},
+        {"|?x?... distinct (5460 terms)", Terms(u"|?", u'a', 20000, Longest, u"?")},
     };
     std::printf("%u files, fastest of %d runs\n", static_cast<unsigned>(files), runs);
     for (const Case& c : cases) {

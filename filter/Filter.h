@@ -13,6 +13,7 @@
 
 #include "catalogue/FileEntry.h"
 #include "catalogue/Text.h"
+#include "filter/TermIndex.h"
 
 namespace sprig {
 
@@ -50,31 +51,11 @@ struct FilterTerm {
     WildcardPattern wildcard;  // the pattern cut at its stars, when it has wildcards
 };
 
-// The distinct substring terms (those without wildcards) of one field, as a tree of their texts:
-// one pass over a file's text, trying the tree from each unit, finds every term that occurs and
-// where it first does, however many terms there are.
-struct TermTree {
-    struct Node {
-        std::vector<std::pair<char16_t, std::uint32_t>> children;  // by unit, ascending; node indices
-        std::vector<std::uint32_t> ends;                           // the terms whose text ends here
-    };
-    std::vector<Node> nodes;                   // nodes[0] is the root; empty without such terms
-    std::uint32_t longestAndNot = 0;           // units of the longest AndNot term; 0 without one
-    std::vector<std::uint32_t> orNotByLength;  // the OrNot terms, longest first
-};
-
 // The parse buffer and the terms of one refresh, and what matching keeps from file to file.
 struct ParsedFilter {
     OwnedText buffer;               // null when the query was empty
     std::vector<FilterTerm> terms;  // in the order the terms stand in the query
-    // Each distinct term is tested once: a term equal to one before it (text, field and kind)
-    // holds exactly when that one does.
-    TermTree trees[ColumnCount];           // substring terms, by field (a quarter of its value)
-    std::uint32_t distinctAnd = 0;         // And terms among them
-    std::vector<std::uint32_t> wildcards;  // distinct wildcard terms, the required ones first
-    // For each term, the number of the last file in which the trees found it.
-    std::vector<std::uint32_t> foundIn;
-    std::uint32_t filesMatched = 0;
+    TermIndex index;                // the terms arranged for testing many files
 };
 
 // Replaces `filter`'s buffer and terms with those of `text`.

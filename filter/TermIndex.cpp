@@ -1,0 +1,251 @@
+#include "filter/TermIndex.h"
+
+#include <algorithm>
+#include <set>
+#include <string_view>
+
+#include "filter/Filter.h"
+
+namespace sprig {
+namespace {
+
+bool IsNegated(TermKind kind) { return kind == TermKind::AndNot || kind == TermKind::OrNot; }
+
+bool IsRequired(const FilterTerm& term) { return (TermBit(term) & RequiredBits) != 0; }
+
+std::size_t ColumnOf(TermField field) { return static_cast<std::size_t>(field) / 4; }
+
+// Where a holding negated term reports its match: where the pattern would have started at the
+// latest, or 0 when the pattern is longer than the text.
+std::int32_t LatestStart(std::size_t textLength, std::uint32_t patternLength) {
+    return static_cast<std::int32_t>(textLength > patternLength ? textLength - patternLength : 0);
+}
+
+// The longest run of literal units (neither "?" nor "*") in a wildcard term; empty when it has
+// none.
+std::u16string_view LongestRun(const FilterTerm& term) {
+    std::u16string_view longest;
+    for (std::uint32_t i = 0; i < term.length;) {
+        std::uint32_t end = i;
+        while (end < term.length && term.pattern[end] != u'*' && term.pattern[end] != u'?') ++end;
+        if (end - i > longest.size()) longest = std::u16string_view(term.pattern + i, end - i);
+        i = end + 1;
+    }
+    return longest;
+}
+
+// The node where `text` ends, made as needed. Texts come in ascending order, so a node's new
+// child always goes last.
+std::uint32_t Insert(TermTree& tree, std::u16string_view text) {
+    if (tree.nodes.empty()) tree.nodes.emplace_back();
+    std::uint32_t node = 0;
+    for (const char16_t unit : text) {
+        const auto& children = tree.nodes[node].children;
+        if (!children.empty() && children.back().first == unit) {
+            node = children.back().second;
+            continue;
+        }
+        const auto child = static_cast<std::uint32_t>(tree.nodes.size());
+        tree.nodes.emplace_back();
+        tree.nodes[node].children.emplace_back(unit, child);
+        node = child;
+    }
+    return node;
+}
+
+// The child of `node` for `unit`; 0 (the root, nobody's child) when there is none.
+std::uint32_t Child(const TermTree::Node& node, char16_t unit) {
+    const auto& children = node.children;
+    const auto it =
+        std::lower_bound(children.begin(), children.end(), unit,
+                         [](const std::pair<char16_t, std::uint32_t>& child, char16_t u) { return child.first < u; });
+    return it != children.end() && it->first == unit ? it->second : 0;
+}
+
+// The four texts of one file and their lengths, each measured when a term first asks for it.
+class FieldTexts {
+public:
+    explicit FieldTexts(const FileEntry& file) : file_(file) {}
+
+    const char16_t* Text(std::size_t column, std::size_t& length) {
+        if (!measured_[column]) {
+            texts_[column] = ColumnText(file_, static_cast<int>(column));
+            lengths_[column] = TextLength(texts_[column]);
+            measured_[column] = true;
+        }
+        length = lengths_[column];
+        return texts_[column];
+    }
+
+private:
+    const FileEntry& file_;
+    const char16_t* texts_[ColumnCount]{};
+    std::size_t lengths_[ColumnCount]{};
+    bool measured_[ColumnCount]{};
+};
+
+// The outcome of terms made of "?" and "*" alone for a text of `n` units, which any text of that
+// length gives alike.
+LengthOutcome OutcomeOfLength(const char16_t* text, std::size_t n, const std::vector<FilterTerm>& terms,
+                              const std::vector<std::uint32_t>& list) {
+    LengthOutcome outcome;
+    for (const std::uint32_t i : list) {
+        const FilterTerm& term = terms[i];
+        std::int32_t r = MatchWildcard(text, n, term.pattern, term.wildcard, term.field);
+        if (IsNegated(term.kind)) r = r >= 0 ? -1 : LatestStart(n, term.length);
+        if (r < 0) {
+            outcome.fails |= IsRequired(term);
+            continue;
+        }
+        outcome.alternativeHeld |= !IsRequired(term);
+        if (outcome.position < 0 || r < outcome.position) outcome.position = r;
+    }
+    return outcome;
+}
+
+}  // namespace
+
+TermIndex BuildTermIndex(const std::vector<FilterTerm>& terms) {
+    TermIndex index;
+    struct Run {
+        std::u16string_view text;
+        std::uint32_t term;
+    };
+    std::vector<Run> runs;
+    std::set<std::pair<std::uint16_t, std::u16string_view>> wildcards;  // bit and text of each one so far
+    // The required terms first, so that a failing one ends a file's test early.
+    for (const bool required : {true, false}) {
+        for (std::uint32_t i = 0; i < terms.size(); ++i) {
+            const FilterTerm& term = terms[i];
+            const std::u16string_view text(term.pattern, term.length);
+            if (IsRequired(term) != required) continue;
+            if (!term.hasWildcard) {
+                runs.push_back({text, i});
+            } else if (wildcards.emplace(TermBit(term), text).second) {
+                const std::u16string_view key = LongestRun(term);
+                if (key.empty()) {
+                    index.lengthOnly[ColumnOf(term.field)].push_back(i);
+                } else {
+                    runs.push_back({key, i});
+                }
+            }
+        }
+    }
+    std::stable_sort(runs.begin(), runs.end(), [](const Run& a, const Run& b) { return a.text < b.text; });
+    for (const Run& run : runs) {
+        const FilterTerm& term = terms[run.term];
+        TermTree& tree = index.trees[ColumnOf(term.field)];
+        TermTree::Node& node = tree.nodes[Insert(tree, run.text)];
+        if (term.hasWildcard) {
+            node.keys.push_back(run.term);
+        } else if (std::none_of(node.ends.begin(), node.ends.end(),
+                                [&](std::uint32_t other) { return terms[other].kind == term.kind; })) {
+            node.ends.push_back(run.term);
+        } else {
+            continue;  // a repeat
+        }
+        if (term.kind == TermKind::And) ++index.distinctAnd;
+        if (term.kind == TermKind::AndNot) tree.longestAndNot = std::max(tree.longestAndNot, term.length);
+        if (term.kind == TermKind::OrNot) tree.orNotByLength.push_back(run.term);
+    }
+    for (TermTree& tree : index.trees) {
+        std::stable_sort(tree.orNotByLength.begin(), tree.orNotByLength.end(),
+                         [&terms](std::uint32_t a, std::uint32_t b) { return terms[a].length > terms[b].length; });
+    }
+    index.matchedIn.assign(terms.size(), 0);
+    index.keyFoundIn.assign(terms.size(), 0);
+    return index;
+}
+
+bool MatchIndexed(const FileEntry& file, const std::vector<FilterTerm>& terms, TermIndex& index, bool hasAlternatives,
+                  std::int32_t& position) {
+    const std::uint32_t stamp = ++index.file;
+    FieldTexts texts(file);
+    position = -1;
+    const auto consider = [&position](std::int32_t r) {
+        if (position < 0 || r < position) position = r;
+    };
+    bool alternativeHeld = false;
+    std::uint32_t andMatched = 0;
+    // Term `i` matched at `at`; false when that alone makes the file fail.
+    const auto matched = [&](std::uint32_t i, std::int32_t at) {
+        index.matchedIn[i] = stamp;
+        switch (terms[i].kind) {
+        case TermKind::And:
+            ++andMatched;
+            break;
+        case TermKind::AndNot:
+            return false;
+        case TermKind::Or:
+            alternativeHeld = true;
+            break;
+        case TermKind::OrNot:
+            return true;  // it does not hold; the longest that holds is looked for below
+        }
+        consider(at);
+        return true;
+    };
+
+    // One pass over each field's text finds its runs; the first time it meets one is the run's
+    // leftmost occurrence.
+    index.candidates.clear();
+    for (std::size_t column = 0; column < ColumnCount; ++column) {
+        const TermTree& tree = index.trees[column];
+        if (tree.nodes.empty()) continue;
+        const auto field = static_cast<TermField>(column * 4);
+        std::size_t n = 0;
+        const char16_t* text = texts.Text(column, n);
+        for (std::size_t s = 0; s < n; ++s) {
+            std::uint32_t node = 0;
+            for (std::size_t j = s; j < n && (node = Child(tree.nodes[node], FoldChar(text[j], field))) != 0; ++j) {
+                for (const std::uint32_t i : tree.nodes[node].ends) {
+                    if (index.matchedIn[i] != stamp && !matched(i, static_cast<std::int32_t>(s))) return false;
+                }
+                for (const std::uint32_t i : tree.nodes[node].keys) {
+                    if (index.keyFoundIn[i] == stamp) continue;
+                    index.keyFoundIn[i] = stamp;
+                    index.candidates.push_back(i);
+                }
+            }
+        }
+    }
+    // The wildcard terms whose key occurs, matched in full; the others cannot match.
+    for (const std::uint32_t i : index.candidates) {
+        const FilterTerm& term = terms[i];
+        std::size_t n = 0;
+        const char16_t* text = texts.Text(ColumnOf(term.field), n);
+        const std::int32_t r = MatchWildcard(text, n, term.pattern, term.wildcard, term.field);
+        if (r >= 0 && !matched(i, r)) return false;
+    }
+    if (andMatched < index.distinctAnd) return false;
+
+    // The negated terms in the trees that were not matched hold.
+    for (std::size_t column = 0; column < ColumnCount; ++column) {
+        const TermTree& tree = index.trees[column];
+        if (tree.nodes.empty()) continue;
+        std::size_t n = 0;
+        texts.Text(column, n);
+        if (tree.longestAndNot > 0) consider(LatestStart(n, tree.longestAndNot));
+        for (const std::uint32_t i : tree.orNotByLength) {
+            if (index.matchedIn[i] == stamp) continue;
+            alternativeHeld = true;
+            consider(LatestStart(n, terms[i].length));
+            break;
+        }
+    }
+
+    for (std::size_t column = 0; column < ColumnCount; ++column) {
+        if (index.lengthOnly[column].empty()) continue;
+        std::size_t n = 0;
+        const char16_t* text = texts.Text(column, n);
+        auto [known, added] = index.byLength[column].try_emplace(n);
+        if (added) known->second = OutcomeOfLength(text, n, terms, index.lengthOnly[column]);
+        const LengthOutcome& outcome = known->second;
+        if (outcome.fails) return false;
+        alternativeHeld |= outcome.alternativeHeld;
+        if (outcome.position >= 0) consider(outcome.position);
+    }
+    return alternativeHeld || !hasAlternatives;
+}
+
+}  // namespace sprig

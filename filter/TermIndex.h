@@ -1,0 +1,69 @@
+// The terms of one query arranged for testing many files, so that a refresh costs about the same
+// however many terms the query holds.
+//
+// A term that holds for a file mostly holds because a run of its literal units occurs in the
+// field's text. The runs of all terms of a field go into one tree of their texts, and one pass
+// over a file's text, trying the tree from each unit, finds every run that occurs there and the
+// first place it does:
+//  - a term without wildcards is its own run, and the pass decides it: found or not, and where;
+//  - a wildcard term with literal units is keyed by its longest run; only the terms whose key was
+//    found are matched in full, the others cannot hold (or, negated, hold without a test);
+//  - a wildcard term of "?" and "*" alone looks at the text's length only, so the outcome of all
+//    such terms of a field is worked out once per length and remembered.
+// Negated terms that hold report their latest start, which only their length decides: the longest
+// one that holds gives the smallest position, so they are kept longest first.
+// Each distinct term is tested once: a term equal to one before it (text, field and kind) holds
+// exactly when that one does.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+#include "catalogue/FileEntry.h"
+
+namespace sprig {
+
+struct FilterTerm;
+
+// The terms' runs of one field.
+struct TermTree {
+    struct Node {
+        std::vector<std::pair<char16_t, std::uint32_t>> children;  // by unit, ascending; node indices
+        std::vector<std::uint32_t> ends;                           // the terms without wildcards whose text ends here
+        std::vector<std::uint32_t> keys;                           // the wildcard terms whose key ends here
+    };
+    std::vector<Node> nodes;                   // nodes[0] is the root; empty without runs
+    std::uint32_t longestAndNot = 0;           // units of the longest keyed or plain AndNot term
+    std::vector<std::uint32_t> orNotByLength;  // the keyed and plain OrNot terms, longest first
+};
+
+// What the terms of one field made only of "?" and "*" say about a text of one length.
+struct LengthOutcome {
+    bool fails = false;            // a required one does not hold
+    bool alternativeHeld = false;  // an alternative one holds
+    std::int32_t position = -1;    // the smallest position among those that hold
+};
+
+struct TermIndex {
+    TermTree trees[ColumnCount];                         // by field: a quarter of its value
+    std::uint32_t distinctAnd = 0;                       // And terms in the trees, each of which must be matched
+    std::vector<std::uint32_t> lengthOnly[ColumnCount];  // terms of "?" and "*" alone, by field
+    std::unordered_map<std::size_t, LengthOutcome> byLength[ColumnCount];
+
+    // Per file: the terms matched and the keys found in it, marked with the file's number so
+    // that nothing is cleared between files; and the keyed terms to match in full.
+    std::uint32_t file = 0;
+    std::vector<std::uint32_t> matchedIn, keyFoundIn;
+    std::vector<std::uint32_t> candidates;
+};
+
+TermIndex BuildTermIndex(const std::vector<FilterTerm>& terms);
+
+// Whether the file passes the terms (see MatchFilter), and its position.
+bool MatchIndexed(const FileEntry& file, const std::vector<FilterTerm>& terms, TermIndex& index, bool hasAlternatives,
+                  std::int32_t& position);
+
+}  // namespace sprig

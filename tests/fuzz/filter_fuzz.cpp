@@ -1,5 +1,5 @@
-// Parses arbitrary queries and matches them against arbitrary files; every wildcard term is also
-// checked against the literal procedure where that procedure is cheap enough to run.
+// Parses arbitrary queries and matches them against arbitrary files; every wildcard term, and the
+// whole outcome, is also checked against the literal procedures where they are cheap enough to run.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -7,6 +7,7 @@
 
 #include "catalogue/Catalogue.h"
 #include "filter/Filter.h"
+#include "support/LiteralFilter.h"
 #include "support/LiteralWildcard.h"
 
 namespace {
@@ -50,14 +51,30 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const bool passes = sprig::MatchFilter(file, filter, sprig::TermMask(filter.terms), position);
     if (filter.terms.empty() && (!passes || position != -1)) std::abort();
 
+    bool cheap = true, requiredHeld = true, anyAlternative = false, alternativeHeld = false;
+    std::int32_t expected = -1;
     for (const sprig::FilterTerm& term : filter.terms) {
-        if (!term.hasWildcard) continue;
         const char16_t* text = sprig::FieldText(file, term.field);
-        const std::int32_t fast = sprig::MatchWildcard(text, term.pattern, term.field);
-        if (Stars(term.pattern) <= 5 && sprig::TextLength(text) <= 64 &&
-            fast != sprig::testing::LiteralMatchWildcard(text, term.pattern, term.field)) {
+        cheap &= Stars(term.pattern) <= 5 && sprig::TextLength(text) <= 64;
+        if (!cheap) break;
+        if (term.hasWildcard && sprig::MatchWildcard(text, term.pattern, term.field) !=
+                                    sprig::testing::LiteralMatchWildcard(text, term.pattern, term.field)) {
             std::abort();
         }
+        // The combining rule, written plainly.
+        const std::int32_t r = sprig::testing::LiteralMatchTerm(file, term);
+        const bool required = (sprig::TermBit(term) & sprig::RequiredBits) != 0;
+        anyAlternative |= !required;
+        if (r < 0) {
+            requiredHeld &= !required;
+            continue;
+        }
+        alternativeHeld |= !required;
+        if (expected < 0 || r < expected) expected = r;
+    }
+    if (cheap &&
+        (passes != (requiredHeld && (alternativeHeld || !anyAlternative)) || (passes && position != expected))) {
+        std::abort();
     }
     return 0;
 }

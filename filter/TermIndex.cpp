@@ -37,9 +37,16 @@ std::u16string_view LongestRun(const FilterTerm& term) {
 // The node where `text` ends, made as needed. Texts come in ascending order, so a node's new
 // child always goes last.
 std::uint32_t Insert(TermTree& tree, std::u16string_view text) {
-    if (tree.nodes.empty()) tree.nodes.emplace_back();
+    if (tree.nodes.empty()) {
+        tree.nodes.emplace_back();
+        tree.rootChildren.assign(0x10000, 0);
+    }
     std::uint32_t node = 0;
     for (const char16_t unit : text) {
+        if (node == 0 && tree.rootChildren[unit] != 0) {
+            node = tree.rootChildren[unit];
+            continue;
+        }
         const auto& children = tree.nodes[node].children;
         if (!children.empty() && children.back().first == unit) {
             node = children.back().second;
@@ -47,7 +54,11 @@ std::uint32_t Insert(TermTree& tree, std::u16string_view text) {
         }
         const auto child = static_cast<std::uint32_t>(tree.nodes.size());
         tree.nodes.emplace_back();
-        tree.nodes[node].children.emplace_back(unit, child);
+        if (node == 0) {
+            tree.rootChildren[unit] = child;
+        } else {
+            tree.nodes[node].children.emplace_back(unit, child);
+        }
         node = child;
     }
     return node;
@@ -56,32 +67,49 @@ std::uint32_t Insert(TermTree& tree, std::u16string_view text) {
 // The child of `node` for `unit`; 0 (the root, nobody's child) when there is none.
 std::uint32_t Child(const TermTree::Node& node, char16_t unit) {
     const auto& children = node.children;
+    if (children.size() <= 4) {
+        for (const auto& child : children) {
+            if (child.first == unit) return child.second;
+        }
+        return 0;
+    }
     const auto it =
         std::lower_bound(children.begin(), children.end(), unit,
                          [](const std::pair<char16_t, std::uint32_t>& child, char16_t u) { return child.first < u; });
     return it != children.end() && it->first == unit ? it->second : 0;
 }
 
-// The four texts of one file and their lengths, each measured when a term first asks for it.
-class FieldTexts {
-public:
-    explicit FieldTexts(const FileEntry& file) : file_(file) {}
-
-    const char16_t* Text(std::size_t column, std::size_t& length) {
-        if (!measured_[column]) {
-            texts_[column] = ColumnText(file_, static_cast<int>(column));
-            lengths_[column] = TextLength(texts_[column]);
-            measured_[column] = true;
+// Walks the tree from every unit of `text` and calls `meet` with each node reached and the unit
+// the walk started from; stops, answering false, as soon as `meet` does.
+template <bool PathField, class Meet>
+bool FindRuns(const TermTree& tree, const char16_t* text, Meet&& meet) {
+    const auto fold = [](char16_t unit) { return PathField ? FoldChar(unit, TermField::FilePath) : FoldAscii(unit); };
+    for (std::size_t s = 0; text[s] != u'\0'; ++s) {
+        std::uint32_t node = tree.rootChildren[fold(text[s])];
+        for (std::size_t j = s + 1; node != 0; ++j) {
+            if (!meet(tree.nodes[node], s)) return false;
+            if (text[j] == u'\0') break;
+            node = Child(tree.nodes[node], fold(text[j]));
         }
-        length = lengths_[column];
-        return texts_[column];
     }
+    return true;
+}
+
+// The lengths of one file's four texts, each measured when first needed: the pass over a text
+// runs to its terminator, and most files need no length at all.
+class FieldLengths {
+public:
+    explicit FieldLengths(const FileEntry& file) : file_(file) {}
+
+    std::size_t Of(std::size_t column) {
+        if (lengths_[column] < 0) lengths_[column] = static_cast<std::ptrdiff_t>(TextLength(Text(column)));
+        return static_cast<std::size_t>(lengths_[column]);
+    }
+    const char16_t* Text(std::size_t column) const { return ColumnText(file_, static_cast<int>(column)); }
 
 private:
     const FileEntry& file_;
-    const char16_t* texts_[ColumnCount]{};
-    std::size_t lengths_[ColumnCount]{};
-    bool measured_[ColumnCount]{};
+    std::ptrdiff_t lengths_[ColumnCount] = {-1, -1, -1, -1};
 };
 
 // The outcome of terms made of "?" and "*" alone for a text of `n` units, which any text of that
@@ -144,7 +172,10 @@ TermIndex BuildTermIndex(const std::vector<FilterTerm>& terms) {
         } else {
             continue;  // a repeat
         }
-        if (term.kind == TermKind::And) ++index.distinctAnd;
+        if (term.kind == TermKind::And) {
+            ++index.distinctAnd;
+            if (!term.hasWildcard) ++tree.plainAnd;
+        }
         if (term.kind == TermKind::AndNot) tree.longestAndNot = std::max(tree.longestAndNot, term.length);
         if (term.kind == TermKind::OrNot) tree.orNotByLength.push_back(run.term);
     }
@@ -160,7 +191,7 @@ TermIndex BuildTermIndex(const std::vector<FilterTerm>& terms) {
 bool MatchIndexed(const FileEntry& file, const std::vector<FilterTerm>& terms, TermIndex& index, bool hasAlternatives,
                   std::int32_t& position) {
     const std::uint32_t stamp = ++index.file;
-    FieldTexts texts(file);
+    FieldLengths lengths(file);
     position = -1;
     const auto consider = [&position](std::int32_t r) {
         if (position < 0 || r < position) position = r;
@@ -193,28 +224,33 @@ bool MatchIndexed(const FileEntry& file, const std::vector<FilterTerm>& terms, T
         const TermTree& tree = index.trees[column];
         if (tree.nodes.empty()) continue;
         const auto field = static_cast<TermField>(column * 4);
-        std::size_t n = 0;
-        const char16_t* text = texts.Text(column, n);
-        for (std::size_t s = 0; s < n; ++s) {
-            std::uint32_t node = 0;
-            for (std::size_t j = s; j < n && (node = Child(tree.nodes[node], FoldChar(text[j], field))) != 0; ++j) {
-                for (const std::uint32_t i : tree.nodes[node].ends) {
-                    if (index.matchedIn[i] != stamp && !matched(i, static_cast<std::int32_t>(s))) return false;
-                }
-                for (const std::uint32_t i : tree.nodes[node].keys) {
-                    if (index.keyFoundIn[i] == stamp) continue;
-                    index.keyFoundIn[i] = stamp;
-                    index.candidates.push_back(i);
-                }
+        const std::uint32_t andBefore = andMatched;
+        const auto meet = [&](const TermTree::Node& node, std::size_t s) {
+            for (const std::uint32_t i : node.ends) {
+                if (index.matchedIn[i] != stamp && !matched(i, static_cast<std::int32_t>(s))) return false;
             }
+            for (const std::uint32_t i : node.keys) {
+                if (index.keyFoundIn[i] == stamp) continue;
+                index.keyFoundIn[i] = stamp;
+                index.candidates.push_back(i);
+            }
+            return true;
+        };
+        const bool path = field == TermField::FilePath || field == TermField::ProjectPath;
+        if (!(path ? FindRuns<true>(tree, lengths.Text(column), meet)
+                   : FindRuns<false>(tree, lengths.Text(column), meet))) {
+            return false;
         }
+        // A plain And term of this field that was not found fails the file before the other
+        // fields are read.
+        if (andMatched - andBefore < tree.plainAnd) return false;
     }
     // The wildcard terms whose key occurs, matched in full; the others cannot match.
     for (const std::uint32_t i : index.candidates) {
         const FilterTerm& term = terms[i];
-        std::size_t n = 0;
-        const char16_t* text = texts.Text(ColumnOf(term.field), n);
-        const std::int32_t r = MatchWildcard(text, n, term.pattern, term.wildcard, term.field);
+        const std::size_t column = ColumnOf(term.field);
+        const std::int32_t r =
+            MatchWildcard(lengths.Text(column), lengths.Of(column), term.pattern, term.wildcard, term.field);
         if (r >= 0 && !matched(i, r)) return false;
     }
     if (andMatched < index.distinctAnd) return false;
@@ -223,23 +259,20 @@ bool MatchIndexed(const FileEntry& file, const std::vector<FilterTerm>& terms, T
     for (std::size_t column = 0; column < ColumnCount; ++column) {
         const TermTree& tree = index.trees[column];
         if (tree.nodes.empty()) continue;
-        std::size_t n = 0;
-        texts.Text(column, n);
-        if (tree.longestAndNot > 0) consider(LatestStart(n, tree.longestAndNot));
+        if (tree.longestAndNot > 0) consider(LatestStart(lengths.Of(column), tree.longestAndNot));
         for (const std::uint32_t i : tree.orNotByLength) {
             if (index.matchedIn[i] == stamp) continue;
             alternativeHeld = true;
-            consider(LatestStart(n, terms[i].length));
+            consider(LatestStart(lengths.Of(column), terms[i].length));
             break;
         }
     }
 
     for (std::size_t column = 0; column < ColumnCount; ++column) {
         if (index.lengthOnly[column].empty()) continue;
-        std::size_t n = 0;
-        const char16_t* text = texts.Text(column, n);
+        const std::size_t n = lengths.Of(column);
         auto [known, added] = index.byLength[column].try_emplace(n);
-        if (added) known->second = OutcomeOfLength(text, n, terms, index.lengthOnly[column]);
+        if (added) known->second = OutcomeOfLength(lengths.Text(column), n, terms, index.lengthOnly[column]);
         const LengthOutcome& outcome = known->second;
         if (outcome.fails) return false;
         alternativeHeld |= outcome.alternativeHeld;

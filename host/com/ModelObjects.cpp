@@ -11,6 +11,7 @@
 #include "host/typelib/CommandBars.h"
 #include "host/typelib/TypeLibraryIds.h"
 #include "win/Automation.h"
+#include "win/Guarded.h"
 #include "win/WideText.h"
 
 namespace sprig::host {
@@ -162,26 +163,17 @@ protected:
         case Fault::None:
             break;
         }
-        return Guard(answer);
+        return Guarded(answer);
     }
 
     // One property put of `member`: counted, refused by a failure fault, otherwise carried out.
     template <class Answer>
     HRESULT Put(Member member, Answer answer) {
         ++node_.calls[static_cast<std::size_t>(member)];
-        return node_.FaultOf(member) == Fault::Fail ? E_FAIL : Guard(answer);
+        return node_.FaultOf(member) == Fault::Fail ? E_FAIL : Guarded(answer);
     }
 
 private:
-    template <class Answer>
-    static HRESULT Guard(Answer answer) {
-        try {
-            return answer();
-        } catch (const std::bad_alloc&) {
-            return E_OUTOFMEMORY;
-        }
-    }
-
     bool Answers(REFIID iid) const {
         for (const IID* face : face_.interfaces) {
             if (face && *face == iid) return true;

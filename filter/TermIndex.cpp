@@ -102,6 +102,7 @@ public:
     explicit FieldLengths(const FileEntry& file) : file_(file) {}
 
     std::size_t Of(std::size_t column) {
+        if (column >= ColumnCount) return 0;  // no such text, as ColumnText says
         if (lengths_[column] < 0) lengths_[column] = static_cast<std::ptrdiff_t>(TextLength(Text(column)));
         return static_cast<std::size_t>(lengths_[column]);
     }

@@ -8,7 +8,6 @@
 
 #include <cstdint>
 #include <string_view>
-#include <utility>
 #include <vector>
 
 #include "catalogue/FileEntry.h"

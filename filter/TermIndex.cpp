@@ -142,21 +142,17 @@ TermIndex BuildTermIndex(const std::vector<FilterTerm>& terms) {
     };
     std::vector<Run> runs;
     std::set<std::pair<std::uint16_t, std::u16string_view>> wildcards;  // bit and text of each one so far
-    // The required terms first, so that a failing one ends a file's test early.
-    for (const bool required : {true, false}) {
-        for (std::uint32_t i = 0; i < terms.size(); ++i) {
-            const FilterTerm& term = terms[i];
-            const std::u16string_view text(term.pattern, term.length);
-            if (IsRequired(term) != required) continue;
-            if (!term.hasWildcard) {
-                runs.push_back({text, i});
-            } else if (wildcards.emplace(TermBit(term), text).second) {
-                const std::u16string_view key = LongestRun(term);
-                if (key.empty()) {
-                    index.lengthOnly[ColumnOf(term.field)].push_back(i);
-                } else {
-                    runs.push_back({key, i});
-                }
+    for (std::uint32_t i = 0; i < terms.size(); ++i) {
+        const FilterTerm& term = terms[i];
+        const std::u16string_view text(term.pattern, term.length);
+        if (!term.hasWildcard) {
+            runs.push_back({text, i});
+        } else if (wildcards.emplace(TermBit(term), text).second) {
+            const std::u16string_view key = LongestRun(term);
+            if (key.empty()) {
+                index.lengthOnly[ColumnOf(term.field)].push_back(i);
+            } else {
+                runs.push_back({key, i});
             }
         }
     }

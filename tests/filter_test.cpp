@@ -149,7 +149,7 @@ TEST(ParseFilter, KeepsEachDistinctTermOnce) {
     // text's length only.
     ParseFilter(u"|*a *a |*a ? |-x?ab |*a?", filter);
     ASSERT_EQ(filter.index.trees[0].nodes.size(), 3u);
-    EXPECT_EQ(filter.index.trees[0].nodes[1].keys, (std::vector<std::uint32_t>{1, 0, 5}));  // a
+    EXPECT_EQ(filter.index.trees[0].nodes[1].keys, (std::vector<std::uint32_t>{0, 1, 5}));  // a
     EXPECT_EQ(filter.index.trees[0].nodes[2].keys, (std::vector<std::uint32_t>{4}));        // ab
     EXPECT_EQ(filter.index.lengthOnly[0], (std::vector<std::uint32_t>{3}));
     EXPECT_EQ(filter.index.trees[0].orNotByLength, (std::vector<std::uint32_t>{4}));

@@ -12,7 +12,6 @@ namespace {
 
 // The list view leaves this many pixels between a cell's label edge and its text.
 constexpr int LabelMargin = 5;
-constexpr UINT TextFormat = DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_LEFT;
 
 // Restores everything drawing changed in the list's device context.
 class SavedDc {
@@ -155,26 +154,34 @@ bool MatchHighlighter::DrawCell(const NMLVCUSTOMDRAW& draw, const char16_t* text
 
     // Too wide: as many units as leave room for the ellipsis, never half of a surrogate pair.
     std::size_t shown = length;
-    SIZE dots{};
     if (width > room) {
         SelectObject(dc, font);
+        SIZE dots{};
         GetTextExtentPoint32W(dc, L"...", 3, &dots);
         shown = 0;
         while (shown < length && edges_[shown] + dots.cx <= room) ++shown;
         if (shown > 0 && shown < length && IS_LOW_SURROGATE(text[shown])) --shown;
     }
-    const auto left = [&](std::size_t unit) { return area.left + (unit > 0 ? edges_[unit - 1] : 0); };
+
+    // Each unit goes exactly where it was measured, so that the runs meet without a gap or an
+    // overlap even where a font draws with other advances than it reports. The line is centred
+    // as the list centres its own, and the bold runs share the plain text's baseline.
+    for (std::size_t i = length; i-- > 1;) edges_[i] -= edges_[i - 1];
+    SelectObject(dc, font);
+    TEXTMETRICW metrics{};
+    GetTextMetricsW(dc, &metrics);
+    const int baseline = area.top + (area.bottom - area.top) / 2 - metrics.tmHeight / 2 + metrics.tmAscent;
+    SetTextAlign(dc, TA_LEFT | TA_BASELINE);
+    int x = area.left;
     ForEachRun(ranges_, shown, [&](std::size_t start, std::size_t end, bool strong) {
         SelectObject(dc, strong ? bold : font);
-        RECT piece = area;
-        piece.left = left(start);
-        DrawTextW(dc, Wide(text + start), static_cast<int>(end - start), &piece, TextFormat);
+        ExtTextOutW(dc, x, baseline, ETO_CLIPPED, &area, Wide(text + start), static_cast<UINT>(end - start),
+                    &edges_[start]);
+        for (std::size_t i = start; i < end; ++i) x += edges_[i];
     });
     if (shown < length) {
         SelectObject(dc, font);
-        RECT piece = area;
-        piece.left = left(shown);
-        DrawTextW(dc, L"...", 3, &piece, TextFormat);
+        ExtTextOutW(dc, x, baseline, ETO_CLIPPED, &area, L"...", 3, nullptr);
     }
     return true;
 }

@@ -39,7 +39,7 @@ private:
     Font bold_;
     HFONT boldBase_ = nullptr;  // the font that bold_ was made from
     std::vector<TextRange> ranges_;
-    std::vector<int> edges_;  // the right edge of each unit of the text, from its start
+    std::vector<int> edges_;  // where each unit of the text ends, then how far each advances
 };
 
 }  // namespace sprig

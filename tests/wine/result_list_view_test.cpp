@@ -25,7 +25,6 @@
 namespace sprig {
 namespace {
 
-using testing::FirstDifference;
 using testing::Picture;
 using testing::PixelOf;
 
@@ -196,66 +195,99 @@ TEST_F(ResultListViewTest, NoRowsLeavesNothingSelected) {
     EXPECT_EQ(Title(), L"Open File(s) in Solution");
 }
 
-// Every row shows the file n00R_target.cpp; row 0 is selected. A cell drawn for a term that
-// matched nothing in it looks exactly as the list draws it, cut or not, selected or not, with the
-// list focused or not; a matched run is drawn bolder, and the rest of the list is untouched.
+// The ink of a cell's text: the pixels of `band` that are not the background.
+struct Ink {
+    int left = 1 << 30, right = -1, top = 1 << 30, bottom = -1, count = 0;
+};
+
+Ink InkIn(const Picture& picture, const RECT& band, DWORD background) {
+    Ink ink;
+    for (int y = band.top; y < band.bottom; ++y) {
+        for (int x = band.left; x < band.right; ++x) {
+            if (picture.At(x, y) == background) continue;
+            ink.left = std::min(ink.left, x);
+            ink.right = std::max(ink.right, x);
+            ink.top = std::min(ink.top, y);
+            ink.bottom = std::max(ink.bottom, y);
+            ++ink.count;
+        }
+    }
+    return ink;
+}
+
+// Every row shows the file n00R_target.cpp; row 0 is selected. A name cell that the highlighter
+// draws for a term that matched nothing in it keeps the list's colours, grid lines, focus mark,
+// margin and line, and its cut with dots; a matched run is drawn bolder, and the rest of the list
+// is untouched. Rows 0 and 1 are looked at, with the list focused and not.
 TEST_F(ResultListViewTest, MatchedTextIsBoldAndEverythingElseAsTheListDrawsIt) {
     ASSERT_EQ(Refresh(u"n00"), 0);
-    RECT name0, name1;
-    ASSERT_TRUE(ListView_GetSubItemRect(list, 0, 0, LVIR_LABEL, &name0));
-    ASSERT_TRUE(ListView_GetSubItemRect(list, 1, 0, LVIR_LABEL, &name1));
+    RECT cells[2];
+    for (int row = 0; row < 2; ++row) ASSERT_TRUE(ListView_GetSubItemRect(list, row, 0, LVIR_LABEL, &cells[row]));
+    // The text's band: inside the list's margin, under the focus mark's top and over the grid line.
+    const auto band = [](RECT cell) { return RECT{cell.left + 4, cell.top + 1, cell.right - 1, cell.bottom - 1}; };
 
     const auto font = reinterpret_cast<HFONT>(SendMessageW(list, WM_GETFONT, 0, 0));
     HDC screen = GetDC(list);
     HGDIOBJ previous = SelectObject(screen, font ? font : GetStockObject(DEFAULT_GUI_FONT));
-    SIZE prefix{}, run{};
+    SIZE prefix{}, whole{};
     GetTextExtentPoint32W(screen, L"n000_", 5, &prefix);
-    GetTextExtentPoint32W(screen, L"target", 6, &run);
+    GetTextExtentPoint32W(screen, L"n000_target.cpp", 15, &whole);
     SelectObject(screen, previous);
     ReleaseDC(list, screen);
-    // Where "target" starts in a cell: the list's margin, then the plain text before it.
-    const int runStart = name0.left + 5 + prefix.cx;
+    // Where "target" starts: the list's margin, then the plain text before it.
+    const int runStart = cells[0].left + 5 + prefix.cx;
 
     for (const bool focused : {false, true}) {
         SetFocus(focused ? list : dialog.get());
         ASSERT_EQ(GetFocus() == list, focused);
-        const DWORD text = PixelOf(focused ? COLOR_HIGHLIGHTTEXT : COLOR_BTNTEXT);
-        const DWORD back = PixelOf(focused ? COLOR_HIGHLIGHT : COLOR_BTNFACE);
+        const DWORD backs[2] = {PixelOf(focused ? COLOR_HIGHLIGHT : COLOR_BTNFACE), PixelOf(COLOR_WINDOW)};
 
         const Picture plain = Painted(u"");
-        ASSERT_FALSE(plain.pixels.empty());
-        EXPECT_EQ(plain.At(name0.right - 2, (name0.top + name0.bottom) / 2), back) << "the selected row's colour";
-        EXPECT_EQ(FirstDifference(Painted(u"zzz"), plain), "") << "focused " << focused;
-
-        // The matched run, in the selected row and in the next one.
+        const Picture unmatched = Painted(u"zzz");
         const Picture marked = Painted(u"-zzz target");
-        int changedLeft = plain.width;
+        ASSERT_FALSE(plain.pixels.empty());
         for (int y = 0; y < plain.height; ++y) {
             for (int x = 0; x < plain.width; ++x) {
-                if (marked.At(x, y) == plain.At(x, y)) continue;
-                changedLeft = std::min(changedLeft, x);
-                // Not the text before the match, nor any other column, grid line or margin.
-                ASSERT_TRUE(x >= runStart && x < name0.right) << x << "," << y << ", focused " << focused;
-            }
-        }
-        EXPECT_LT(changedLeft, runStart + run.cx);
-        for (const RECT& cell : {name0, name1}) {
-            const DWORD ink = cell.top == name0.top ? text : PixelOf(COLOR_WINDOWTEXT);
-            int before = 0, after = 0;
-            for (int y = cell.top; y < cell.bottom; ++y) {
-                for (int x = runStart; x < runStart + run.cx; ++x) {
-                    before += plain.At(x, y) == ink;
-                    after += marked.At(x, y) == ink;
+                const bool inBand = std::any_of(std::begin(cells), std::end(cells), [&](const RECT& cell) {
+                    const RECT b = band(cell);
+                    return x >= b.left && x < b.right && y >= b.top && y < b.bottom;
+                });
+                const bool inRows = y >= cells[0].top && y < cells[1].bottom;
+                if (unmatched.At(x, y) != plain.At(x, y)) {
+                    ASSERT_TRUE(inBand || (!inRows && x < cells[0].right)) << x << "," << y << " focused " << focused;
+                }
+                // The marked pictures differs from the unmatched one only in the run and after it.
+                if (marked.At(x, y) != unmatched.At(x, y)) {
+                    ASSERT_TRUE(x >= runStart - 1 && x < cells[0].right) << x << "," << y << " focused " << focused;
                 }
             }
-            EXPECT_GT(after, before + before / 5) << "row at " << cell.top << ", focused " << focused;
+        }
+        for (int row = 0; row < 2; ++row) {
+            const Ink listInk = InkIn(plain, band(cells[row]), backs[row]);
+            const Ink ours = InkIn(unmatched, band(cells[row]), backs[row]);
+            ASSERT_GT(listInk.count, 20) << "row " << row << " shows text on its background";
+            EXPECT_EQ(ours.left, listInk.left) << "row " << row;
+            EXPECT_EQ(ours.top, listInk.top) << "row " << row;
+            EXPECT_EQ(ours.bottom, listInk.bottom) << "row " << row;
+            RECT run = band(cells[row]);
+            run.left = runStart;
+            EXPECT_GT(InkIn(marked, run, backs[row]).count, InkIn(unmatched, run, backs[row]).count * 6 / 5)
+                << "row " << row << " focused " << focused;
         }
 
-        // Cut short with an ellipsis, as the list cuts it, at every width.
-        for (int width = 20; width < name0.right; width += 3) {
+        // Too narrow for the name, the text ends in dots at the baseline, inside the cell.
+        for (int width = 40; width < 5 + whole.cx; width += 3) {
             ListView_SetColumnWidth(list, 0, width);
-            ASSERT_EQ(FirstDifference(Painted(u"zzz"), Painted(u"")), "")
-                << "width " << width << ", focused " << focused;
+            RECT cell;
+            ASSERT_TRUE(ListView_GetSubItemRect(list, 1, 0, LVIR_LABEL, &cell));
+            const Picture cut = Painted(u"zzz");
+            const Ink ink = InkIn(cut, band(cell), backs[1]);
+            ASSERT_GE(ink.count, 1) << width;
+            EXPECT_LT(ink.right, cell.right - 1) << width;
+            RECT dots = band(cell);
+            dots.left = ink.right - 1;
+            dots.bottom = (ink.top + ink.bottom) / 2;
+            EXPECT_EQ(InkIn(cut, dots, backs[1]).count, 0) << "width " << width << ": no dots at the end";
         }
         ListView_SetColumnWidth(list, 0, 300);
     }

@@ -5,8 +5,8 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include <cstdio>
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <string>
@@ -256,7 +256,7 @@ TEST_F(ResultListViewTest, MatchedTextIsBoldAndEverythingElseAsTheListDrawsIt) {
                 if (unmatched.At(x, y) != plain.At(x, y)) {
                     ASSERT_TRUE(inBand || (!inRows && x < cells[0].right)) << x << "," << y << " focused " << focused;
                 }
-                // The marked pictures differs from the unmatched one only in the run and after it.
+                // The marked picture differs from the unmatched one only in the run and after it.
                 if (marked.At(x, y) != unmatched.At(x, y)) {
                     ASSERT_TRUE(x >= runStart - 1 && x < cells[0].right) << x << "," << y << " focused " << focused;
                 }

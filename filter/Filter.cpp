@@ -47,6 +47,25 @@ void CloseTerm(char16_t* buffer, std::size_t end, SplitState& state, std::vector
     state = SplitState{};
 }
 
+// Plain substring search from the left; the field text is folded unit by unit, never copied.
+template <bool PathField>
+std::int32_t FindFolded(const char16_t* text, const char16_t* pattern, std::uint32_t length) {
+    if (length == 0) return 0;
+    const auto fold = [](char16_t unit) { return PathField ? FoldChar(unit, TermField::FilePath) : FoldAscii(unit); };
+    const char16_t head = pattern[0];
+    for (std::size_t s = 0; text[s] != u'\0'; ++s) {
+        if (fold(text[s]) != head) continue;
+        std::uint32_t j = 1;
+        for (; j < length; ++j) {
+            const char16_t unit = text[s + j];
+            if (unit == u'\0') return -1;  // the text ends: no later start fits either
+            if (fold(unit) != pattern[j]) break;
+        }
+        if (j == length) return static_cast<std::int32_t>(s);
+    }
+    return -1;
+}
+
 }  // namespace
 
 void ParseFilter(std::u16string_view text, ParsedFilter& filter) {
@@ -122,6 +141,22 @@ void ParseFilter(std::u16string_view text, ParsedFilter& filter) {
         }
     }
     filter.index = BuildTermIndex(filter.terms);
+}
+
+void ShortenTerm(ParsedFilter& filter, std::size_t i, std::uint32_t length) {
+    FilterTerm& term = filter.terms[i];
+    filter.buffer.get()[term.pattern - filter.buffer.get() + length] = u'\0';  // the pattern lies there
+    term.length = length;
+    term.hasWildcard = std::u16string_view(term.pattern, length).find_first_of(u"*?") != std::u16string_view::npos;
+    term.wildcard = term.hasWildcard ? SplitWildcard(term.pattern) : WildcardPattern{};
+    filter.index = BuildTermIndex(filter.terms);
+}
+
+std::int32_t FindPlain(const char16_t* text, const FilterTerm& term) {
+    if (term.field == TermField::FilePath || term.field == TermField::ProjectPath) {
+        return FindFolded<true>(text, term.pattern, term.length);
+    }
+    return FindFolded<false>(text, term.pattern, term.length);
 }
 
 std::uint16_t TermMask(const std::vector<FilterTerm>& terms) {

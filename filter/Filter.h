@@ -73,6 +73,14 @@ inline const char16_t* FieldText(const FileEntry& file, TermField field) {
     return ColumnText(file, static_cast<int>(field) / 4);
 }
 
+// The start of the leftmost occurrence of a wildcard-free term's folded pattern in `text`, or -1.
+// Later occurrences are found from the text after that start.
+std::int32_t FindPlain(const char16_t* text, const FilterTerm& term);
+
+// Cuts the pattern of term `i` to its first `length` units, and keeps what the matching keeps of
+// the terms in step with it.
+void ShortenTerm(ParsedFilter& filter, std::size_t i, std::uint32_t length);
+
 // Whole-text wildcard match of a folded pattern: the position it defines, or -1. The first form
 // takes the pattern as SplitWildcard cut it, and the length of the text.
 std::int32_t MatchWildcard(const char16_t* text, std::size_t textLength, const char16_t* pattern,

@@ -39,14 +39,11 @@ std::u16string_view LongestRun(const FilterTerm& term) {
 std::uint32_t Insert(TermTree& tree, std::u16string_view text) {
     if (tree.nodes.empty()) {
         tree.nodes.emplace_back();
-        tree.rootChildren.assign(0x10000, 0);
+        tree.starts.assign(0x10000 / 64, 0);
     }
+    tree.starts[text[0] >> 6] |= std::uint64_t{1} << (text[0] & 63);
     std::uint32_t node = 0;
     for (const char16_t unit : text) {
-        if (node == 0 && tree.rootChildren[unit] != 0) {
-            node = tree.rootChildren[unit];
-            continue;
-        }
         const auto& children = tree.nodes[node].children;
         if (!children.empty() && children.back().first == unit) {
             node = children.back().second;
@@ -54,11 +51,7 @@ std::uint32_t Insert(TermTree& tree, std::u16string_view text) {
         }
         const auto child = static_cast<std::uint32_t>(tree.nodes.size());
         tree.nodes.emplace_back();
-        if (node == 0) {
-            tree.rootChildren[unit] = child;
-        } else {
-            tree.nodes[node].children.emplace_back(unit, child);
-        }
+        tree.nodes[node].children.emplace_back(unit, child);
         node = child;
     }
     return node;
@@ -85,7 +78,8 @@ template <bool PathField, class Meet>
 bool FindRuns(const TermTree& tree, const char16_t* text, Meet&& meet) {
     const auto fold = [](char16_t unit) { return PathField ? FoldChar(unit, TermField::FilePath) : FoldAscii(unit); };
     for (std::size_t s = 0; text[s] != u'\0'; ++s) {
-        std::uint32_t node = tree.rootChildren[fold(text[s])];
+        const char16_t first = fold(text[s]);
+        std::uint32_t node = tree.Starts(first) ? Child(tree.nodes[0], first) : 0;
         for (std::size_t j = s + 1; node != 0; ++j) {
             if (!meet(tree.nodes[node], s)) return false;
             if (text[j] == u'\0') break;

@@ -36,9 +36,11 @@ struct TermTree {
         std::vector<std::uint32_t> keys;                           // the wildcard terms whose key ends here
     };
     std::vector<Node> nodes;  // nodes[0] is the root; empty without runs
-    // The root's children by unit (0: no run starts with it), so that a unit that starts no run
-    // costs one look-up.
-    std::vector<std::uint32_t> rootChildren;
+    // One bit for each unit that some run starts with, so that a unit that starts none costs one
+    // look-up.
+    std::vector<std::uint64_t> starts;
+
+    bool Starts(char16_t unit) const { return (starts[unit >> 6] >> (unit & 63)) & 1; }
     std::uint32_t plainAnd = 0;                // And terms without wildcards, each of which must be found
     std::uint32_t longestAndNot = 0;           // units of the longest keyed or plain AndNot term
     std::vector<std::uint32_t> orNotByLength;  // the keyed and plain OrNot terms, longest first

@@ -9,6 +9,7 @@ void ClearCatalogue(Catalogue& catalogue) {
     catalogue.ProjectPathPool.clear();
     catalogue.FileList.clear();
     catalogue.ResultList.clear();
+    catalogue.SortedFiles.files.clear();
 }
 
 void SortProjectList(Catalogue& catalogue) {

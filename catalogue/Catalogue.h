@@ -1,6 +1,7 @@
 // The dialog's snapshot of the solution: projects, project paths, files and the shown rows.
 #pragma once
 
+#include <cstdint>
 #include <deque>
 #include <vector>
 
@@ -9,6 +10,14 @@
 
 namespace sprig {
 
+// FileList in the order of one set of sort keys, ascending; read backwards for the descending
+// direction. The result list filters in this order, so that a keystroke sorts nothing.
+struct FileOrder {
+    std::vector<std::uint32_t> files;                   // indices into FileList
+    std::int32_t keys[ColumnCount] = {-1, -1, -1, -1};  // -1: not sorted yet
+    std::vector<std::int32_t> positions;                // the matching pass's work space, by FileList index
+};
+
 // Appending never moves a FileEntry (a deque keeps references on push_back), so rows may point
 // at entries; projects and paths are owned strings whose addresses are their identity.
 struct Catalogue {
@@ -16,9 +25,11 @@ struct Catalogue {
     std::vector<OwnedText> ProjectPathPool;  // in the order of first use
     std::deque<FileEntry> FileList;          // in walk order
     std::vector<ResultRow> ResultList;       // rows on screen, in screen order
+    FileOrder SortedFiles;                   // kept by the result list between refreshes
 };
 
-// Frees every catalogue string and empties all four containers (array storage is kept).
+// Frees every catalogue string and empties all four containers and the sorted order (array
+// storage is kept).
 void ClearCatalogue(Catalogue& catalogue);
 
 // Sorts ProjectList ascending, ignoring ASCII case; moves only the pointers.

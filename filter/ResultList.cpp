@@ -1,6 +1,6 @@
 #include "filter/ResultList.h"
 
-#include <cstdlib>
+#include <cstdint>
 
 #include "filter/Filter.h"
 #include "filter/SortOrder.h"
@@ -22,6 +22,8 @@ char16_t* AppendNumber(char16_t* out, std::uint32_t value) {
     return out;
 }
 
+constexpr std::int32_t NoMatch = INT32_MIN;  // below every match position
+
 char16_t* AppendText(char16_t* out, const char16_t* text) {
     while (*text) *out++ = *text++;
     return out;
@@ -42,15 +44,34 @@ std::ptrdiff_t RebuildResultList(Catalogue& catalogue, std::u16string_view query
     ParseFilter(query, filter);
     const std::uint16_t mask = TermMask(filter.terms);
 
+    // The files stand sorted already (a sort happens only for new keys). The matching pass runs
+    // in catalogue order, through memory as it lies; the rows are then taken in sorted order,
+    // backwards for the descending direction.
+    FileOrder& order = catalogue.SortedFiles;
+    SortFiles(order, catalogue.FileList, ProcessSortOrder);
+    const bool everyFile = filter.terms.empty() && !project;
+    if (!everyFile) {
+        order.positions.resize(catalogue.FileList.size());
+        std::int32_t* position = order.positions.data();
+        for (const FileEntry& file : catalogue.FileList) {
+            if ((project && file.projectName != project) || !MatchFilter(file, filter, mask, *position)) {
+                *position = NoMatch;
+            }
+            ++position;
+        }
+    }
     std::vector<ResultRow>& rows = catalogue.ResultList;
     rows.clear();
     rows.reserve(catalogue.FileList.size());
-    for (const FileEntry& file : catalogue.FileList) {
-        if (project && file.projectName != project) continue;
-        std::int32_t position;
-        if (MatchFilter(file, filter, mask, position)) rows.push_back(ResultRow{&file, position});
+    const auto take = [&](std::uint32_t index) {
+        const std::int32_t position = everyFile ? -1 : order.positions[index];
+        if (position != NoMatch) rows.push_back(ResultRow{&catalogue.FileList[index], position});
+    };
+    if (ProcessSortOrder.descending) {
+        for (std::size_t i = order.files.size(); i-- > 0;) take(order.files[i]);
+    } else {
+        for (const std::uint32_t index : order.files) take(index);
     }
-    if (rows.size() >= 2) std::qsort(rows.data(), rows.size(), sizeof(ResultRow), CompareRows);
     return BestRow(rows);
 }
 

@@ -1,5 +1,7 @@
 #include "filter/SortOrder.h"
 
+#include <algorithm>
+
 #include "catalogue/ResultRow.h"
 
 namespace sprig {
@@ -18,19 +20,129 @@ void ApplyColumnClick(SortOrder& order, int column) {
     order.keys[0] = column;
 }
 
-int CompareRows(const void* a, const void* b) {
-    const FileEntry& fa = *static_cast<const ResultRow*>(a)->file;
-    const FileEntry& fb = *static_cast<const ResultRow*>(b)->file;
-    int result = 0;
-    for (const std::int32_t key : ProcessSortOrder.keys) {
-        const char16_t* ta = ColumnText(fa, key);
-        const char16_t* tb = ColumnText(fb, key);
+int CompareFiles(const FileEntry& a, const FileEntry& b, const std::int32_t* keys, int count) {
+    for (int k = 0; k < count; ++k) {
+        const char16_t* ta = ColumnText(a, keys[k]);
+        const char16_t* tb = ColumnText(b, keys[k]);
         // Project names and paths are shared strings: the same pointer is the same text.
         if (ta == tb) continue;
-        result = CompareIgnoringAsciiCase(ta, tb);
-        if (result != 0) break;
+        const int result = CompareIgnoringAsciiCase(ta, tb);
+        if (result != 0) return result;
     }
+    return 0;
+}
+
+int CompareRows(const void* a, const void* b) {
+    const int result = CompareFiles(*static_cast<const ResultRow*>(a)->file, *static_cast<const ResultRow*>(b)->file,
+                                    ProcessSortOrder.keys, ColumnCount);
     return ProcessSortOrder.descending ? -result : result;
+}
+
+namespace {
+
+// One file while it is sorted: four folded units of its text at the depth being sorted (units past
+// the end of the text are 0), and its place in the order before the sort.
+struct SortItem {
+    std::uint32_t high, low, place;
+};
+
+bool SameKey(const SortItem& a, const SortItem& b) { return a.high == b.high && a.low == b.low; }
+
+bool ItemLess(const SortItem& a, const SortItem& b) {
+    if (a.high != b.high) return a.high < b.high;
+    if (a.low != b.low) return a.low < b.low;
+    return a.place < b.place;
+}
+
+void LoadKey(const char16_t* text, SortItem& item) {
+    std::uint32_t units[4] = {0, 0, 0, 0};
+    for (int i = 0; i < 4 && text[i] != u'\0'; ++i) units[i] = FoldAscii(text[i]);
+    item.high = units[0] << 16 | units[1];
+    item.low = units[2] << 16 | units[3];
+}
+
+// Files whose texts agree on keys before `key`, and on the first `depth` units of keys[key].
+struct Run {
+    std::size_t begin, end;
+    int key;
+    std::size_t depth;
+};
+
+constexpr std::size_t SmallRun = 24;
+
+// Sorts `order` stably by the first `count` of `keys`: a radix sort by four text units at a time
+// from the front. The keys lie side by side, so most comparisons touch no text; each unit of text
+// is read once per run that still ties on it. Small runs are sorted by comparing texts.
+void SortByKeys(std::vector<std::uint32_t>& order, const std::deque<FileEntry>& files, const std::int32_t* keys,
+                int count) {
+    std::vector<SortItem> items(order.size());
+    for (std::size_t i = 0; i < items.size(); ++i) items[i].place = static_cast<std::uint32_t>(i);
+    const auto fileAt = [&](const SortItem& item) -> const FileEntry& { return files[order[item.place]]; };
+
+    std::vector<Run> runs{{0, items.size(), 0, 0}};
+    while (!runs.empty()) {
+        const Run run = runs.back();
+        runs.pop_back();
+        SortItem* const first = items.data() + run.begin;
+        SortItem* const last = items.data() + run.end;
+        if (run.end - run.begin < SmallRun) {
+            std::sort(first, last, [&](const SortItem& a, const SortItem& b) {
+                const FileEntry& fa = fileAt(a);
+                const FileEntry& fb = fileAt(b);
+                int result = CompareIgnoringAsciiCase(ColumnText(fa, keys[run.key]) + run.depth,
+                                                      ColumnText(fb, keys[run.key]) + run.depth);
+                if (result == 0) result = CompareFiles(fa, fb, keys + run.key + 1, count - run.key - 1);
+                return result != 0 ? result < 0 : a.place < b.place;
+            });
+            continue;
+        }
+        for (SortItem* item = first; item != last; ++item) {
+            LoadKey(ColumnText(fileAt(*item), keys[run.key]) + run.depth, *item);
+        }
+        // A run enters in the order of places; long common beginnings of paths need no sort.
+        if (std::any_of(first + 1, last, [first](const SortItem& item) { return !SameKey(item, *first); })) {
+            std::sort(first, last, ItemLess);
+        }
+        for (SortItem* tie = first; tie != last;) {
+            SortItem* end = tie + 1;
+            while (end != last && SameKey(*end, *tie)) ++end;
+            const Run next{static_cast<std::size_t>(tie - items.data()), static_cast<std::size_t>(end - items.data()),
+                           run.key, run.depth + 4};
+            const bool textEnded = (tie->low & 0xFFFF) == 0;
+            if (end - tie >= 2 && !textEnded) runs.push_back(next);
+            if (end - tie >= 2 && textEnded && run.key + 1 < count)
+                runs.push_back({next.begin, next.end, run.key + 1, 0});
+            tie = end;
+        }
+    }
+    std::vector<std::uint32_t> sorted(order.size());
+    for (std::size_t i = 0; i < items.size(); ++i) sorted[i] = order[items[i].place];
+    order.swap(sorted);
+}
+
+}  // namespace
+
+void SortFiles(FileOrder& order, const std::deque<FileEntry>& files, const SortOrder& sortOrder) {
+    const std::int32_t* keys = sortOrder.keys;
+    if (order.files.size() == files.size() && std::equal(keys, keys + ColumnCount, order.keys)) return;
+
+    // The previous keys with keys[0] moved to the front: the files already stand in the order of
+    // the other keys, so a stable sort by the new first key alone gives the whole new order.
+    bool oneClick = order.files.size() == files.size() && order.keys[0] != keys[0];
+    for (int from = 0, to = 1; oneClick && from < ColumnCount; ++from) {
+        if (order.keys[from] == keys[0]) continue;
+        oneClick = order.keys[from] == keys[to++];
+    }
+    // Clear the keys first: should the sort run out of memory, the order counts as unsorted.
+    std::fill(order.keys, order.keys + ColumnCount, -1);
+    if (oneClick) {
+        SortByKeys(order.files, files, keys, 1);
+    } else {
+        order.files.resize(files.size());
+        for (std::size_t i = 0; i < files.size(); ++i) order.files[i] = static_cast<std::uint32_t>(i);
+        SortByKeys(order.files, files, keys, ColumnCount);
+    }
+    std::copy(keys, keys + ColumnCount, order.keys);
 }
 
 }  // namespace sprig

@@ -34,10 +34,9 @@ void WalkProject(Walk& walk, const HostObject& project, const PendingText& paren
 void RecordFile(Walk& walk, const HostObject& item, PendingText& projectName, PendingText& path) {
     const HostText fileName = walk.view.ItemFileName(item);
     if (!fileName) return;
-    OwnedText copy = CopyText(fileName.view());
     const char16_t* project = CommitText(projectName);
     const char16_t* projectPath = CommitText(path);
-    walk.catalogue.FileList.push_back(MakeFileEntry(std::move(copy), project, projectPath));
+    AddFile(walk.catalogue, fileName.view(), project, projectPath);
 }
 
 // A file is recorded and its nested items are not visited. Anything else with child items is a

@@ -23,7 +23,7 @@ protected:
 
     std::vector<std::u16string> Paths() const {
         std::vector<std::u16string> paths;
-        for (const ResultRow& row : catalogue.ResultList) paths.emplace_back(row.file->path.get());
+        for (const ResultRow& row : catalogue.ResultList) paths.emplace_back(row.file->path);
         return paths;
     }
 
@@ -141,10 +141,10 @@ TEST_F(ResultListTest, SelectsTheFirstRowWithTheSmallestPosition) {
     // Ties go to the earlier row in display order, whichever way the rows are sorted.
     add.File(u"C:\\lib\\main.cpp", p, pp);
     EXPECT_EQ(RebuildResultList(catalogue, u"main", 0), 1);
-    EXPECT_EQ(catalogue.ResultList[1].file->path.get(), std::u16string(u"C:\\lib\\main.cpp"));
+    EXPECT_EQ(catalogue.ResultList[1].file->path, std::u16string(u"C:\\lib\\main.cpp"));
     ProcessSortOrder.descending = true;
     EXPECT_EQ(RebuildResultList(catalogue, u"main", 0), 0);
-    EXPECT_EQ(catalogue.ResultList[0].file->path.get(), std::u16string(u"C:\\src\\main.cpp"));
+    EXPECT_EQ(catalogue.ResultList[0].file->path, std::u16string(u"C:\\src\\main.cpp"));
 }
 
 TEST_F(ResultListTest, ProjectChoiceGoesByIdentityAndKeepsTheTotal) {
@@ -186,7 +186,7 @@ TEST_F(ResultListTest, EachRefreshReplacesTheRowsWithinReservedStorage) {
     EXPECT_GE(catalogue.ResultList.capacity(), catalogue.FileList.size());
     RebuildResultList(catalogue, u"*zzzzzzzzzz.h", 0);
     EXPECT_EQ(catalogue.ResultList.size(), 41u);
-    for (const ResultRow& row : catalogue.ResultList) EXPECT_GE(TextLength(row.file->path.get()), 13u);
+    for (const ResultRow& row : catalogue.ResultList) EXPECT_GE(TextLength(row.file->path), 13u);
 }
 
 // The refresh done literally: parse, filter every file in catalogue order, qsort, choose the row.
@@ -246,7 +246,7 @@ void FillRandomCatalogue(testing::CatalogueBuilder& add, std::mt19937& random) {
     for (int i = 0; i < files; ++i) {
         const FileEntry& file = add.File(u"C:" + text(few ? 2 : 3) + u"\\" + text(few ? 2 : 4), projects[random() % 4],
                                          paths[random() % 6]);
-        if (random() % 8 == 0) add.File(file.path.get(), file.projectName, file.projectPath);
+        if (random() % 8 == 0) add.File(file.path, file.projectName, file.projectPath);
     }
 }
 

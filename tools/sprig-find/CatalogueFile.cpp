@@ -72,7 +72,7 @@ bool LoadCatalogue(std::string_view content, Catalogue& catalogue, std::string& 
             lastProject = project;
             lastPathText = projectPath;
         }
-        catalogue.FileList.push_back(MakeFileEntry(CopyText(path), project, lastPath));
+        AddFile(catalogue, path, project, lastPath);
     }
     return true;
 }

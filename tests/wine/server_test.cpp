@@ -567,11 +567,12 @@ TEST(Server, TheVersionBlockDescribesTheAddIn) {
     UINT size = 0;
     ASSERT_TRUE(VerQueryValueW(block.data(), L"\\", &data, &size));
     const auto* fixed = static_cast<const VS_FIXEDFILEINFO*>(data);
-    // File and product version 1.0.0.0, no flags, 32-bit Windows, a DLL.
+    // File and product version: the project's version and 0; no flags, 32-bit Windows, a DLL.
+    constexpr DWORD high = SPRIG_VERSION_MAJOR << 16 | SPRIG_VERSION_MINOR, low = SPRIG_VERSION_PATCH << 16;
     EXPECT_EQ((std::vector<DWORD>{fixed->dwFileVersionMS, fixed->dwFileVersionLS, fixed->dwProductVersionMS,
                                   fixed->dwProductVersionLS, fixed->dwFileFlags & fixed->dwFileFlagsMask,
                                   fixed->dwFileOS, fixed->dwFileType}),
-              (std::vector<DWORD>{0x00010000, 0, 0x00010000, 0, 0, VOS__WINDOWS32, VFT_DLL}));
+              (std::vector<DWORD>{high, low, high, low, 0, VOS__WINDOWS32, VFT_DLL}));
 
     ASSERT_TRUE(VerQueryValueW(block.data(), L"\\VarFileInfo\\Translation", &data, &size));
     ASSERT_EQ(size, 4u);

@@ -78,7 +78,7 @@ void Measure(std::size_t files) {
 
     Times first;
     for (int i = 0; i < std::max(3, runs / 3); ++i) {
-        catalogue.SortedFiles = sprig::FileOrder{};
+        catalogue.sortedFiles = sprig::FileOrder{};
         first.ms.push_back(Refresh(catalogue, u"", 0));
     }
     first.rows = catalogue.ResultList.size();

@@ -41,7 +41,7 @@ void TextStore::Clear() {
 
 const FileEntry& AddFile(Catalogue& catalogue, std::u16string_view path, const char16_t* projectName,
                          const char16_t* projectPath) {
-    catalogue.FileList.push_back(MakeFileEntry(catalogue.PathText.Add(path), projectName, projectPath));
+    catalogue.FileList.push_back(MakeFileEntry(catalogue.pathText.Add(path), projectName, projectPath));
     return catalogue.FileList.back();
 }
 
@@ -49,9 +49,9 @@ void ClearCatalogue(Catalogue& catalogue) {
     catalogue.ProjectList.clear();
     catalogue.ProjectPathPool.clear();
     catalogue.FileList.clear();
-    catalogue.PathText.Clear();
+    catalogue.pathText.Clear();
     catalogue.ResultList.clear();
-    catalogue.SortedFiles.files.clear();
+    catalogue.sortedFiles.files.clear();
 }
 
 void SortProjectList(Catalogue& catalogue) {

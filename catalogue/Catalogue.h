@@ -38,10 +38,10 @@ struct FileOrder {
 struct Catalogue {
     std::vector<ProjectEntry> ProjectList;   // in the order of each project's first file
     std::vector<OwnedText> ProjectPathPool;  // in the order of first use
-    TextStore PathText;                      // the paths of FileList
+    TextStore pathText;                      // the paths of FileList
     std::deque<FileEntry> FileList;          // in walk order
     std::vector<ResultRow> ResultList;       // rows on screen, in screen order
-    FileOrder SortedFiles;                   // kept by the result list between refreshes
+    FileOrder sortedFiles;                   // kept by the result list between refreshes
 };
 
 // Appends a file whose path is a copy of `path` to FileList; `projectName` and `projectPath` are

@@ -47,7 +47,7 @@ std::ptrdiff_t RebuildResultList(Catalogue& catalogue, std::u16string_view query
     // The files stand sorted already (a sort happens only for new keys). The matching pass runs
     // in catalogue order, through memory as it lies; the rows are then taken in sorted order,
     // backwards for the descending direction.
-    FileOrder& order = catalogue.SortedFiles;
+    FileOrder& order = catalogue.sortedFiles;
     SortFiles(order, catalogue.FileList, ProcessSortOrder);
     const bool everyFile = filter.terms.empty() && !project;
     if (!everyFile) {

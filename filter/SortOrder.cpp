@@ -40,8 +40,8 @@ int CompareRows(const void* a, const void* b) {
 
 namespace {
 
-// One file while it is sorted: its text of the key being sorted by, four folded units of it at
-// the depth being sorted (units past its end are 0), and its place in the order before the sort.
+// One file while it is sorted: its text of the key being sorted by, a key made of the units of
+// that text from the depth being sorted, and its place in the order before the sort.
 struct SortItem {
     std::uint32_t high, low, place;
     const char16_t* text;
@@ -55,25 +55,63 @@ bool ItemLess(const SortItem& a, const SortItem& b) {
     return a.place < b.place;
 }
 
-void LoadKey(SortItem& item, std::size_t depth) {
+// Two forms of key. Narrow: eight folded units of one byte each, so that paths, nearly all ASCII,
+// take eight units a step. A unit that does not fit a byte (0xFF and up) ends the exact part: its
+// byte and all after it are 0xFF, which still orders it after every narrower unit; texts tied on
+// such a key continue from that unit. Wide: four folded units of 16 bits, for a step that begins
+// with such a unit. In both, units past the end of the text are 0, below every unit.
+constexpr std::uint32_t WideMark = 0xFF;
+
+void LoadKey(SortItem& item, std::size_t depth, bool wide) {
     const char16_t* text = item.text + depth;
-    std::uint32_t units[4] = {0, 0, 0, 0};
-    for (int i = 0; i < 4 && text[i] != u'\0'; ++i) units[i] = FoldAscii(text[i]);
-    item.high = units[0] << 16 | units[1];
-    item.low = units[2] << 16 | units[3];
+    std::uint32_t key[2] = {0, 0};
+    if (wide) {
+        for (int i = 0; i < 4 && text[i] != u'\0'; ++i) {
+            key[i / 2] |= std::uint32_t{FoldAscii(text[i])} << (i % 2 ? 0 : 16);
+        }
+    } else {
+        for (int i = 0; i < 8 && text[i] != u'\0'; ++i) {
+            const std::uint32_t unit = FoldAscii(text[i]);
+            if (unit >= WideMark) {
+                for (; i < 8; ++i) key[i / 4] |= WideMark << (24 - 8 * (i % 4));
+                break;
+            }
+            key[i / 4] |= unit << (24 - 8 * (i % 4));
+        }
+    }
+    item.high = key[0];
+    item.low = key[1];
 }
 
-// Files whose texts agree on keys before `key`, and on the first `depth` units of keys[key].
+// How far texts tied on a key agree beyond it, and the form of the next key: they end within the
+// key, or agree on all its units, or, for a narrow key, on the units before the first that does
+// not fit a byte, from which a wide step follows.
+struct Step {
+    std::size_t units;
+    bool ended, wide;
+};
+
+Step NextStep(const SortItem& item, bool wide) {
+    if (wide) return {4, (item.low & 0xFFFF) == 0, false};
+    if ((item.low & 0xFF) == 0) return {0, true, false};
+    std::size_t exact = 0;
+    while (exact < 8 && ((exact < 4 ? item.high : item.low) >> (24 - 8 * (exact % 4)) & 0xFF) != WideMark) ++exact;
+    return {exact, false, exact < 8};
+}
+
+// Files whose texts agree on keys before `key`, and on the first `depth` units of keys[key]; the
+// form of key to sort them by next.
 struct Run {
     std::size_t begin, end;
     int key;
     std::size_t depth;
+    bool wide;
 };
 
 constexpr std::size_t SmallRun = 24;
 
-// Sorts `order` stably by the first `count` of `keys`: a radix sort by four text units at a time
-// from the front. The keys lie side by side, so most comparisons touch no text; each unit of text
+// Sorts `order` stably by the first `count` of `keys`: a radix sort by several text units at a
+// time from the front. The keys lie side by side, so most comparisons touch no text; each unit of text
 // is read once per run that still ties on it. Small runs are sorted by comparing texts.
 void SortByKeys(std::vector<std::uint32_t>& order, const std::deque<FileEntry>& files, const std::int32_t* keys,
                 int count) {
@@ -84,7 +122,7 @@ void SortByKeys(std::vector<std::uint32_t>& order, const std::deque<FileEntry>& 
     }
     const auto fileAt = [&](const SortItem& item) -> const FileEntry& { return files[order[item.place]]; };
 
-    std::vector<Run> runs{{0, items.size(), 0, 0}};
+    std::vector<Run> runs{{0, items.size(), 0, 0, false}};
     while (!runs.empty()) {
         const Run run = runs.back();
         runs.pop_back();
@@ -102,38 +140,42 @@ void SortByKeys(std::vector<std::uint32_t>& order, const std::deque<FileEntry>& 
         constexpr std::ptrdiff_t Ahead = 8;
         for (SortItem* item = first; item != last; ++item) {
             if (last - item > Ahead) __builtin_prefetch(item[Ahead].text + run.depth);
-            LoadKey(*item, run.depth);
+            LoadKey(*item, run.depth, run.wide);
         }
         // A run enters in the order of places, so one key for all of it needs no sort; the units
         // its texts share beyond the key (the long common beginnings of paths) are then skipped
         // in one pass instead of four units at a time.
         if (std::any_of(first + 1, last, [first](const SortItem& item) { return !SameKey(item, *first); })) {
             std::sort(first, last, ItemLess);
-        } else if ((first->low & 0xFFFF) != 0) {
-            const std::size_t depth = run.depth + 4;
-            const char16_t* head = first->text + depth;
-            std::size_t common = TextLength(head);
-            for (SortItem* item = first + 1; item != last && common > 0; ++item) {
-                const char16_t* other = item->text + depth;
-                if (other == head) continue;
-                std::size_t n = 0;
-                while (n < common && FoldAscii(other[n]) == FoldAscii(head[n])) ++n;
-                common = n;
+        } else {
+            const Step step = NextStep(*first, run.wide);
+            if (!step.ended && !step.wide) {
+                const std::size_t depth = run.depth + step.units;
+                const char16_t* head = first->text + depth;
+                std::size_t common = TextLength(head);
+                for (SortItem* item = first + 1; item != last && common > 0; ++item) {
+                    const char16_t* other = item->text + depth;
+                    if (other == head) continue;
+                    std::size_t n = 0;
+                    while (n < common && FoldAscii(other[n]) == FoldAscii(head[n])) ++n;
+                    common = n;
+                }
+                runs.push_back({run.begin, run.end, run.key, depth + common, false});
+                continue;
             }
-            runs.push_back({run.begin, run.end, run.key, depth + common});
-            continue;
         }
         for (SortItem* tie = first; tie != last;) {
             SortItem* end = tie + 1;
             while (end != last && SameKey(*end, *tie)) ++end;
             const std::size_t begin = static_cast<std::size_t>(tie - items.data());
             const std::size_t stop = static_cast<std::size_t>(end - items.data());
-            const bool textEnded = (tie->low & 0xFFFF) == 0;
-            if (end - tie >= 2 && !textEnded) runs.push_back({begin, stop, run.key, run.depth + 4});
-            if (end - tie >= 2 && textEnded && run.key + 1 < count) {
+            const Step step = NextStep(*tie, run.wide);
+            if (end - tie >= 2 && !step.ended)
+                runs.push_back({begin, stop, run.key, run.depth + step.units, step.wide});
+            if (end - tie >= 2 && step.ended && run.key + 1 < count) {
                 for (SortItem* item = tie; item != end; ++item)
                     item->text = ColumnText(fileAt(*item), keys[run.key + 1]);
-                runs.push_back({begin, stop, run.key + 1, 0});
+                runs.push_back({begin, stop, run.key + 1, 0, false});
             }
             tie = end;
         }

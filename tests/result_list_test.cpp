@@ -230,10 +230,13 @@ std::ptrdiff_t ReferenceRefresh(const Catalogue& catalogue, std::u16string_view 
 // A catalogue made to tie: few letters, both cases and both slashes, repeated names and paths,
 // files listed twice, projects of the same name.
 void FillRandomCatalogue(testing::CatalogueBuilder& add, std::mt19937& random) {
-    static const char16_t letters[] = u"aAbB_.\\/x\u00e4\u00c4";
-    // Some catalogues draw on two letters only, so that long runs of rows tie on several keys.
+    // Letters from both ends of the range of units, a wide letter against its neighbours.
+    static const char16_t letters[] = u"aA\u0100\u00ff\u0101bB_.\\/x\u00e4\u00c4\uFF21";
+    // Some catalogues draw on two to five letters only, so that long runs of rows tie on several
+    // keys; some paths share a long beginning.
     const bool few = random() % 2 == 0;
-    const std::size_t variety = few ? 2 : sizeof(letters) / 2 - 1;
+    const std::size_t variety = few ? 2 + random() % 4 : sizeof(letters) / 2 - 1;
+    const std::u16string root = random() % 2 == 0 ? u"C:" : u"C:\\Work\\a longer common beginning\\";
     const auto text = [&](std::size_t most) {
         std::u16string t;
         for (std::size_t n = random() % most; n > 0; --n) t += letters[random() % variety];
@@ -244,7 +247,7 @@ void FillRandomCatalogue(testing::CatalogueBuilder& add, std::mt19937& random) {
     for (int i = 0; i < 6; ++i) paths.push_back(add.Path(i == 5 ? u"A\\b" : text(4)));
     const int files = 1 + static_cast<int>(random() % (few ? 1000 : 300));
     for (int i = 0; i < files; ++i) {
-        const FileEntry& file = add.File(u"C:" + text(few ? 2 : 3) + u"\\" + text(few ? 2 : 4), projects[random() % 4],
+        const FileEntry& file = add.File(root + text(few ? 2 : 3) + u"\\" + text(few ? 2 : 12), projects[random() % 4],
                                          paths[random() % 6]);
         if (random() % 8 == 0) add.File(file.path, file.projectName, file.projectPath);
     }

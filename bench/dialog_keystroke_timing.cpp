@@ -1,5 +1,5 @@
 // Times keystrokes in the real dialog under Wine: a synthetic solution of many files walked
-// through COM dispatch as the command does, the dialog run modally, and "shader.h" typed into the
+// through COM dispatch as the command does, the dialog run modally, and "main.cpp" typed into the
 // filter box one character at a time and taken back with Backspace. Each time runs from posting
 // the character to the list having painted its rows.
 //   dialog_keystroke_timing [files...]   (default 100000 and 1000000)
@@ -74,7 +74,7 @@ DWORD WINAPI Drive(void* parameter) {
     // Remembered settings may bring a filter back: start from an empty one.
     SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
     Settle(dialog);
-    for (const wchar_t c : std::wstring(L"shader.h")) {
+    for (const wchar_t c : std::wstring(L"main.cpp")) {
         const double start = Now();
         PostMessageW(edit, WM_CHAR, c, 1);
         if (!Settle(dialog)) return 0;
@@ -131,7 +131,7 @@ int main(int argc, char** argv) {
             continue;
         }
         std::printf("  %-28s %7.1f ms\n", "open to first rows painted", script.firstShown);
-        Print("typing shader.h, per key", script.typed);
+        Print("typing main.cpp, per key", script.typed);
         Print("Backspace, per key", script.erased);
     }
     UnhookWindowsHookEx(hook);

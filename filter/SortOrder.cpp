@@ -187,9 +187,18 @@ void SortByKeys(std::vector<std::uint32_t>& order, const std::deque<FileEntry>& 
 
 }  // namespace
 
+bool IsSortedFor(const FileOrder& order, const std::deque<FileEntry>& files, const SortOrder& sortOrder) {
+    return order.files.size() == files.size() && std::equal(sortOrder.keys, sortOrder.keys + ColumnCount, order.keys);
+}
+
+void SortFileIndices(std::vector<std::uint32_t>& indices, const std::deque<FileEntry>& files,
+                     const SortOrder& sortOrder) {
+    SortByKeys(indices, files, sortOrder.keys, ColumnCount);
+}
+
 void SortFiles(FileOrder& order, const std::deque<FileEntry>& files, const SortOrder& sortOrder) {
     const std::int32_t* keys = sortOrder.keys;
-    if (order.files.size() == files.size() && std::equal(keys, keys + ColumnCount, order.keys)) return;
+    if (IsSortedFor(order, files, sortOrder)) return;
 
     // The previous keys with keys[0] moved to the front: the files already stand in the order of
     // the other keys, so a stable sort by the new first key alone gives the whole new order.

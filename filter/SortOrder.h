@@ -39,4 +39,12 @@ int CompareRows(const void* a, const void* b);
 // while a catalogue is in use). Files alike on all four keys come in no particular order.
 void SortFiles(FileOrder& order, const std::deque<FileEntry>& files, const SortOrder& sortOrder);
 
+// Whether `order` stands sorted for every file of `files` by the keys of `sortOrder`.
+bool IsSortedFor(const FileOrder& order, const std::deque<FileEntry>& files, const SortOrder& sortOrder);
+
+// Sorts some files, given by their indices into `files` in catalogue order, ascending by the keys
+// of `sortOrder`; files alike on all four keys come in no particular order.
+void SortFileIndices(std::vector<std::uint32_t>& indices, const std::deque<FileEntry>& files,
+                     const SortOrder& sortOrder);
+
 }  // namespace sprig

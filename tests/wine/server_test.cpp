@@ -409,6 +409,9 @@ TEST(Registration, RegsvrWritesExactlyTheEntriesAndTakesThemAwayAgain) {
     ASSERT_EQ(regsvr(L"/s"), 0u);
     EXPECT_EQ(WrittenEntries(), ExpectedEntries(BuiltDll));
     EXPECT_EQ(RegisteredTypeLibrary(), BuiltDll);
+    // The library names no help file: its help directory is empty, not the DLL's folder.
+    const std::wstring helpDirectory = L"TypeLib\\" + Braced(LIBID_SprigLib) + L"\\1.0\\HELPDIR";
+    EXPECT_EQ(Dump(HKEY_CLASSES_ROOT, helpDirectory), L"[" + helpDirectory + L"]\n@=sz:\n");
 
     ASSERT_EQ(regsvr(L"/u /s"), 0u);
     EXPECT_EQ(WrittenEntries(), L"");

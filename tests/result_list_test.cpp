@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "filter/Filter.h"
+#include "filter/Query.h"
 #include "filter/ResultList.h"
 #include "filter/SortOrder.h"
 #include "support/CatalogueBuilder.h"
@@ -137,6 +138,9 @@ TEST_F(ResultListTest, SelectsTheFirstRowWithTheSmallestPosition) {
     EXPECT_EQ(Paths(), (std::vector<std::u16string>{u"C:\\src\\domain.cpp", u"C:\\src\\main.cpp"}));
     EXPECT_EQ(catalogue.ResultList[0].position, 2);
     EXPECT_EQ(catalogue.ResultList[1].position, 0);
+    // A line after the last name term leaves the rows and the choice as the name alone gives them.
+    EXPECT_EQ(RebuildResultList(catalogue, u"main:12", 0), 1);
+    EXPECT_EQ(Paths(), (std::vector<std::u16string>{u"C:\\src\\domain.cpp", u"C:\\src\\main.cpp"}));
 
     // Ties go to the earlier row in display order, whichever way the rows are sorted.
     add.File(u"C:\\lib\\main.cpp", p, pp);
@@ -194,7 +198,7 @@ std::ptrdiff_t ReferenceRefresh(const Catalogue& catalogue, std::u16string_view 
                                 std::vector<ResultRow>& rows) {
     const char16_t* project = ChosenProject(catalogue, projectBoxIndex);
     ParsedFilter filter;
-    ParseFilter(query, filter);
+    ParseQuery(query, filter);
     const std::uint16_t mask = TermMask(filter.terms);
     rows.clear();
     for (const FileEntry& file : catalogue.FileList) {
@@ -254,7 +258,7 @@ void FillRandomCatalogue(testing::CatalogueBuilder& add, std::mt19937& random) {
 }
 
 TEST_F(ResultListTest, EveryRefreshMatchesTheLiteralProcedure) {
-    static const char16_t typed[] = u"aAb._\\/x *?-|:\"";
+    static const char16_t typed[] = u"aAb._\\/x1 *?-|:\"";
     std::mt19937 random(18);
     std::vector<ResultRow> expected;
     for (int round = 0; round < 300; ++round) {

@@ -43,8 +43,7 @@ inline void FillSyntheticCatalogue(Catalogue& catalogue, std::size_t files, unsi
             const char16_t* projectPath = catalogue.ProjectPathPool.back().get();
             for (std::size_t k = 0; k < filesPerFolder && f < inProject && made < files; ++k, ++f, ++made) {
                 const std::u16string name = word() + word() + extensions[random() % extensionCount];
-                catalogue.FileList.push_back(
-                    MakeFileEntry(CopyText(root + folder + u"\\" + name), project, projectPath));
+                AddFile(catalogue, root + folder + u"\\" + name, project, projectPath);
             }
         }
     }

@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
-# Times sprig-find on one synthetic catalogue beside plain grep over the same lines with similar
-# queries, and prints the ratios.
+# Times sprig-find end to end beside `fzf -e --filter` on one synthetic catalogue, for query pairs
+# that ask alike, and prints the ratios.
 #   bench/compare.sh [FILES] [BUILD_DIR]     (defaults: 1000000 files, build/native)
-# "refresh" is sprig-find's own measure of one refresh in memory (parse, filter, sort, choose the
-# row), the work of one keystroke; "whole run" is one sprig-find process from start to end (reading
-# and decoding the list, one refresh, writing the rows); "grep" is one grep pipeline over the
-# list, output discarded. grep matches anywhere in the line and does not sort, so the queries are
-# only alike, not equal.
+# "whole run" is one process from start to end: for sprig-find reading and decoding the list, the
+# first refresh and writing the rows; for `fzf -e --filter` reading the list, matching whole
+# lines exactly (case only where the query has capitals) and writing the matches, so its matches
+# are alike but not the same rows. "refresh" is sprig-find's own measure of one refresh in
+# memory, the work of a keystroke. fzf has no empty query and no "-" negation:
+# "" goes against "C" (every line holds C:), "Core -test" against "Core !test". Means of a few
+# runs; a ratio below 1 is sprig-find faster.
 set -euo pipefail
 
 files=${1:-1000000}
@@ -17,43 +19,42 @@ writer=$build/bench/write_catalogue
 for program in "$find" "$writer"; do
   [ -x "$program" ] || { echo "compare.sh: $program is missing; build $build first" >&2; exit 2; }
 done
+command -v fzf >/dev/null || { echo "compare.sh: fzf is missing (tools/install-deps.sh installs it)" >&2; exit 2; }
 
 list=$(mktemp --suffix=.tsv)
 trap 'rm -f "$list"' EXIT
 "$writer" "$files" >"$list"
-export LC_ALL=C  # grep on bytes, as sprig-find folds ASCII only
-repeat=5
+repeat=3
+fzfOptions=(-e)
 
 now() { date +%s%N; }
-ms() { awk -v ns="$1" -v n="$2" 'BEGIN { printf "%.1f", ns / n / 1e6 }'; }
+ms() { awk -v ns="$1" -v n="$2" 'BEGIN { printf "%.0f", ns / n / 1e6 }'; }
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
 
-# grep_time "PIPELINE": mean wall time of one run of the pipeline, in ms.
-grep_time() {
+# mean_ms COMMAND...: mean wall time of one run, output discarded.
+mean_ms() {
   local start end
   start=$(now)
-  # Through cat: grep stops at the first match when its output is /dev/null.
-  for _ in $(seq $repeat); do eval "$1" | cat >/dev/null; done
+  for _ in $(seq $repeat); do "$@" >/dev/null; done
   end=$(now)
   ms $((end - start)) $repeat
 }
 
-printf 'catalogue: %s files, %s bytes; times in ms, means of %s runs\n' "$files" "$(stat -c %s "$list")" "$repeat"
-printf '%-22s %8s %10s %10s %8s %12s %9s  %s\n' query rows "refresh" "whole run" grep refresh/grep run/grep "grep pipeline"
-compare() {  # compare SPRIG_QUERY GREP_PIPELINE
-  local query=$1 pipeline=$2 refresh start end whole grepped rows
+printf 'catalogue: %s files, %s bytes; wall times in ms, means of %s runs\n' "$files" "$(stat -c %s "$list")" "$repeat"
+printf '%-14s %-14s %8s %8s %10s %8s %8s %8s\n' sprig-find fzf rows matches refresh "whole run" fzf run/fzf
+compare() {  # compare SPRIG_QUERY FZF_QUERY
+  local query=$1 fzfQuery=$2 refresh whole fuzzy rows matches
   refresh=$("$find" --catalogue "$list" --repeat $repeat -- "$query" 2>&1 >/dev/null |
             sed -n 's/.*one refresh: \([0-9.]*\) ms.*/\1/p')
-  start=$(now)
-  rows=$("$find" --catalogue "$list" -- "$query" | wc -l)
-  end=$(now)
-  whole=$(ms $((end - start)) 1)
-  grepped=$(grep_time "$pipeline")
-  printf '%-22s %8s %10s %10s %8s %12s %9s  %s\n' "\"$query\"" $((rows - 1)) "$refresh" "$whole" "$grepped" \
-    "$(ratio "$refresh" "$grepped")" "$(ratio "$whole" "$grepped")" "$pipeline"
+  rows=$(("$("$find" --catalogue "$list" -- "$query" | wc -l)" - 1))
+  matches=$( (fzf "${fzfOptions[@]}" --filter "$fzfQuery" <"$list" || true) | wc -l)
+  whole=$(mean_ms "$find" --catalogue "$list" -- "$query")
+  fuzzy=$(mean_ms sh -c 'fzf "$@" <"$0" || [ $? = 1 ]' "$list" "${fzfOptions[@]}" --filter "$fzfQuery")
+  printf '%-14s %-14s %8s %8s %10s %8s %8s %8s\n' "\"$query\"" "\"$fzfQuery\"" "$rows" "$matches" "$refresh" \
+    "$whole" "$fuzzy" "$(ratio "$whole" "$fuzzy")"
 }
 
-compare "" "grep -F -i -e '' \"\$list\""
-compare "shader.h" "grep -F -i -e 'shader.h' \"\$list\""
-compare "core /render -test" "grep -F -i -e core \"\$list\" | grep -F -i -e render | grep -F -v -i -e test"
-compare "*util*.h" "grep -E -i -e 'util[^\\\\]*\\.h\$' \"\$list\""
+compare "render" "render"
+compare "mesh .h" "mesh .h"
+compare "Core -test" "Core !test"
+compare "" "C"

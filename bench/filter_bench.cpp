@@ -38,8 +38,7 @@ void WorstCaseWildcard(benchmark::State& state) {
     catalogue.ProjectPathPool.push_back(sprig::CopyText(u"P"));
     const std::u16string name = u"C:\\" + std::u16string(static_cast<std::size_t>(state.range(1)), u'a');
     for (std::int64_t i = 0; i < state.range(0); ++i) {
-        catalogue.FileList.push_back(sprig::MakeFileEntry(sprig::CopyText(name), catalogue.ProjectList[0].get(),
-                                                          catalogue.ProjectPathPool[0].get()));
+        sprig::AddFile(catalogue, name, catalogue.ProjectList[0].get(), catalogue.ProjectPathPool[0].get());
     }
     sprig::ParsedFilter filter;
     sprig::ParseFilter(u"*a*a*a*a*a*a*a*a*b", filter);

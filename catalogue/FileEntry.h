@@ -12,7 +12,7 @@ namespace sprig {
 using ProjectEntry = OwnedText;
 
 struct FileEntry {
-    OwnedText path;                         // full path as the host reported it; never null
+    const char16_t* path = nullptr;         // full path as the host reported it, held by the catalogue
     std::uint16_t nameOffset = 0;           // where the file name starts within path
     const char16_t* projectName = nullptr;  // held by a ProjectEntry of the catalogue
     const char16_t* projectPath = nullptr;  // held by the catalogue's path pool
@@ -22,19 +22,18 @@ struct FileEntry {
 enum Column : int { ColumnFileName = 0, ColumnFilePath = 1, ColumnProjectName = 2, ColumnProjectPath = 3 };
 constexpr int ColumnCount = 4;
 
-// Builds an entry that takes `path` over. The file name starts after the later of the last "/"
-// and the last "\". When that start does not fit the 16-bit offset (only a path longer than any
-// Windows path can be), the offset stays 0 and the whole path stands as the name, so no reader
-// can index outside the path.
-FileEntry MakeFileEntry(OwnedText path, const char16_t* projectName, const char16_t* projectPath);
+// Builds an entry for `path`, a string that stays in place as long as the entry. The file name starts after the later
+// of the last "/" and the last "\". When that start does not fit the 16-bit offset (only a path longer than any Windows
+// path can be), the offset stays 0 and the whole path stands as the name, so no reader can index outside the path.
+FileEntry MakeFileEntry(const char16_t* path, const char16_t* projectName, const char16_t* projectPath);
 
 // The text a column shows for an entry; null for an unknown column.
 inline const char16_t* ColumnText(const FileEntry& file, int column) {
     switch (column) {
     case ColumnFileName:
-        return file.path.get() + file.nameOffset;
+        return file.path + file.nameOffset;
     case ColumnFilePath:
-        return file.path.get();
+        return file.path;
     case ColumnProjectName:
         return file.projectName;
     case ColumnProjectPath:

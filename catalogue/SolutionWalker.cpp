@@ -53,10 +53,9 @@ void WalkProject(Walk& walk, const HostObject& project, const PendingText& paren
 void RecordFile(Walk& walk, const HostObject& item, PendingText& projectName, PendingText& path) {
     const HostText fileName = walk.view.ItemFileName(item);
     if (!fileName) return;
-    OwnedText copy = CopyText(fileName.view());
     const char16_t* project = CommitText(projectName);
     const char16_t* projectPath = CommitText(path);
-    walk.catalogue.FileList.push_back(MakeFileEntry(std::move(copy), project, projectPath));
+    AddFile(walk.catalogue, fileName.view(), project, projectPath);
 }
 
 enum class ItemKind { Unreadable, File, Other };

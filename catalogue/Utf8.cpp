@@ -3,14 +3,21 @@
 namespace sprig {
 
 bool AppendUtf16(std::string_view bytes, std::u16string& out) {
+    // Never more units than bytes: room for all of them first, the unused rest cut off at the end.
+    const std::size_t start = out.size();
+    out.resize(start + bytes.size());
+    char16_t* to = &out[0] + start;
     const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
     const auto* end = p + bytes.size();
+    const auto finish = [&](bool wellFormed) {
+        out.resize(static_cast<std::size_t>(to - out.data()));
+        return wellFormed;
+    };
     while (p < end) {
+        // Runs of ASCII, most of any path, take one step per byte.
+        while (p < end && *p < 0x80) *to++ = *p++;
+        if (p == end) break;
         const unsigned lead = *p++;
-        if (lead < 0x80) {
-            out.push_back(static_cast<char16_t>(lead));
-            continue;
-        }
         // The length of the sequence and the range its second byte must fall in (this range is
         // what excludes overlong forms, surrogates and values past U+10FFFF).
         int more;
@@ -26,23 +33,24 @@ bool AppendUtf16(std::string_view bytes, std::u16string& out) {
             if (lead == 0xF0) low = 0x90;
             if (lead == 0xF4) high = 0x8F;
         } else {
-            return false;
+            return finish(false);
         }
-        if (end - p < more) return false;
+        if (end - p < more) return finish(false);
         for (int i = 0; i < more; ++i, ++p) {
-            if (*p < low || *p > high) return false;
+            if (*p < low || *p > high) return finish(false);
             low = 0x80, high = 0xBF;
             value = value << 6 | (*p & 0x3F);
         }
+        // Four bytes make two units: still no more units than bytes.
         if (value >= 0x10000) {
             value -= 0x10000;
-            out.push_back(static_cast<char16_t>(0xD800 + (value >> 10)));
-            out.push_back(static_cast<char16_t>(0xDC00 + (value & 0x3FF)));
+            *to++ = static_cast<char16_t>(0xD800 + (value >> 10));
+            *to++ = static_cast<char16_t>(0xDC00 + (value & 0x3FF));
         } else {
-            out.push_back(static_cast<char16_t>(value));
+            *to++ = static_cast<char16_t>(value);
         }
     }
-    return true;
+    return finish(true);
 }
 
 void AppendUtf8(std::u16string_view text, std::string& out) {

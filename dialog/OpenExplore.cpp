@@ -88,7 +88,7 @@ bool OpenSelectedFiles(HWND dialog, const std::vector<ResultRow>& rows, IDispatc
 
     const std::vector<const FileEntry*> files = SelectedFiles(list, rows);
     for (const FileEntry* file : files) {
-        Bstr name(Wide(file->path.get()));
+        Bstr name(Wide(file->path));
         if (!name) continue;
         const Variant fileName(std::move(name));
         // A file the environment refuses is passed over; the window it gives is needed only to
@@ -115,8 +115,7 @@ void ExploreSelectedFiles(HWND dialog, const std::vector<ResultRow>& rows) {
         items.reserve(group.members.size());
         for (const FileEntry* member : group.members) {
             // A file that cannot be parsed (deleted meanwhile) is left out of the selection.
-            if (ItemIdList item = ParseFromDesktop(*desktop.get(), member->path.get()))
-                items.push_back(std::move(item));
+            if (ItemIdList item = ParseFromDesktop(*desktop.get(), member->path)) items.push_back(std::move(item));
         }
         if (items.empty()) continue;
         std::vector<LPCITEMIDLIST> selection;

@@ -66,6 +66,12 @@ void ForEachRun(const std::vector<TextRange>& ranges, std::size_t length, Run ru
 
 void SelectAndCenterRow(HWND list, std::ptrdiff_t row) {
     if (!list) return;
+    // The selected rows are unselected one by one first: a list view may walk every row to clear
+    // them all at once (Wine's does), which at a hundred thousand rows costs more than the refresh.
+    for (int selected = ListView_GetNextItem(list, -1, LVNI_SELECTED); selected != -1;
+         selected = ListView_GetNextItem(list, selected, LVNI_SELECTED)) {
+        ListView_SetItemState(list, selected, 0, LVIS_SELECTED);
+    }
     ListView_SetItemState(list, -1, 0, LVIS_SELECTED);
     if (row < 0) {
         ListView_Scroll(list, 0, 0);

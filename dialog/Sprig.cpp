@@ -329,7 +329,7 @@ void CSprig::OnListGetInfoTip(NMLVGETINFOTIPW& tip) const {
     if (!file) return;
     // A file name's tip is the full path, a project name's the project path; the other columns
     // keep the tip the list view filled in, the cell's own text.
-    if (tip.iSubItem == ColumnFileName) CopyTextCut(file->path.get(), Units(tip.pszText), tip.cchTextMax);
+    if (tip.iSubItem == ColumnFileName) CopyTextCut(file->path, Units(tip.pszText), tip.cchTextMax);
     if (tip.iSubItem == ColumnProjectName) CopyTextCut(file->projectPath, Units(tip.pszText), tip.cchTextMax);
 }
 

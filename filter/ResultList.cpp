@@ -1,6 +1,6 @@
 #include "filter/ResultList.h"
 
-#include <cstdlib>
+#include <cstdint>
 
 #include "filter/Filter.h"
 #include "filter/Query.h"
@@ -23,6 +23,8 @@ char16_t* AppendNumber(char16_t* out, std::uint32_t value) {
     return out;
 }
 
+constexpr std::int32_t NoMatch = INT32_MIN;  // below every match position
+
 char16_t* AppendText(char16_t* out, const char16_t* text) {
     while (*text) *out++ = *text++;
     return out;
@@ -43,15 +45,49 @@ std::ptrdiff_t RebuildResultList(Catalogue& catalogue, std::u16string_view query
     ParseQuery(query, filter);  // the line to open at is the dialog's business
     const std::uint16_t mask = TermMask(filter.terms);
 
+    // The matching pass runs in catalogue order, through memory as it lies. The rows are then
+    // taken in the order of all files sorted once per set of keys (so that a keystroke sorts
+    // nothing), backwards for the descending direction; until that order is made, a query that
+    // passes few files has only its rows sorted, which costs far less than sorting them all.
+    FileOrder& order = catalogue.sortedFiles;
+    const std::size_t fileCount = catalogue.FileList.size();
+    const bool everyFile = filter.terms.empty() && !project;
+    std::size_t matches = fileCount;
+    if (!everyFile) {
+        order.positions.resize(fileCount);
+        std::int32_t* position = order.positions.data();
+        for (const FileEntry& file : catalogue.FileList) {
+            if ((project && file.projectName != project) || !MatchFilter(file, filter, mask, *position)) {
+                *position = NoMatch;
+                --matches;
+            }
+            ++position;
+        }
+    }
+    std::vector<std::uint32_t> fewRows;
+    const bool allSorted = IsSortedFor(order, catalogue.FileList, ProcessSortOrder) || matches >= fileCount / 8;
+    if (allSorted) {
+        SortFiles(order, catalogue.FileList, ProcessSortOrder);
+    } else {
+        fewRows.reserve(matches);
+        for (std::uint32_t index = 0; index < fileCount; ++index) {
+            if (order.positions[index] != NoMatch) fewRows.push_back(index);
+        }
+        SortFileIndices(fewRows, catalogue.FileList, ProcessSortOrder);
+    }
+    const std::vector<std::uint32_t>& sorted = allSorted ? order.files : fewRows;
     std::vector<ResultRow>& rows = catalogue.ResultList;
     rows.clear();
-    rows.reserve(catalogue.FileList.size());
-    for (const FileEntry& file : catalogue.FileList) {
-        if (project && file.projectName != project) continue;
-        std::int32_t position;
-        if (MatchFilter(file, filter, mask, position)) rows.push_back(ResultRow{&file, position});
+    rows.reserve(fileCount);
+    const auto take = [&](std::uint32_t index) {
+        const std::int32_t position = everyFile ? -1 : order.positions[index];
+        if (position != NoMatch) rows.push_back(ResultRow{&catalogue.FileList[index], position});
+    };
+    if (ProcessSortOrder.descending) {
+        for (std::size_t i = sorted.size(); i-- > 0;) take(sorted[i]);
+    } else {
+        for (const std::uint32_t index : sorted) take(index);
     }
-    if (rows.size() >= 2) std::qsort(rows.data(), rows.size(), sizeof(ResultRow), CompareRows);
     return BestRow(rows);
 }
 

@@ -1,5 +1,7 @@
 #include "filter/SortOrder.h"
 
+#include <algorithm>
+
 #include "catalogue/ResultRow.h"
 
 namespace sprig {
@@ -18,19 +20,203 @@ void ApplyColumnClick(SortOrder& order, int column) {
     order.keys[0] = column;
 }
 
-int CompareRows(const void* a, const void* b) {
-    const FileEntry& fa = *static_cast<const ResultRow*>(a)->file;
-    const FileEntry& fb = *static_cast<const ResultRow*>(b)->file;
-    int result = 0;
-    for (const std::int32_t key : ProcessSortOrder.keys) {
-        const char16_t* ta = ColumnText(fa, key);
-        const char16_t* tb = ColumnText(fb, key);
+int CompareFiles(const FileEntry& a, const FileEntry& b, const std::int32_t* keys, int count) {
+    for (int k = 0; k < count; ++k) {
+        const char16_t* ta = ColumnText(a, keys[k]);
+        const char16_t* tb = ColumnText(b, keys[k]);
         // Project names and paths are shared strings: the same pointer is the same text.
         if (ta == tb) continue;
-        result = CompareIgnoringAsciiCase(ta, tb);
-        if (result != 0) break;
+        const int result = CompareIgnoringAsciiCase(ta, tb);
+        if (result != 0) return result;
     }
+    return 0;
+}
+
+int CompareRows(const void* a, const void* b) {
+    const int result = CompareFiles(*static_cast<const ResultRow*>(a)->file, *static_cast<const ResultRow*>(b)->file,
+                                    ProcessSortOrder.keys, ColumnCount);
     return ProcessSortOrder.descending ? -result : result;
+}
+
+namespace {
+
+// One file while it is sorted: its text of the key being sorted by, a key made of the units of
+// that text from the depth being sorted, and its place in the order before the sort.
+struct SortItem {
+    std::uint32_t high, low, place;
+    const char16_t* text;
+};
+
+bool SameKey(const SortItem& a, const SortItem& b) { return a.high == b.high && a.low == b.low; }
+
+bool ItemLess(const SortItem& a, const SortItem& b) {
+    if (a.high != b.high) return a.high < b.high;
+    if (a.low != b.low) return a.low < b.low;
+    return a.place < b.place;
+}
+
+// Two forms of key. Narrow: eight folded units of one byte each, so that paths, nearly all ASCII,
+// take eight units a step. A unit that does not fit a byte (0xFF and up) ends the exact part: its
+// byte and all after it are 0xFF, which still orders it after every narrower unit; texts tied on
+// such a key continue from that unit. Wide: four folded units of 16 bits, for a step that begins
+// with such a unit. In both, units past the end of the text are 0, below every unit.
+constexpr std::uint32_t WideMark = 0xFF;
+
+void LoadKey(SortItem& item, std::size_t depth, bool wide) {
+    const char16_t* text = item.text + depth;
+    std::uint32_t key[2] = {0, 0};
+    if (wide) {
+        for (int i = 0; i < 4 && text[i] != u'\0'; ++i) {
+            key[i / 2] |= std::uint32_t{FoldAscii(text[i])} << (i % 2 ? 0 : 16);
+        }
+    } else {
+        for (int i = 0; i < 8 && text[i] != u'\0'; ++i) {
+            const std::uint32_t unit = FoldAscii(text[i]);
+            if (unit >= WideMark) {
+                for (; i < 8; ++i) key[i / 4] |= WideMark << (24 - 8 * (i % 4));
+                break;
+            }
+            key[i / 4] |= unit << (24 - 8 * (i % 4));
+        }
+    }
+    item.high = key[0];
+    item.low = key[1];
+}
+
+// How far texts tied on a key agree beyond it, and the form of the next key: they end within the
+// key, or agree on all its units, or, for a narrow key, on the units before the first that does
+// not fit a byte, from which a wide step follows.
+struct Step {
+    std::size_t units;
+    bool ended, wide;
+};
+
+Step NextStep(const SortItem& item, bool wide) {
+    if (wide) return {4, (item.low & 0xFFFF) == 0, false};
+    if ((item.low & 0xFF) == 0) return {0, true, false};
+    std::size_t exact = 0;
+    while (exact < 8 && ((exact < 4 ? item.high : item.low) >> (24 - 8 * (exact % 4)) & 0xFF) != WideMark) ++exact;
+    return {exact, false, exact < 8};
+}
+
+// Files whose texts agree on keys before `key`, and on the first `depth` units of keys[key]; the
+// form of key to sort them by next.
+struct Run {
+    std::size_t begin, end;
+    int key;
+    std::size_t depth;
+    bool wide;
+};
+
+constexpr std::size_t SmallRun = 24;
+
+// Sorts `order` stably by the first `count` of `keys`: a radix sort by several text units at a
+// time from the front. The keys lie side by side, so most comparisons touch no text; each unit of text
+// is read once per run that still ties on it. Small runs are sorted by comparing texts.
+void SortByKeys(std::vector<std::uint32_t>& order, const std::deque<FileEntry>& files, const std::int32_t* keys,
+                int count) {
+    std::vector<SortItem> items(order.size());
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        items[i].place = static_cast<std::uint32_t>(i);
+        items[i].text = ColumnText(files[order[i]], keys[0]);
+    }
+    const auto fileAt = [&](const SortItem& item) -> const FileEntry& { return files[order[item.place]]; };
+
+    std::vector<Run> runs{{0, items.size(), 0, 0, false}};
+    while (!runs.empty()) {
+        const Run run = runs.back();
+        runs.pop_back();
+        SortItem* const first = items.data() + run.begin;
+        SortItem* const last = items.data() + run.end;
+        if (run.end - run.begin < SmallRun) {
+            std::sort(first, last, [&](const SortItem& a, const SortItem& b) {
+                int result = CompareIgnoringAsciiCase(a.text + run.depth, b.text + run.depth);
+                if (result == 0) result = CompareFiles(fileAt(a), fileAt(b), keys + run.key + 1, count - run.key - 1);
+                return result != 0 ? result < 0 : a.place < b.place;
+            });
+            continue;
+        }
+        // The texts lie anywhere in memory: asking for them ahead keeps several on their way.
+        constexpr std::ptrdiff_t Ahead = 8;
+        for (SortItem* item = first; item != last; ++item) {
+            if (last - item > Ahead) __builtin_prefetch(item[Ahead].text + run.depth);
+            LoadKey(*item, run.depth, run.wide);
+        }
+        // A run enters in the order of places, so one key for all of it needs no sort; the units
+        // its texts share beyond the key (the long common beginnings of paths) are then skipped
+        // in one pass instead of four units at a time.
+        if (std::any_of(first + 1, last, [first](const SortItem& item) { return !SameKey(item, *first); })) {
+            std::sort(first, last, ItemLess);
+        } else {
+            const Step step = NextStep(*first, run.wide);
+            if (!step.ended && !step.wide) {
+                const std::size_t depth = run.depth + step.units;
+                const char16_t* head = first->text + depth;
+                std::size_t common = TextLength(head);
+                for (SortItem* item = first + 1; item != last && common > 0; ++item) {
+                    const char16_t* other = item->text + depth;
+                    if (other == head) continue;
+                    std::size_t n = 0;
+                    while (n < common && FoldAscii(other[n]) == FoldAscii(head[n])) ++n;
+                    common = n;
+                }
+                runs.push_back({run.begin, run.end, run.key, depth + common, false});
+                continue;
+            }
+        }
+        for (SortItem* tie = first; tie != last;) {
+            SortItem* end = tie + 1;
+            while (end != last && SameKey(*end, *tie)) ++end;
+            const std::size_t begin = static_cast<std::size_t>(tie - items.data());
+            const std::size_t stop = static_cast<std::size_t>(end - items.data());
+            const Step step = NextStep(*tie, run.wide);
+            if (end - tie >= 2 && !step.ended)
+                runs.push_back({begin, stop, run.key, run.depth + step.units, step.wide});
+            if (end - tie >= 2 && step.ended && run.key + 1 < count) {
+                for (SortItem* item = tie; item != end; ++item)
+                    item->text = ColumnText(fileAt(*item), keys[run.key + 1]);
+                runs.push_back({begin, stop, run.key + 1, 0, false});
+            }
+            tie = end;
+        }
+    }
+    std::vector<std::uint32_t> sorted(order.size());
+    for (std::size_t i = 0; i < items.size(); ++i) sorted[i] = order[items[i].place];
+    order.swap(sorted);
+}
+
+}  // namespace
+
+bool IsSortedFor(const FileOrder& order, const std::deque<FileEntry>& files, const SortOrder& sortOrder) {
+    return order.files.size() == files.size() && std::equal(sortOrder.keys, sortOrder.keys + ColumnCount, order.keys);
+}
+
+void SortFileIndices(std::vector<std::uint32_t>& indices, const std::deque<FileEntry>& files,
+                     const SortOrder& sortOrder) {
+    SortByKeys(indices, files, sortOrder.keys, ColumnCount);
+}
+
+void SortFiles(FileOrder& order, const std::deque<FileEntry>& files, const SortOrder& sortOrder) {
+    const std::int32_t* keys = sortOrder.keys;
+    if (IsSortedFor(order, files, sortOrder)) return;
+
+    // The previous keys with keys[0] moved to the front: the files already stand in the order of
+    // the other keys, so a stable sort by the new first key alone gives the whole new order.
+    bool oneClick = order.files.size() == files.size() && order.keys[0] != keys[0];
+    for (int from = 0, to = 1; oneClick && from < ColumnCount; ++from) {
+        if (order.keys[from] == keys[0]) continue;
+        oneClick = order.keys[from] == keys[to++];
+    }
+    // Clear the keys first: should the sort run out of memory, the order counts as unsorted.
+    std::fill(order.keys, order.keys + ColumnCount, -1);
+    if (oneClick) {
+        SortByKeys(order.files, files, keys, 1);
+    } else {
+        order.files.resize(files.size());
+        for (std::size_t i = 0; i < files.size(); ++i) order.files[i] = static_cast<std::uint32_t>(i);
+        SortByKeys(order.files, files, keys, ColumnCount);
+    }
+    std::copy(keys, keys + ColumnCount, order.keys);
 }
 
 }  // namespace sprig

@@ -4,7 +4,9 @@
 
 #include <cstdint>
 
-#include "catalogue/FileEntry.h"
+#include <deque>
+
+#include "catalogue/Catalogue.h"
 
 namespace sprig {
 
@@ -23,8 +25,26 @@ extern SortOrder ProcessSortOrder;
 // that is not a key changes nothing.
 void ApplyColumnClick(SortOrder& order, int column);
 
+// Compares two files by the first `count` of `keys` in turn, texts compared ignoring ASCII case:
+// negative when a sorts first, positive when b does, 0 when alike on those keys.
+int CompareFiles(const FileEntry& a, const FileEntry& b, const std::int32_t* keys, int count);
+
 // qsort comparator of two ResultRows by ProcessSortOrder: every key in turn, texts compared ignoring
 // ASCII case, the whole result reversed when descending.
 int CompareRows(const void* a, const void* b);
+
+// Brings `order` to every file of `files`, ascending by the keys of `sortOrder`, unless it stands
+// so already. After one header click the files are re-sorted by the clicked column alone.
+// Appending to `files` is noticed by the count; files must not change otherwise (they do not
+// while a catalogue is in use). Files alike on all four keys come in no particular order.
+void SortFiles(FileOrder& order, const std::deque<FileEntry>& files, const SortOrder& sortOrder);
+
+// Whether `order` stands sorted for every file of `files` by the keys of `sortOrder`.
+bool IsSortedFor(const FileOrder& order, const std::deque<FileEntry>& files, const SortOrder& sortOrder);
+
+// Sorts some files, given by their indices into `files` in catalogue order, ascending by the keys
+// of `sortOrder`; files alike on all four keys come in no particular order.
+void SortFileIndices(std::vector<std::uint32_t>& indices, const std::deque<FileEntry>& files,
+                     const SortOrder& sortOrder);
 
 }  // namespace sprig

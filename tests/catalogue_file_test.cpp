@@ -58,7 +58,7 @@ TEST(Utf8, LoneSurrogatesBecomeReplacementCharacters) {
 class LoadCatalogueTest : public ::testing::Test {
 protected:
     bool Load(std::string_view content) { return LoadCatalogue(content, catalogue, error); }
-    std::u16string Path(std::size_t i) const { return catalogue.FileList[i].path.get(); }
+    std::u16string Path(std::size_t i) const { return catalogue.FileList[i].path; }
 
     Catalogue catalogue;
     std::string error;

@@ -11,34 +11,34 @@ namespace {
 std::u16string Name(const FileEntry& file) { return ColumnText(file, ColumnFileName); }
 
 TEST(MakeFileEntry, NameStartsAfterTheLaterSeparatorOfEitherKind) {
-    EXPECT_EQ(Name(MakeFileEntry(CopyText(u"C:\\dir/sub\\name.txt"), u"", u"")), u"name.txt");
-    EXPECT_EQ(Name(MakeFileEntry(CopyText(u"C:\\dir\\sub/name.txt"), u"", u"")), u"name.txt");
-    EXPECT_EQ(MakeFileEntry(CopyText(u"C:\\dir\\sub/name.txt"), u"", u"").nameOffset, 11);
+    EXPECT_EQ(Name(MakeFileEntry(u"C:\\dir/sub\\name.txt", u"", u"")), u"name.txt");
+    EXPECT_EQ(Name(MakeFileEntry(u"C:\\dir\\sub/name.txt", u"", u"")), u"name.txt");
+    EXPECT_EQ(MakeFileEntry(u"C:\\dir\\sub/name.txt", u"", u"").nameOffset, 11);
 }
 
 TEST(MakeFileEntry, PathWithoutSeparatorIsItsOwnName) {
-    FileEntry entry = MakeFileEntry(CopyText(u"readme.txt"), u"", u"");
+    FileEntry entry = MakeFileEntry(u"readme.txt", u"", u"");
     EXPECT_EQ(entry.nameOffset, 0);
     EXPECT_EQ(Name(entry), u"readme.txt");
 }
 
 TEST(MakeFileEntry, TrailingSeparatorGivesEmptyName) {
-    EXPECT_EQ(Name(MakeFileEntry(CopyText(u"C:\\dir\\"), u"", u"")), u"");
-    EXPECT_EQ(Name(MakeFileEntry(CopyText(u""), u"", u"")), u"");
+    EXPECT_EQ(Name(MakeFileEntry(u"C:\\dir\\", u"", u"")), u"");
+    EXPECT_EQ(Name(MakeFileEntry(u"", u"", u"")), u"");
 }
 
 TEST(MakeFileEntry, NameBeyondSixteenBitOffsetFallsBackToWholePath) {
     // The separator at 65535 puts the name at 65536, which the offset cannot hold.
     std::u16string path(65535, u'd');
     path += u"\\name.txt";
-    FileEntry entry = MakeFileEntry(CopyText(path), u"", u"");
+    FileEntry entry = MakeFileEntry(path.c_str(), u"", u"");
     EXPECT_EQ(entry.nameOffset, 0);
     EXPECT_EQ(Name(entry), path);
 
     // One unit shorter still fits exactly.
     std::u16string fits(65534, u'd');
     fits += u"\\name.txt";
-    FileEntry fitting = MakeFileEntry(CopyText(fits), u"", u"");
+    FileEntry fitting = MakeFileEntry(fits.c_str(), u"", u"");
     EXPECT_EQ(fitting.nameOffset, 65535);
     EXPECT_EQ(Name(fitting), u"name.txt");
 }
@@ -63,10 +63,14 @@ TEST(Catalogue, EntriesStayInPlaceWhileTheListGrows) {
     const char16_t* project = build.Project(u"P");
     const char16_t* path = build.Path(u"P");
     const FileEntry* first = &build.File(u"a", project, path);
-    const char16_t* firstPath = first->path.get();
-    for (int i = 0; i < 100000; ++i) build.File(u"b", project, path);
+    const char16_t* firstPath = first->path;
+    // Paths of every length, some longer than a block of the text store, share its blocks.
+    const auto pathOf = [](int i) { return std::u16string(i % 5000 == 1 ? 40000 + i % 7 : i % 300, u'a' + i % 26); };
+    for (int i = 1; i <= 100000; ++i) build.File(pathOf(i), project, path);
     EXPECT_EQ(first, &catalogue.FileList.front());
-    EXPECT_EQ(firstPath, catalogue.FileList.front().path.get());
+    EXPECT_EQ(firstPath, catalogue.FileList.front().path);
+    EXPECT_EQ(std::u16string(firstPath), u"a");
+    for (int i = 1; i <= 100000; ++i) ASSERT_EQ(catalogue.FileList[i].path, pathOf(i)) << i;
 }
 
 TEST(Catalogue, ClearEmptiesAllFourContainers) {

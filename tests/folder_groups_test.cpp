@@ -20,7 +20,7 @@ protected:
         for (const FolderGroup& group : groups) {
             EXPECT_EQ(group.key, group.members.front());
             paths.emplace_back();
-            for (const FileEntry* member : group.members) paths.back().emplace_back(member->path.get());
+            for (const FileEntry* member : group.members) paths.back().emplace_back(member->path);
         }
         return paths;
     }

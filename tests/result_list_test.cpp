@@ -1,8 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
+#include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "filter/Filter.h"
+#include "filter/Query.h"
 #include "filter/ResultList.h"
 #include "filter/SortOrder.h"
 #include "support/CatalogueBuilder.h"
@@ -18,7 +24,7 @@ protected:
 
     std::vector<std::u16string> Paths() const {
         std::vector<std::u16string> paths;
-        for (const ResultRow& row : catalogue.ResultList) paths.emplace_back(row.file->path.get());
+        for (const ResultRow& row : catalogue.ResultList) paths.emplace_back(row.file->path);
         return paths;
     }
 
@@ -139,10 +145,10 @@ TEST_F(ResultListTest, SelectsTheFirstRowWithTheSmallestPosition) {
     // Ties go to the earlier row in display order, whichever way the rows are sorted.
     add.File(u"C:\\lib\\main.cpp", p, pp);
     EXPECT_EQ(RebuildResultList(catalogue, u"main", 0), 1);
-    EXPECT_EQ(catalogue.ResultList[1].file->path.get(), std::u16string(u"C:\\lib\\main.cpp"));
+    EXPECT_EQ(catalogue.ResultList[1].file->path, std::u16string(u"C:\\lib\\main.cpp"));
     ProcessSortOrder.descending = true;
     EXPECT_EQ(RebuildResultList(catalogue, u"main", 0), 0);
-    EXPECT_EQ(catalogue.ResultList[0].file->path.get(), std::u16string(u"C:\\src\\main.cpp"));
+    EXPECT_EQ(catalogue.ResultList[0].file->path, std::u16string(u"C:\\src\\main.cpp"));
 }
 
 TEST_F(ResultListTest, ProjectChoiceGoesByIdentityAndKeepsTheTotal) {
@@ -184,7 +190,112 @@ TEST_F(ResultListTest, EachRefreshReplacesTheRowsWithinReservedStorage) {
     EXPECT_GE(catalogue.ResultList.capacity(), catalogue.FileList.size());
     RebuildResultList(catalogue, u"*zzzzzzzzzz.h", 0);
     EXPECT_EQ(catalogue.ResultList.size(), 41u);
-    for (const ResultRow& row : catalogue.ResultList) EXPECT_GE(TextLength(row.file->path.get()), 13u);
+    for (const ResultRow& row : catalogue.ResultList) EXPECT_GE(TextLength(row.file->path), 13u);
+}
+
+// The refresh done literally: parse, filter every file in catalogue order, qsort, choose the row.
+std::ptrdiff_t ReferenceRefresh(const Catalogue& catalogue, std::u16string_view query, std::ptrdiff_t projectBoxIndex,
+                                std::vector<ResultRow>& rows) {
+    const char16_t* project = ChosenProject(catalogue, projectBoxIndex);
+    ParsedFilter filter;
+    ParseQuery(query, filter);
+    const std::uint16_t mask = TermMask(filter.terms);
+    rows.clear();
+    for (const FileEntry& file : catalogue.FileList) {
+        if (project && file.projectName != project) continue;
+        std::int32_t position;
+        if (MatchFilter(file, filter, mask, position)) rows.push_back(ResultRow{&file, position});
+    }
+    if (rows.size() >= 2) std::qsort(rows.data(), rows.size(), sizeof(ResultRow), CompareRows);
+    return BestRow(rows);
+}
+
+// The rows must be the reference's, in its order, except that rows alike on all four keys (a
+// run of the reference's rows that compare 0) may stand in any order among themselves.
+::testing::AssertionResult SameRows(const std::vector<ResultRow>& expected, const std::vector<ResultRow>& actual) {
+    if (expected.size() != actual.size()) {
+        return ::testing::AssertionFailure() << actual.size() << " rows instead of " << expected.size();
+    }
+    using Row = std::pair<const FileEntry*, std::int32_t>;
+    for (std::size_t start = 0, end; start < expected.size(); start = end) {
+        for (end = start + 1; end < expected.size() && CompareRows(&expected[start], &expected[end]) == 0;) ++end;
+        std::vector<Row> want, got;
+        for (std::size_t i = start; i < end; ++i) {
+            want.emplace_back(expected[i].file, expected[i].position);
+            got.emplace_back(actual[i].file, actual[i].position);
+        }
+        std::sort(want.begin(), want.end());
+        std::sort(got.begin(), got.end());
+        if (want != got) return ::testing::AssertionFailure() << "rows " << start << " to " << end - 1 << " differ";
+    }
+    return ::testing::AssertionSuccess();
+}
+
+// A catalogue made to tie: few letters, both cases and both slashes, repeated names and paths,
+// files listed twice, projects of the same name.
+void FillRandomCatalogue(testing::CatalogueBuilder& add, std::mt19937& random) {
+    // Letters from both ends of the range of units, a wide letter against its neighbours.
+    static const char16_t letters[] = u"aA\u0100\u00ff\u0101bB_.\\/x\u00e4\u00c4\uFF21";
+    // Some catalogues draw on two to five letters only, so that long runs of rows tie on several
+    // keys; some paths share a long beginning.
+    const bool few = random() % 2 == 0;
+    const std::size_t variety = few ? 2 + random() % 4 : sizeof(letters) / 2 - 1;
+    const std::u16string root = random() % 2 == 0 ? u"C:" : u"C:\\Work\\a longer common beginning\\";
+    const auto text = [&](std::size_t most) {
+        std::u16string t;
+        for (std::size_t n = random() % most; n > 0; --n) t += letters[random() % variety];
+        return t;
+    };
+    std::vector<const char16_t*> projects, paths;
+    for (int i = 0; i < 4; ++i) projects.push_back(add.Project(i == 3 ? u"Ab" : text(3)));
+    for (int i = 0; i < 6; ++i) paths.push_back(add.Path(i == 5 ? u"A\\b" : text(4)));
+    const int files = 1 + static_cast<int>(random() % (few ? 1000 : 300));
+    for (int i = 0; i < files; ++i) {
+        const FileEntry& file = add.File(root + text(few ? 2 : 3) + u"\\" + text(few ? 2 : 12), projects[random() % 4],
+                                         paths[random() % 6]);
+        if (random() % 8 == 0) add.File(file.path, file.projectName, file.projectPath);
+    }
+}
+
+TEST_F(ResultListTest, EveryRefreshMatchesTheLiteralProcedure) {
+    static const char16_t typed[] = u"aAb._\\/x1 *?-|:\"";
+    std::mt19937 random(18);
+    std::vector<ResultRow> expected;
+    for (int round = 0; round < 300; ++round) {
+        Catalogue fresh;
+        testing::CatalogueBuilder build(fresh);
+        FillRandomCatalogue(build, random);
+        std::u16string query;
+        std::ptrdiff_t project = 0;
+        for (int step = 0; step < 40; ++step) {
+            switch (random() % 6) {
+            case 0:
+            case 1:
+                query += typed[random() % (sizeof(typed) / 2 - 1)];
+                break;
+            case 2:
+                if (!query.empty()) query.pop_back();
+                break;
+            case 3:
+                project = static_cast<std::ptrdiff_t>(random() % 6) - 1;
+                break;
+            case 4:
+                // Sometimes two clicks come before a refresh, as in a new dialog of the process.
+                for (int clicks = random() % 3 == 0 ? 2 : 1; clicks > 0; --clicks) {
+                    ApplyColumnClick(ProcessSortOrder, static_cast<int>(random() % 4));
+                }
+                break;
+            default:
+                // A file more: the kept order must take it in.
+                if (random() % 4 == 0)
+                    build.File(u"C:\\" + query, fresh.ProjectList[0].get(), fresh.ProjectPathPool[0].get());
+            }
+            const std::ptrdiff_t want = ReferenceRefresh(fresh, query, project, expected);
+            const std::ptrdiff_t got = RebuildResultList(fresh, query, project);
+            ASSERT_TRUE(SameRows(expected, fresh.ResultList)) << "round " << round << " step " << step;
+            ASSERT_EQ(got, want) << "round " << round << " step " << step;
+        }
+    }
 }
 
 }  // namespace

@@ -11,7 +11,7 @@
 namespace sprig {
 
 // Everything before the file name, the final separator included; empty when the path has none.
-inline std::u16string_view FolderPart(const FileEntry& file) { return {file.path.get(), file.nameOffset}; }
+inline std::u16string_view FolderPart(const FileEntry& file) { return {file.path, file.nameOffset}; }
 
 bool SameFolder(const FileEntry& a, const FileEntry& b);
 

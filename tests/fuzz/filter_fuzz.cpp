@@ -44,8 +44,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     sprig::Catalogue catalogue;
     catalogue.ProjectList.push_back(sprig::CopyText(project));
     catalogue.ProjectPathPool.push_back(sprig::CopyText(projectPath));
-    const sprig::FileEntry file = sprig::MakeFileEntry(sprig::CopyText(path), catalogue.ProjectList.back().get(),
-                                                       catalogue.ProjectPathPool.back().get());
+    const sprig::FileEntry file =
+        sprig::MakeFileEntry(path.c_str(), catalogue.ProjectList.back().get(), catalogue.ProjectPathPool.back().get());
 
     sprig::ParsedFilter filter;
     sprig::ParseFilter(query, filter);

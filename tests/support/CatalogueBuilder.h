@@ -23,8 +23,7 @@ public:
     }
 
     const FileEntry& File(std::u16string_view path, const char16_t* project, const char16_t* projectPath) {
-        catalogue_.FileList.push_back(MakeFileEntry(CopyText(path), project, projectPath));
-        return catalogue_.FileList.back();
+        return AddFile(catalogue_, path, project, projectPath);
     }
 
 private:

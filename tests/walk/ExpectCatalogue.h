@@ -37,7 +37,7 @@ inline void ExpectCatalogue(const Catalogue& catalogue, const ExpectedCatalogue&
         const FileEntry& file = catalogue.FileList[i];
         const ExpectedFile& want = expected.files[i];
         SCOPED_TRACE("file " + std::to_string(i));
-        EXPECT_EQ(std::u16string(file.path.get()), want.path);
+        EXPECT_EQ(std::u16string(file.path), want.path);
         ASSERT_LT(want.project, catalogue.ProjectList.size());
         ASSERT_LT(want.level, catalogue.ProjectPathPool.size());
         EXPECT_EQ(file.projectName, catalogue.ProjectList[want.project].get());

@@ -27,9 +27,12 @@ bool LoadCatalogue(std::string_view content, Catalogue& catalogue, std::string& 
     if (content.substr(0, ByteOrderMark.size()) == ByteOrderMark) content.remove_prefix(ByteOrderMark.size());
 
     std::unordered_map<std::string_view, const char16_t*> projectsById;
+    // The line before: consecutive lines mostly share project and project path, whose bytes are
+    // then taken as they were (checked and decoded already) instead of decoded again.
+    std::string_view lastId, lastName, lastPathBytes;
     const char16_t* lastProject = nullptr;
     const char16_t* lastPath = nullptr;
-    std::u16string id, name, projectPath, path, lastPathText;
+    std::u16string text;
 
     std::size_t lineNumber = 0;
     while (!content.empty()) {
@@ -51,28 +54,39 @@ bool LoadCatalogue(std::string_view content, Catalogue& catalogue, std::string& 
         }
         // Catalogue texts end at their first NUL, so one inside a field would cut it short.
         if (line.find('\0') != std::string_view::npos) return fail("holds a NUL byte");
-        id.clear(), name.clear(), projectPath.clear(), path.clear();
-        if (!AppendUtf16(fields[0], id) || !AppendUtf16(fields[1], name) || !AppendUtf16(fields[2], projectPath) ||
-            !AppendUtf16(fields[3], path)) {
-            return fail("not valid UTF-8");
+        const bool sameProject = lastProject && fields[0] == lastId && fields[1] == lastName;
+        const bool samePath = sameProject && fields[2] == lastPathBytes;
+        std::u16string name, projectPath;
+        for (int f = sameProject ? 2 : 0; f < 3; ++f) {
+            if (f == 2 && samePath) break;
+            text.clear();
+            if (!AppendUtf16(fields[f], text)) return fail("not valid UTF-8");
+            if (f == 1) name = text;
+            if (f == 2) projectPath = text;
         }
+        text.clear();
+        if (!AppendUtf16(fields[3], text)) return fail("not valid UTF-8");
         if (fields[0].empty()) return fail("empty project id");
         if (fields[3].empty()) return fail("empty path");
 
-        const char16_t*& project = projectsById[fields[0]];
-        if (!project) {
-            catalogue.ProjectList.push_back(CopyText(name));
-            project = catalogue.ProjectList.back().get();
-        } else if (name != project) {
-            return fail("project id " + std::string(fields[0]) + " was given another name on an earlier line");
+        const char16_t* project = lastProject;
+        if (!sameProject) {
+            const char16_t*& known = projectsById[fields[0]];
+            if (!known) {
+                catalogue.ProjectList.push_back(CopyText(name));
+                known = catalogue.ProjectList.back().get();
+            } else if (name != known) {
+                return fail("project id " + std::string(fields[0]) + " was given another name on an earlier line");
+            }
+            project = known;
         }
-        if (project != lastProject || projectPath != lastPathText) {
+        if (!samePath && (project != lastProject || projectPath != lastPath)) {
             catalogue.ProjectPathPool.push_back(CopyText(projectPath));
             lastPath = catalogue.ProjectPathPool.back().get();
-            lastProject = project;
-            lastPathText = projectPath;
         }
-        catalogue.FileList.push_back(MakeFileEntry(CopyText(path), project, lastPath));
+        lastId = fields[0], lastName = fields[1], lastPathBytes = fields[2];
+        lastProject = project;
+        AddFile(catalogue, text, project, lastPath);
     }
     return true;
 }

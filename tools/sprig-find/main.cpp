@@ -127,6 +127,16 @@ std::FILE* OpenForReading(const std::u16string& name) {
 }
 
 bool ReadAll(std::FILE* file, std::string& content) {
+    // A file of known size is read in one go; a pipe, and anything past that size, in chunks.
+    const long start = std::ftell(file);
+    if (start >= 0 && std::fseek(file, 0, SEEK_END) == 0) {
+        const long end = std::ftell(file);
+        if (std::fseek(file, start, SEEK_SET) != 0) return false;
+        if (end > start) {
+            content.resize(static_cast<std::size_t>(end - start));
+            content.resize(std::fread(&content[0], 1, content.size(), file));
+        }
+    }
     char chunk[1 << 16];
     std::size_t n;
     while ((n = std::fread(chunk, 1, sizeof(chunk), file)) > 0) content.append(chunk, n);

@@ -308,7 +308,7 @@ private:
             // The file's only name sits at index 0, asked for as a short.
             if (arguments[0].vt != VT_I2) return DISP_E_TYPEMISMATCH;
             if (arguments[0].iVal != 0) return E_INVALIDARG;
-            return GiveText(item_.fileName, result);
+            return GiveText(model::FileNameOf(item_), result);
         }
     }
 

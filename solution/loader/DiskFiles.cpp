@@ -10,7 +10,12 @@
 #include "solution/loader/WindowsPath.h"
 #include "catalogue/Utf8.h"
 #ifdef _WIN32
+#include <windows.h>
+
+#include "win/Owners.h"
 #include "win/WideText.h"
+#else
+#include <sys/stat.h>
 #endif
 
 namespace sprig::loader {
@@ -103,6 +108,27 @@ bool DiskFiles::List(const std::u16string& path, std::vector<DirectoryEntry>& en
     }
     if (error) reason = error.message();
     return !error;
+}
+
+std::string DiskFiles::FolderIdentity(const std::u16string& path) {
+    fs::path host;
+    std::string reason;
+    if (!HostPath(path, host, reason)) return {};
+#ifdef _WIN32
+    // Wine reports links to folders as plain folders; the file index still tells them apart.
+    const HANDLE opened = CreateFileW(host.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (opened == INVALID_HANDLE_VALUE) return {};
+    const Handle folder(opened);
+    BY_HANDLE_FILE_INFORMATION information;
+    if (!GetFileInformationByHandle(folder.get(), &information)) return {};
+    return std::to_string(information.dwVolumeSerialNumber) + ":" + std::to_string(information.nFileIndexHigh) + ":" +
+           std::to_string(information.nFileIndexLow);
+#else
+    struct stat status;
+    if (stat(host.c_str(), &status) != 0) return {};
+    return std::to_string(status.st_dev) + ":" + std::to_string(status.st_ino);
+#endif
 }
 
 bool FullWindowsPath(const std::u16string& argument, std::u16string& path, std::string& reason) {

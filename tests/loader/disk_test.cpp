@@ -5,8 +5,10 @@
 #include <filesystem>
 #include <fstream>
 
-#include "solution/loader/DiskFiles.h"
 #include "catalogue/Utf8.h"
+#include "loader/LoaderTesting.h"
+#include "solution/loader/DiskFiles.h"
+#include "solution/loader/ProjectReaders.h"
 
 namespace sprig::testing {
 namespace {
@@ -72,6 +74,23 @@ TEST_F(DiskFilesTest, ReadsAndListsByWindowsPathsInAnyLetterCase) {
     EXPECT_EQ(entries[1].name, u"Name.TXT");
     EXPECT_FALSE(entries[1].isDirectory);
     EXPECT_FALSE(disk_.List(windowsRoot_ + u"\\Missing", entries, reason));
+}
+
+// A link back into a web site is passed over: natively as a link; under Wine, which shows links to
+// folders as plain folders, because it leads to a folder already read.
+TEST(DiskWebSite, LinkBackIntoTheSiteIsPassedOver) {
+    std::u16string site = u"Z:";
+    AppendUtf16(SPRIG_LINKED_SITE, site);
+    std::replace(site.begin(), site.end(), u'/', u'\\');
+    loader::DiskFiles disk;
+    model::SolutionModel model;
+    std::vector<loader::LoadMessage> messages;
+    loader::LoadContext context{disk, model, messages};
+    loader::ReadWebSite(context, site, {site, 0}, model.AddProject(u"Site", loader::WebSiteProjectType));
+    EXPECT_TRUE(messages.empty()) << loader::DescribeMessage(messages.at(0));
+    const std::string path = ToUtf8(site);
+    EXPECT_EQ(ModelText(model), "Site (web site)\n  [folder] sub = " + path + "\\sub\\\n    [file] b.txt = " + path +
+                                    "\\sub\\b.txt\n  [file] a.txt = " + path + "\\a.txt\n");
 }
 
 #ifndef _WIN32

@@ -173,7 +173,8 @@ bool XmlDocument::Metadata(LoadContext& context, const XmlNode& node, const char
 bool XmlDocument::Convert(LoadContext& context, const XmlNode& node, const char* name, std::string_view value,
                           std::u16string& text) const {
     text.clear();
-    if (AppendUtf16(value, text)) return true;
+    // A reference to NUL would cut every name made of the text short.
+    if (value.find('\0') == std::string_view::npos && AppendUtf16(value, text)) return true;
     context.Report(path_, LineOf(node), std::string(name) + " is not valid text (bad UTF-8 or character reference)");
     text.clear();
     return false;

@@ -56,7 +56,8 @@ public:
     std::size_t LineOf(const XmlNode& node) const;
 
     // An attribute of `node` as UTF-16, empty when there is none. False, with a message, when its
-    // value is not valid UTF-8 (a character reference to a surrogate gives such a value).
+    // value is not valid UTF-8 (a character reference to a surrogate gives such a value) or holds
+    // a NUL (from a character reference to it).
     bool Attribute(LoadContext& context, const XmlNode& node, const char* name, std::u16string& text) const;
 
     // MSBuild metadata of an item: the text of its child element of that name or else its

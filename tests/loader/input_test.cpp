@@ -104,17 +104,17 @@ TEST(LoadSolution, ProjectsThatCannotBeReadAreListedWithoutItems) {
     std::string deep;
     for (int i = 0; i < 100000; ++i) deep += "<Filter Name=\"x\">";
     files.files[u"C:\\s\\D\\D.vcproj"] = "<VisualStudioProject><Files>" + deep;
-    // A byte that is no UTF-8 and a reference to a surrogate: those two files are left out.
+    // A byte that is no UTF-8, a reference to a surrogate and one to NUL: those files are left out.
     files.files[u"C:\\s\\Y\\Y.vcproj"] =
         "<VisualStudioProject><Files>\n<File RelativePath=\"a\xE9.cpp\"/>\n"
         "<File RelativePath=\"b&#xD800;.cpp\"/>\n<File RelativePath=\"c.cpp\"/>\n"
-        "</Files></VisualStudioProject>";
+        "<File RelativePath=\"a&#0;b.cpp\"/>\n</Files></VisualStudioProject>";
     const Loaded loaded = Load(files);
     EXPECT_TRUE(loaded.loaded);
     EXPECT_EQ(loaded.model,
               "Missing (C#)\nBroken (C++)\nForeign (C++)\nOdd (C++)\nSetup ({54435603-DBB4-11D2-8724-00A0C9A8B90C})\n"
               "Encoded (C++)\nDeep (C++)\nBytes (C++)\n  [file] c.cpp = C:\\s\\Y\\c.cpp\n");
-    ASSERT_EQ(loaded.messages.size(), 9u);
+    ASSERT_EQ(loaded.messages.size(), 10u);
     EXPECT_EQ(loaded.messages[0], "C:\\s\\S.sln: line 4: cannot read C:\\s\\M\\M.csproj: no such file");
     EXPECT_EQ(loaded.messages[1], "C:\\s\\B\\B.vcproj: line 5: malformed XML: invalid closing tag name");
     EXPECT_EQ(loaded.messages[2], "C:\\s\\F\\F.vcproj: line 1: the root element is not VisualStudioProject");
@@ -126,6 +126,8 @@ TEST(LoadSolution, ProjectsThatCannotBeReadAreListedWithoutItems) {
     EXPECT_EQ(loaded.messages[7],
               "C:\\s\\Y\\Y.vcproj: line 2: RelativePath is not valid text (bad UTF-8 or character reference)");
     EXPECT_EQ(loaded.messages[8].substr(0, 25), "C:\\s\\Y\\Y.vcproj: line 3: ");
+    EXPECT_EQ(loaded.messages[9],
+              "C:\\s\\Y\\Y.vcproj: line 5: RelativePath is not valid text (bad UTF-8 or character reference)");
 }
 
 // Deep nesting hidden from the depth check by a quote in a name or by an unknown "<!" node would

@@ -18,11 +18,8 @@ TypeInfoCache ExtensibilityTypeInfo{host::LIBID_AddInDesignerObjects, 1, 0, __uu
 
 namespace {
 
-// The whole text, ignoring ASCII case: a name with anything after a NUL is another name.
-bool IsOurCommand(BSTR name) {
-    constexpr UINT length = sizeof(FullCommandName) / sizeof(FullCommandName[0]) - 1;
-    return name && SysStringLen(name) == length && CompareIgnoringAsciiCase(Units(name), Units(FullCommandName)) == 0;
-}
+// The zero-terminated text, ignoring ASCII case, as the environment compares command names.
+bool IsOurCommand(BSTR name) { return name && CompareIgnoringAsciiCase(Units(name), Units(FullCommandName)) == 0; }
 
 // AddNamedCommand2 on the command collection: the new command, or nothing when the environment
 // refuses it (as it does when an earlier set-up made it).
@@ -33,12 +30,13 @@ ComPtr<IDispatch> AddNamedCommand(IDispatch* commands, IDispatch* addIn) {
     const Variant tooltip{Bstr(L"Open file(s) in solution.")};
     const Variant msoButton{true};
     const Variant bitmap{std::int32_t{-1}};
-    // No context GUIDs: the published parameter is a reference to an array, here to none.
-    SAFEARRAY* noArray = nullptr;
+    // No context GUIDs: the published parameter is a reference to an array, here a null reference,
+    // which the member receives as a null SAFEARRAY** (a reference to a null array would reach it
+    // as a pointer to null, which is neither none nor an array).
     VARIANT contexts;
     VariantInit(&contexts);
     contexts.vt = VT_BYREF | VT_ARRAY | VT_VARIANT;
-    contexts.pparray = &noArray;
+    contexts.pparray = nullptr;
     const Variant status{std::int32_t{vsCommandStatusSupported | vsCommandStatusEnabled}};
     const Variant style{std::int32_t{host::vsCommandStylePictAndText}};
     const Variant controlType{std::int32_t{host::vsCommandControlTypeButton}};
@@ -55,9 +53,9 @@ HRESULT FindToolsMenu(IDispatch* root, ComPtr<IDispatch>& toolsMenu) {
     ComPtr<IDispatch> bars, commandBars, menuBar, controls, tools, popup;
     HRESULT hr = RequireProperty(root, L"CommandBars", bars);
     if (SUCCEEDED(hr)) hr = QueryFace(bars.get(), {&host::IID_CommandBars, &host::IID_OfficeCommandBars}, commandBars);
-    if (SUCCEEDED(hr)) hr = RequireProperty(commandBars.get(), L"Item", menuBar, {*menuBarName});
+    if (SUCCEEDED(hr)) hr = RequireItem(commandBars.get(), *menuBarName, menuBar);
     if (SUCCEEDED(hr)) hr = RequireProperty(menuBar.get(), L"Controls", controls);
-    if (SUCCEEDED(hr)) hr = RequireProperty(controls.get(), L"Item", tools, {*toolsName});
+    if (SUCCEEDED(hr)) hr = RequireItem(controls.get(), *toolsName, tools);
     if (SUCCEEDED(hr)) {
         hr = QueryFace(tools.get(), {&host::IID_CommandBarPopup, &host::IID_OfficeCommandBarPopup}, popup);
     }
@@ -124,22 +122,21 @@ ULONG CConnect::Release() {
 }
 
 HRESULT CConnect::QueryStatus(BSTR name, vsCommandStatusTextWanted neededText, vsCommandStatus* status, VARIANT*) {
-    if (neededText != vsCommandStatusTextWantedNone || !IsOurCommand(name)) return S_OK;
-    if (!status) return E_POINTER;
-    *status = static_cast<vsCommandStatus>(vsCommandStatusSupported | vsCommandStatusEnabled);
+    if (neededText == vsCommandStatusTextWantedNone && IsOurCommand(name) && status) {
+        *status = static_cast<vsCommandStatus>(vsCommandStatusSupported | vsCommandStatusEnabled);
+    }
     return S_OK;
 }
 
 HRESULT CConnect::Exec(BSTR name, vsCommandExecOption option, VARIANT*, VARIANT*, VARIANT_BOOL* handled) {
-    if (!handled) return E_POINTER;
-    *handled = VARIANT_FALSE;
+    if (handled) *handled = VARIANT_FALSE;
     // Without the environment's root object there is no solution to show.
     if (option != vsCommandExecOptionDoDefault || !IsOurCommand(name) || !application_) return S_OK;
     return Guarded([&] {
         DispatchSolutionView view(application_);
         CSprig dialog(application_, view);
         dialog.DoModal(GetActiveWindow());
-        *handled = VARIANT_TRUE;  // whether the user opened files or cancelled
+        if (handled) *handled = VARIANT_TRUE;  // whether the user opened files or cancelled
         return S_OK;
     });
 }

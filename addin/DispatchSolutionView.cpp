@@ -10,7 +10,7 @@ IDispatch* Of(const HostObject& object) { return static_cast<IDispatch*>(object.
 // Item(i) on a collection; the index VARIANT is cleared once the call returns.
 ComPtr<IDispatch> ItemAt(const HostObject& collection, std::int32_t index) {
     const Variant position(index);
-    return MethodObject(Of(collection), L"Item", {*position});
+    return ItemObject(Of(collection), *position);
 }
 
 }  // namespace

@@ -22,17 +22,9 @@ HRESULT CAddInModule::GetClassObject(REFCLSID classId, REFIID iid, void** out) {
     if (!out) return E_POINTER;
     *out = nullptr;
     if (classId != entry_.classId) return CLASS_E_CLASSNOTAVAILABLE;
-    auto* factory = static_cast<CClassFactory*>(
-        InterlockedCompareExchangePointer(reinterpret_cast<void**>(&entry_.classObject), nullptr, nullptr));
-    if (!factory) {
-        const CriticalSectionHold hold(lock_);
-        factory = entry_.classObject;  // another thread may have made it while this one waited
-        if (!factory) {
-            factory = new (std::nothrow) CClassFactory(entry_.createInstance);
-            if (!factory) return E_OUTOFMEMORY;
-            InterlockedExchangePointer(reinterpret_cast<void**>(&entry_.classObject), factory);
-        }
-    }
+    CClassFactory* factory =
+        MadeOnce(entry_.classObject, lock_, [&] { return new (std::nothrow) CClassFactory(entry_.createInstance); });
+    if (!factory) return E_OUTOFMEMORY;
     return factory->QueryInterface(iid, out);
 }
 

@@ -127,8 +127,10 @@ HRESULT RegisterTypeLibraryOf(const std::u16string& modulePath) {
     ComPtr<ITypeLib> library;
     std::u16string source;
     HRESULT hr = LoadServerTypeLibrary(modulePath, library, source);
-    // The library names no help file, so there is no help directory to give.
-    if (SUCCEEDED(hr)) hr = RegisterTypeLib(library.get(), const_cast<wchar_t*>(Wide(source)), nullptr);
+    // The library names no help file, so its help directory is empty (a null one would have the
+    // system write the library's own folder instead).
+    wchar_t noHelpDirectory[] = L"";
+    if (SUCCEEDED(hr)) hr = RegisterTypeLib(library.get(), const_cast<wchar_t*>(Wide(source)), noHelpDirectory);
     return hr;
 }
 

@@ -1,6 +1,6 @@
 // IDispatch for one face of an object, carried out by the type information of the face's
-// interface in a registered type library. The type information is loaded on first use and kept
-// until the module unloads.
+// interface in a type library (registered, or among the module's own resources). The type
+// information is loaded on first use and kept until the module unloads.
 #pragma once
 
 #include <windows.h>
@@ -8,12 +8,17 @@
 
 namespace sprig {
 
-// The type information of one interface of a registered library. The cache has no destructor:
-// the module clears it when the DLL is freed, and leaves it to the system when the process ends.
+// The type information of one interface of a library. The cache has no destructor: the module
+// clears it when the DLL is freed, and leaves it to the system when the process ends.
 class TypeInfoCache {
 public:
+    using LibraryLoader = HRESULT (*)(ITypeLib** library);
+
+    // From the registered library of that identifier and version.
     constexpr TypeInfoCache(const GUID& library, WORD major, WORD minor, const IID& face)
-        : library_(library), major_(major), minor_(minor), face_(face) {}
+        : library_(&library), major_(major), minor_(minor), face_(face) {}
+    // From the library that `load` gives.
+    constexpr TypeInfoCache(LibraryLoader load, const IID& face) : load_(load), face_(face) {}
     TypeInfoCache(const TypeInfoCache&) = delete;
     TypeInfoCache& operator=(const TypeInfoCache&) = delete;
 
@@ -24,50 +29,38 @@ public:
     void Clear();
 
 private:
-    const GUID& library_;
-    WORD major_, minor_;
+    const GUID* library_ = nullptr;
+    WORD major_ = 0, minor_ = 0;
+    LibraryLoader load_ = nullptr;
     const IID& face_;
     ITypeInfo* info_ = nullptr;  // published once, by an interlocked exchange
 };
+
+// The IDispatch members carried out by the type information in `typeInfo`, for an object whose
+// face `face` is the vtable that the type information describes. Every dispatching object of the
+// add-in and of the stand-in environment answers through these.
+HRESULT GiveTypeInfoCount(UINT* count);
+HRESULT GiveTypeInfo(TypeInfoCache& typeInfo, UINT index, ITypeInfo** out);
+HRESULT DispatchIdsOfNames(TypeInfoCache& typeInfo, REFIID iid, LPOLESTR* names, UINT count, DISPID* ids);
+HRESULT DispatchInvoke(TypeInfoCache& typeInfo, void* face, DISPID id, REFIID iid, WORD flags, DISPPARAMS* parameters,
+                       VARIANT* result, EXCEPINFO* exception, UINT* argumentError);
 
 // Implements the IDispatch members of the interface Face from `typeInfo`; the object that derives
 // from it implements IUnknown and the members of Face.
 template <class Face, TypeInfoCache& typeInfo>
 class DispatchFace : public Face {
 public:
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
-        if (!count) return E_POINTER;
-        *count = 1;
-        return S_OK;
-    }
-
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override { return GiveTypeInfoCount(count); }
     HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID, ITypeInfo** out) override {
-        if (!out) return E_POINTER;
-        *out = nullptr;
-        if (index != 0) return DISP_E_BADINDEX;
-        ITypeInfo* info;
-        const HRESULT hr = typeInfo.Get(info);
-        if (FAILED(hr)) return hr;
-        info->AddRef();
-        *out = info;
-        return S_OK;
+        return GiveTypeInfo(typeInfo, index, out);
     }
-
     HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {
-        if (iid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
-        ITypeInfo* info;
-        const HRESULT hr = typeInfo.Get(info);
-        return FAILED(hr) ? hr : DispGetIDsOfNames(info, names, count, ids);
+        return DispatchIdsOfNames(typeInfo, iid, names, count, ids);
     }
-
     HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID iid, LCID, WORD flags, DISPPARAMS* parameters, VARIANT* result,
                                      EXCEPINFO* exception, UINT* argumentError) override {
-        if (iid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
-        ITypeInfo* info;
-        const HRESULT hr = typeInfo.Get(info);
-        if (FAILED(hr)) return hr;
-        // The type information calls this face's own vtable.
-        return DispInvoke(static_cast<Face*>(this), info, id, flags, parameters, result, exception, argumentError);
+        return DispatchInvoke(typeInfo, static_cast<Face*>(this), id, iid, flags, parameters, result, exception,
+                              argumentError);
     }
 };
 

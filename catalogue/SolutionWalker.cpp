@@ -21,13 +21,16 @@ struct Walk {
 
 void WalkItems(Walk& walk, const HostObject& items, PendingText& projectName, PendingText& path, int level);
 
+// Each text the host gives goes back to it as soon as the walk has taken its copies, before the
+// subtree below is walked.
 void WalkProject(Walk& walk, const HostObject& project, const PendingText& parentPath, int level) {
-    const HostText name = walk.view.ProjectName(project);
+    HostText name = walk.view.ProjectName(project);
     if (!name) return;
     const HostObject items = walk.view.ProjectItems(project);
     if (!items) return;
     PendingText projectName(walk.catalogue.ProjectList, CopyText(name.view()));
     PendingText path = ExtendPath(parentPath, name.view());
+    name = HostText();
     WalkItems(walk, items, projectName, path, level);
 }
 
@@ -40,17 +43,26 @@ void RecordFile(Walk& walk, const HostObject& item, PendingText& projectName, Pe
     walk.catalogue.FileList.push_back(MakeFileEntry(std::move(copy), project, projectPath));
 }
 
+enum class ItemKind { Unreadable, File, Other };
+
+ItemKind KindOf(SolutionView& view, const HostObject& item) {
+    const HostText kind = view.ItemKind(item);
+    if (!kind) return ItemKind::Unreadable;
+    return CompareIgnoringAsciiCase(kind.c_str(), PhysicalFileKind) == 0 ? ItemKind::File : ItemKind::Other;
+}
+
 // A file is recorded and its nested items are not visited. Anything else with child items is a
 // folder, even when it also offers a sub-project; without child items it may stand for one.
 void WalkItem(Walk& walk, const HostObject& item, PendingText& projectName, PendingText& path, int level) {
-    const HostText kind = walk.view.ItemKind(item);
-    if (!kind) return;
-    if (CompareIgnoringAsciiCase(kind.c_str(), PhysicalFileKind) == 0) {
+    const ItemKind kind = KindOf(walk.view, item);
+    if (kind == ItemKind::Unreadable) return;
+    if (kind == ItemKind::File) {
         RecordFile(walk, item, projectName, path);
     } else if (const HostObject children = walk.view.ItemChildren(item)) {
-        const HostText name = walk.view.ItemName(item);
+        HostText name = walk.view.ItemName(item);
         if (!name) return;
         PendingText childPath = ExtendPath(path, name.view());
+        name = HostText();
         WalkItems(walk, children, projectName, childPath, level + 1);
     } else if (const HostObject project = walk.view.SubProject(item)) {
         WalkProject(walk, project, path, level + 1);

@@ -6,15 +6,19 @@
 #include <vector>
 
 #include "win/Automation.h"
+#include "addin/DispatchSolutionView.h"
 #include "addin/HostInterfaces.h"
+#include "catalogue/SolutionWalker.h"
 #include "host/com/ModelObjects.h"
 #include "win/WideText.h"
+#include "wine/TaskMemorySpy.h"
 
 namespace sprig {
 namespace {
 
 using model::Fault;
 using model::Member;
+using testing::TaskMemorySpy;
 
 std::u16string Text(const Bstr& text) {
     if (!text) return u"(nothing)";
@@ -32,9 +36,9 @@ struct Objects {
     ComPtr<IDispatch> root = host::CreateModelRoot(model);
     ComPtr<IDispatch> solution = PropertyObject(root.get(), L"Solution");
     ComPtr<IDispatch> projects = PropertyObject(solution.get(), L"Projects");
-    ComPtr<IDispatch> project = MethodObject(projects.get(), L"Item", {*first});
+    ComPtr<IDispatch> project = ItemObject(projects.get(), *first);
     ComPtr<IDispatch> items = PropertyObject(project.get(), L"ProjectItems");
-    ComPtr<IDispatch> item = MethodObject(items.get(), L"Item", {*first});
+    ComPtr<IDispatch> item = ItemObject(items.get(), *first);
     ComPtr<IDispatch> operations = PropertyObject(root.get(), L"ItemOperations");
 };
 
@@ -78,16 +82,19 @@ TEST(Automation, FailuresAndEmptyAnswersAreNothing) {
     for (Fault fault : {Fault::Fail, Fault::Nothing}) {
         o.app.FaultOf(Member::Name) = fault;
         EXPECT_FALSE(PropertyText(o.project.get(), L"Name"));
-        o.app.items->FaultOf(Member::Count) = fault;
-        EXPECT_FALSE(PropertyInt32(o.items.get(), L"Count"));
         o.app.FaultOf(Member::ProjectItems) = fault;
         EXPECT_FALSE(PropertyObject(o.project.get(), L"ProjectItems"));
     }
+    // A typed count cannot be left empty: giving nothing is a count of none.
+    o.app.items->FaultOf(Member::Count) = Fault::Fail;
+    EXPECT_FALSE(PropertyInt32(o.items.get(), L"Count"));
+    o.app.items->FaultOf(Member::Count) = Fault::Nothing;
+    EXPECT_EQ(PropertyInt32(o.items.get(), L"Count"), 0);
     o.app.name.clear();
     o.app.FaultOf(Member::Name) = Fault::None;
     EXPECT_FALSE(PropertyText(o.project.get(), L"Name"));                // empty text
     EXPECT_FALSE(PropertyObject(o.item.get(), L"ProjectItems"));         // null object
-    EXPECT_FALSE(MethodObject(o.projects.get(), L"Item", {*third}));     // out of range
+    EXPECT_FALSE(ItemObject(o.projects.get(), *third));                  // out of range
     EXPECT_FALSE(PropertyObject(o.projects.get(), L"Item", {*second}));  // a method is not a property
     EXPECT_FALSE(PropertyText(o.item.get(), L"FileNames", {*second}));   // the index must be a short
     EXPECT_FALSE(PropertyText(o.item.get(), L"Path"));                   // no such member
@@ -146,10 +153,134 @@ TEST(Automation, PassesArgumentsLastToFirstAndPutsAsTheNamedArgument) {
     EXPECT_TRUE(recorder.named.empty());
 
     recorder.arguments.clear();
+    ItemObject(&recorder, *two);
+    EXPECT_EQ(recorder.flags, DISPATCH_METHOD | DISPATCH_PROPERTYGET);
+    EXPECT_EQ(recorder.arguments, (std::vector<LONG>{2}));
+
+    recorder.arguments.clear();
     EXPECT_TRUE(PutProperty(&recorder, L"Value", *two));
     EXPECT_EQ(recorder.flags, DISPATCH_PROPERTYPUT);
     EXPECT_EQ(recorder.arguments, (std::vector<LONG>{2}));
     EXPECT_EQ(recorder.named, (std::vector<DISPID>{DISPID_PROPERTYPUT}));
+}
+
+// One raw IDispatch call, arguments last to first, with the named ones given.
+HRESULT Call(IDispatch* object, DISPID id, WORD flags, std::vector<VARIANT> arguments, std::vector<DISPID> named = {}) {
+    DISPPARAMS parameters{arguments.data(), named.data(), static_cast<UINT>(arguments.size()),
+                          static_cast<UINT>(named.size())};
+    Variant result;
+    EXCEPINFO exception{};
+    const HRESULT hr = object->Invoke(id, IID_NULL, 0, flags, &parameters, result.get(), &exception, nullptr);
+    SysFreeString(exception.bstrSource);
+    SysFreeString(exception.bstrDescription);
+    SysFreeString(exception.bstrHelpFile);
+    return hr;
+}
+
+DISPID IdOf(IDispatch* object, const wchar_t* name) {
+    LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
+    DISPID id = DISPID_UNKNOWN;
+    return SUCCEEDED(object->GetIDsOfNames(IID_NULL, names, 1, 0, &id)) ? id : DISPID_UNKNOWN;
+}
+
+// The stand-in's IDispatch is its type library's: it refuses what the environment refuses, before
+// the object is reached, and coerces what it can.
+TEST(Automation, CallsOfTheWrongShapeAreRefusedBeforeTheyReachTheObject) {
+    Objects o;
+    const Variant one{std::int32_t{1}}, zero{std::int32_t{0}}, text{Bstr(L"Renamed")};
+    const std::uint32_t made = o.model.projects.CallsOf(Member::Item);  // the one that gave o.project
+    const auto itemCalls = [&] { return o.model.projects.CallsOf(Member::Item) - made; };
+
+    // Item is declared a method: a property get of it is refused; a late-bound call that asks for
+    // either shape is served.
+    const DISPID item = IdOf(o.projects.get(), L"item");
+    ASSERT_EQ(item, DISPID_VALUE);
+    EXPECT_EQ(Call(o.projects.get(), item, DISPATCH_PROPERTYGET, {*one}), DISP_E_MEMBERNOTFOUND);
+    EXPECT_EQ(itemCalls(), 0u);
+    EXPECT_EQ(Call(o.projects.get(), item, DISPATCH_METHOD | DISPATCH_PROPERTYGET, {*one}), S_OK);
+    EXPECT_EQ(itemCalls(), 1u);
+
+    // Its index is required, and there is only one.
+    EXPECT_EQ(Call(o.projects.get(), item, DISPATCH_METHOD, {}), DISP_E_BADPARAMCOUNT);
+    EXPECT_EQ(Call(o.projects.get(), item, DISPATCH_METHOD, {*one, *one}), DISP_E_BADPARAMCOUNT);
+    EXPECT_EQ(itemCalls(), 1u);
+
+    // A property get is no method.
+    const DISPID count = IdOf(o.projects.get(), L"Count");
+    EXPECT_EQ(Call(o.projects.get(), count, DISPATCH_METHOD, {}), DISP_E_MEMBERNOTFOUND);
+    EXPECT_EQ(o.model.projects.CallsOf(Member::Count), 0u);
+
+    // A put names its value DISPID_PROPERTYPUT; without it nothing is put. A read-only member
+    // takes no put at all.
+    const DISPID name = IdOf(o.project.get(), L"Name");
+    EXPECT_HRESULT_FAILED(Call(o.project.get(), name, DISPATCH_PROPERTYPUT, {*text}));
+    EXPECT_EQ(o.app.name, u"App");
+    EXPECT_EQ(Call(o.project.get(), name, DISPATCH_PROPERTYPUT, {*text}, {DISPID_PROPERTYPUT}), S_OK);
+    EXPECT_EQ(o.app.name, u"Renamed");
+    EXPECT_EQ(
+        Call(o.project.get(), IdOf(o.project.get(), L"Kind"), DISPATCH_PROPERTYPUT, {*text}, {DISPID_PROPERTYPUT}),
+        DISP_E_MEMBERNOTFOUND);
+
+    // FileNames takes a short: a 32-bit index is coerced, a text is not.
+    const DISPID fileNames = IdOf(o.item.get(), L"FileNames");
+    EXPECT_EQ(Call(o.item.get(), fileNames, DISPATCH_PROPERTYGET, {*zero}), S_OK);
+    EXPECT_EQ(Call(o.item.get(), fileNames, DISPATCH_PROPERTYGET, {*text}), DISP_E_TYPEMISMATCH);
+    EXPECT_EQ(o.file.CallsOf(Member::FileNames), 1u);
+
+    // Only the published members are there.
+    EXPECT_EQ(IdOf(o.item.get(), L"Path"), DISPID_UNKNOWN);
+    EXPECT_EQ(Call(o.item.get(), 4242, DISPATCH_PROPERTYGET, {}), DISP_E_MEMBERNOTFOUND);
+}
+
+// The walk asks SubProject only of an item that is no file and has no child items, once.
+TEST(Automation, TheWalkAsksSubProjectOnlyOfItemsWithoutChildren) {
+    model::SolutionModel model;
+    model::Project& tools = model.AddProject(u"Tools", model::SolutionFolderKind);
+    model::Project& lib = model.NewProject(u"Lib", model::SolutionFolderKind);
+    model::Item& file = model.AddFile(*tools.items, u"a.cpp", u"C:\\a.cpp");
+    model::Item& folder = model.AddFolder(*tools.items, u"Source");
+    model::Item& inner = model.AddFile(*folder.children, u"b.cpp", u"C:\\b.cpp");
+    model::Item& libItem = model.AddSubProject(*tools.items, lib);
+    model::Item& other = model.AddItem(*tools.items);
+    other.kind = model::VirtualFolderKind;
+    Catalogue catalogue;
+    DispatchSolutionView view(host::CreateModelRoot(model));
+    BuildCatalogue(view, catalogue);
+    EXPECT_EQ(catalogue.FileList.size(), 2u);
+    for (const model::Item* item : {&file, &folder, &inner}) EXPECT_EQ(item->CallsOf(Member::SubProject), 0u);
+    for (const model::Item* item : {&libItem, &other}) EXPECT_EQ(item->CallsOf(Member::SubProject), 1u);
+}
+
+// Every text the host gives back is freed, and freed before the walk goes down the subtree below
+// it: the most strings alive at once does not grow with the depth of the solution.
+TEST(Automation, TheWalkFreesEachHostTextBeforeGoingDeeper) {
+    const auto walkChain = [](int depth) {
+        // Each level a project holding a folder that holds the next level's project.
+        model::SolutionModel model;
+        model::Project* project = &model.AddProject(u"P", model::SolutionFolderKind);
+        for (int level = 0; level < depth; ++level) {
+            model::Item& folder = model.AddFolder(*project->items, u"F");
+            project = &model.NewProject(u"P", model::SolutionFolderKind);
+            model.AddSubProject(*folder.children, *project);
+        }
+        model.AddFile(*project->items, u"a.cpp", u"C:\\a.cpp");
+        const auto walk = [&model] {
+            Catalogue catalogue;
+            DispatchSolutionView view(host::CreateModelRoot(model));
+            BuildCatalogue(view, catalogue);
+            EXPECT_EQ(catalogue.FileList.size(), 1u);
+        };
+        walk();  // the type information is loaded once, and kept, by the first walk
+        TaskMemorySpy& spy = TaskMemorySpy::Instance();
+        EXPECT_TRUE(spy.Start());
+        walk();
+        spy.Stop();
+        EXPECT_EQ(spy.Live(), 0u) << "host texts left unfreed";
+        return spy.Peak();
+    };
+    const std::size_t shallow = walkChain(2);
+    EXPECT_GT(shallow, 0u);
+    EXPECT_EQ(walkChain(20), shallow);
 }
 
 }  // namespace

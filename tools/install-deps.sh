@@ -7,7 +7,7 @@ packages=(
   googletest libgtest-dev libbenchmark-dev
   g++-mingw-w64-i686 mingw-w64-tools binutils-mingw-w64-i686
   wine wine32:i386 libwine-dev fonts-wine xvfb xauth imagemagick x11-utils
-  librapidxml-dev
+  librapidxml-dev nsis
 )
 
 missing=()

@@ -3,7 +3,7 @@
 #   native  core tests and benchmarks built with g++
 #   asan    the same tests under AddressSanitizer and UndefinedBehaviorSanitizer
 #   fuzz    the libFuzzer targets (clang), run for a fixed number of inputs
-#   win32   the MinGW cross build; its tests run under 32-bit Wine
+#   win32   the MinGW cross build and the packages (tools/package.sh); its tests run under 32-bit Wine
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -41,5 +41,6 @@ done
 
 echo "== win32"
 configure win32 --toolchain "$root/cmake/mingw-i686.cmake"
+"$root/tools/package.sh"
 SPRIG_WINEPREFIX="$root/build/wineprefix" \
   "$root/tools/with-display.sh" ctest --test-dir build/win32 --output-on-failure

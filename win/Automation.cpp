@@ -6,6 +6,25 @@
 namespace sprig {
 namespace {
 
+// The exception record of one call, whose texts it frees.
+struct Exception : EXCEPINFO {
+    Exception() : EXCEPINFO{} {}
+    Exception(const Exception&) = delete;
+    Exception& operator=(const Exception&) = delete;
+    ~Exception() {
+        SysFreeString(bstrSource);
+        SysFreeString(bstrDescription);
+        SysFreeString(bstrHelpFile);
+    }
+
+    // The failure that the member reported, when it did.
+    HRESULT Failure(HRESULT hr) {
+        if (hr != DISP_E_EXCEPTION) return hr;
+        if (pfnDeferredFillIn) pfnDeferredFillIn(this);
+        return FAILED(scode) ? scode : hr;
+    }
+};
+
 // Calls `member` by name. DISPPARAMS wants the arguments last to first; a put passes its value
 // (the last argument) as the one named argument DISPID_PROPERTYPUT.
 HRESULT Invoke(IDispatch* object, const wchar_t* member, WORD flags, Arguments arguments, VARIANT* result) {
@@ -22,7 +41,9 @@ HRESULT Invoke(IDispatch* object, const wchar_t* member, WORD flags, Arguments a
         parameters.rgdispidNamedArgs = &putId;
         parameters.cNamedArgs = 1;
     }
-    return object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &parameters, result, nullptr, nullptr);
+    Exception exception;
+    return exception.Failure(
+        object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &parameters, result, &exception, nullptr));
 }
 
 Variant Answer(IDispatch* object, const wchar_t* member, WORD flags, Arguments arguments) {
@@ -70,6 +91,16 @@ ComPtr<IDispatch> PropertyObject(IDispatch* object, const wchar_t* member, Argum
 ComPtr<IDispatch> MethodObject(IDispatch* object, const wchar_t* member, Arguments arguments) {
     ComPtr<IDispatch> result;
     RequireMethod(object, member, result, arguments);
+    return result;
+}
+
+HRESULT RequireItem(IDispatch* collection, const VARIANT& index, ComPtr<IDispatch>& result) {
+    return RequireObject(collection, L"Item", DISPATCH_METHOD | DISPATCH_PROPERTYGET, {index}, result);
+}
+
+ComPtr<IDispatch> ItemObject(IDispatch* collection, const VARIANT& index) {
+    ComPtr<IDispatch> result;
+    RequireItem(collection, index, result);
     return result;
 }
 

@@ -1,6 +1,7 @@
 // The add-in's one way of calling the environment: late binding through IDispatch by member
 // name, so that no layout of the environment's interfaces is declared here. A failed call and an
-// empty answer (null object, empty text, no value) both come back as nothing. Every reference,
+// empty answer (null object, empty text, no value) both come back as nothing. A call that the
+// member itself failed answers the member's own failure, not the dispatch's DISP_E_EXCEPTION. Every reference,
 // string and VARIANT is held by an owner.
 #pragma once
 
@@ -93,6 +94,10 @@ ComPtr<IDispatch> MethodObject(IDispatch* object, const wchar_t* member, Argumen
 // it succeeds with no object; `result` holds the object only on success.
 HRESULT RequireProperty(IDispatch* object, const wchar_t* member, ComPtr<IDispatch>& result, Arguments arguments = {});
 HRESULT RequireMethod(IDispatch* object, const wchar_t* member, ComPtr<IDispatch>& result, Arguments arguments = {});
+// A collection's Item(index), called as late-bound clients call it, as a method and a property get
+// at once, so that a collection that publishes either shape serves it.
+ComPtr<IDispatch> ItemObject(IDispatch* collection, const VARIANT& index);
+HRESULT RequireItem(IDispatch* collection, const VARIANT& index, ComPtr<IDispatch>& result);
 // Property get by name: a non-empty text, or nothing.
 Bstr PropertyText(IDispatch* object, const wchar_t* member, Arguments arguments = {});
 // Property get by name: a value that converts to a 32-bit integer, or nothing.

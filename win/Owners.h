@@ -45,4 +45,20 @@ private:
     CRITICAL_SECTION& section_;
 };
 
+// The object in `slot`, made by `make` the first time however many threads ask at once. A thread
+// that finds none takes `lock` and looks again before making one: another thread may have made it
+// while this one waited. `make` answers null when it cannot; the slot then stays empty.
+template <class T, class Make>
+T* MadeOnce(T*& slot, CRITICAL_SECTION& lock, Make make) {
+    auto published = [&slot] {
+        return static_cast<T*>(InterlockedCompareExchangePointer(reinterpret_cast<void**>(&slot), nullptr, nullptr));
+    };
+    if (T* made = published()) return made;
+    const CriticalSectionHold hold(lock);
+    if (T* made = published()) return made;
+    T* made = make();
+    if (made) InterlockedExchangePointer(reinterpret_cast<void**>(&slot), made);
+    return made;
+}
+
 }  // namespace sprig

@@ -99,9 +99,17 @@ public:
 
 private:
     static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    static DWORD WINAPI Script(void* self);
     void RunCommand(std::size_t index);
     void OpenSolution();
+
+    // The script's steps, run in this order on a thread of its own (see Script).
+    static DWORD WINAPI Script(void* self);
+    void ShowTools();
+    bool StartNamedCommand();
+    bool PressShortcut();
+    void DriveDialog();
+    void AwaitCommand();
+    DWORD WindowThread() const { return GetWindowThreadProcessId(window_, nullptr); }
 
     Options options_;
     SolutionModel model_;
@@ -282,84 +290,103 @@ UINT KeyCode(const std::wstring& name) {
     return 0;
 }
 
-// The script's part, on a thread of its own: starts the command, drives the dialog it opens, and
-// ends the program when asked to.
+// Drops the Tools menu from its access key, reports it, and closes it again.
+void Environment::ShowTools() {
+    // The menu's own loop runs on the window's thread until Escape reaches it.
+    PostMessageW(window_, WM_SYSCOMMAND, SC_KEYMENU, L't');
+    std::wstring dropped;
+    WaitUntil(10000, [&] { return !(dropped = RaiseDroppedMenu(window_)).empty(); });
+    Sleep(300);  // for Wine to draw the raised menu
+    Print(dropped.empty() ? L"no menu dropped" : L"menu " + dropped + L" dropped");
+    Sleep(options_.pauseMs);
+    // One Escape closes the dropped menu, the next leaves the menu bar.
+    PostKey(window_, VK_ESCAPE);
+    PostKey(window_, VK_ESCAPE);
+    const bool closed = WaitUntil(10000, [&] {
+        GUITHREADINFO state{};
+        state.cbSize = sizeof(state);
+        return GetGUIThreadInfo(WindowThread(), &state) && !(state.flags & GUI_INMENUMODE);
+    });
+    Print(closed ? L"menu closed" : L"menu stays");
+}
+
+// Runs the command of the name asked for, as its menu entry does; false when there is none.
+bool Environment::StartNamedCommand() {
+    const auto& commands = model_.commands.commands;
+    for (std::size_t index = 0; index < commands.size(); ++index) {
+        if (lstrcmpiW(WideString(commands[index].name).c_str(), options_.runCommand.c_str()) == 0) {
+            PostMessageW(window_, WM_COMMAND, FirstCommandId + index, 0);
+            return true;
+        }
+    }
+    Print(L"no command " + options_.runCommand);
+    return false;
+}
+
+// Presses the first command's key binding on the keyboard; false when no command has one.
+bool Environment::PressShortcut() {
+    SetForegroundWindow(window_);
+    for (const auto& command : model_.commands.commands) {
+        sprig::host::KeyBinding binding;
+        if (!command.bindings.empty() && sprig::host::ParseKeyBinding(command.bindings.front(), binding)) {
+            Print(L"pressing " + WideString(command.bindings.front()));
+            PressBinding(binding);
+            return true;
+        }
+    }
+    Print(L"no shortcut to press");
+    return false;
+}
+
+// Types into the dialog that the command opened, reports its title, and presses the keys.
+void Environment::DriveDialog() {
+    HWND dialog = nullptr;
+    WaitUntil(20000, [&] {
+        EnumThreadWindows(WindowThread(), FindDialog, reinterpret_cast<LPARAM>(&dialog));
+        return dialog || commandsRun_ != 0;
+    });
+    if (!dialog) {
+        Print(L"no dialog");
+        return;
+    }
+    HWND edit = GetDlgItem(dialog, IDC_FILTER_EDIT);
+    // Sent, so that the title is read once the last one has been handled.
+    for (const wchar_t unit : options_.type) SendMessageW(edit, WM_CHAR, unit, 1);
+    wchar_t title[512];
+    GetWindowTextW(dialog, title, 512);
+    Print(std::wstring(L"dialog ") + title);
+    Sleep(options_.pauseMs);
+    for (const std::wstring& key : options_.keys) {
+        if (key == ViewCodeKey || key == ExploreKey) {
+            PostMessageW(GetDlgItem(dialog, key == ViewCodeKey ? IDC_VIEW_CODE : IDC_EXPLORE), BM_CLICK, 0, 0);
+            continue;
+        }
+        PostKey(edit, KeyCode(key));
+    }
+}
+
+// Waits for the command to end, and for the folder window that an explore key opens.
+void Environment::AwaitCommand() {
+    WaitUntil(60000, [&] { return commandsRun_ != 0 || !IsWindow(window_); });
+    for (const std::wstring& key : options_.keys) {
+        if (key == ExploreKey) AwaitFolderWindow();
+    }
+}
+
+// The script, on a thread of its own: shows the Tools menu, starts the command, drives the dialog
+// it opens, and ends the program, each when asked to.
 DWORD WINAPI Environment::Script(void* parameter) {
     auto& self = *static_cast<Environment*>(parameter);
     const Options& options = self.options_;
-    const DWORD uiThread = GetWindowThreadProcessId(self.window_, nullptr);
+    if (options.showTools) self.ShowTools();
     bool started = false;
-    if (options.showTools) {
-        // The menu's own loop runs on the window's thread until Escape reaches it.
-        PostMessageW(self.window_, WM_SYSCOMMAND, SC_KEYMENU, L't');
-        std::wstring dropped;
-        WaitUntil(10000, [&] { return !(dropped = RaiseDroppedMenu(self.window_)).empty(); });
-        Sleep(300);  // for Wine to draw the raised menu
-        Print(dropped.empty() ? L"no menu dropped" : L"menu " + dropped + L" dropped");
-        Sleep(options.pauseMs);
-        // One Escape closes the dropped menu, the next leaves the menu bar.
-        PostKey(self.window_, VK_ESCAPE);
-        PostKey(self.window_, VK_ESCAPE);
-        const bool closed = WaitUntil(10000, [&] {
-            GUITHREADINFO state{};
-            state.cbSize = sizeof(state);
-            return GetGUIThreadInfo(uiThread, &state) && !(state.flags & GUI_INMENUMODE);
-        });
-        Print(closed ? L"menu closed" : L"menu stays");
-    }
     if (!options.runCommand.empty()) {
-        for (std::size_t index = 0; index < self.model_.commands.commands.size() && !started; ++index) {
-            if (lstrcmpiW(WideString(self.model_.commands.commands[index].name).c_str(), options.runCommand.c_str()) ==
-                0) {
-                PostMessageW(self.window_, WM_COMMAND, FirstCommandId + index, 0);
-                started = true;
-            }
-        }
-        if (!started) Print(L"no command " + options.runCommand);
+        started = self.StartNamedCommand();
     } else if (options.shortcut) {
-        SetForegroundWindow(self.window_);
-        for (const auto& command : self.model_.commands.commands) {
-            sprig::host::KeyBinding binding;
-            if (!command.bindings.empty() && sprig::host::ParseKeyBinding(command.bindings.front(), binding)) {
-                Print(L"pressing " + WideString(command.bindings.front()));
-                PressBinding(binding);
-                started = true;
-                break;
-            }
-        }
-        if (!started) Print(L"no shortcut to press");
+        started = self.PressShortcut();
     }
-    if (started && options.typing) {
-        HWND dialog = nullptr;
-        WaitUntil(20000, [&] {
-            EnumThreadWindows(uiThread, FindDialog, reinterpret_cast<LPARAM>(&dialog));
-            return dialog || self.commandsRun_ != 0;
-        });
-        if (dialog) {
-            HWND edit = GetDlgItem(dialog, IDC_FILTER_EDIT);
-            // Sent, so that the title is read once the last one has been handled.
-            for (const wchar_t unit : options.type) SendMessageW(edit, WM_CHAR, unit, 1);
-            wchar_t title[512];
-            GetWindowTextW(dialog, title, 512);
-            Print(std::wstring(L"dialog ") + title);
-            Sleep(options.pauseMs);
-            for (const std::wstring& key : options.keys) {
-                if (key == ViewCodeKey || key == ExploreKey) {
-                    PostMessageW(GetDlgItem(dialog, key == ViewCodeKey ? IDC_VIEW_CODE : IDC_EXPLORE), BM_CLICK, 0, 0);
-                    continue;
-                }
-                PostKey(edit, KeyCode(key));
-            }
-        } else {
-            Print(L"no dialog");
-        }
-    }
-    if (started) {
-        WaitUntil(60000, [&] { return self.commandsRun_ != 0 || !IsWindow(self.window_); });
-        for (const std::wstring& key : options.keys) {
-            if (key == ExploreKey) AwaitFolderWindow();
-        }
-    }
+    if (started && options.typing) self.DriveDialog();
+    if (started) self.AwaitCommand();
     if (options.quit) {
         Sleep(options.pauseMs);
         PostMessageW(self.window_, WM_CLOSE, 0, 0);
@@ -407,52 +434,75 @@ int Environment::Run() {
     return 0;
 }
 
+// The keys of --keys, a comma-separated list; false after reporting one it does not know.
+bool ParseKeys(const std::wstring& list, std::vector<std::wstring>& keys) {
+    for (std::wstring rest = list; !rest.empty();) {
+        const std::size_t comma = rest.find(L',');
+        keys.push_back(rest.substr(0, comma));
+        if (KeyCode(keys.back()) == 0 && keys.back() != ViewCodeKey && keys.back() != ExploreKey) {
+            std::fwprintf(stderr, L"sprig-host: unknown key %ls\n", keys.back().c_str());
+            return false;
+        }
+        rest.erase(0, comma == std::wstring::npos ? rest.size() : comma + 1);
+    }
+    return true;
+}
+
+// The options that switch something on, and the ones that take a value.
+struct Switch {
+    const wchar_t* name;
+    bool Options::*flag;
+};
+const Switch Switches[] = {{L"--show-tools", &Options::showTools},
+                           {L"--shortcut", &Options::shortcut},
+                           {L"--quit", &Options::quit},
+                           {L"--forget", &Options::forget}};
+const std::wstring_view ValueOptions[] = {L"--solution", L"--run-command", L"--type", L"--keys", L"--pause"};
+
+// The value of one of ValueOptions into `options`; false after reporting one that it refuses.
+bool ApplyValue(Options& options, std::wstring_view name, const wchar_t* value) {
+    if (name == L"--solution") {
+        options.solution = sprig::Units(value);
+    } else if (name == L"--run-command") {
+        options.runCommand = value;
+    } else if (name == L"--type") {
+        options.type = value;
+        options.typing = true;
+    } else if (name == L"--keys") {
+        options.typing = true;
+        return ParseKeys(value, options.keys);
+    } else {
+        options.pauseMs = static_cast<DWORD>(std::wcstoul(value, nullptr, 10));
+    }
+    return true;
+}
+
+// The command line into `options`; false after reporting what is wrong with it.
+bool ParseOptions(int argc, wchar_t** argv, Options& options) {
+    for (int i = 1; i < argc; ++i) {
+        const std::wstring_view name = argv[i];
+        const auto on = std::find_if(std::begin(Switches), std::end(Switches),
+                                     [&](const Switch& option) { return name == option.name; });
+        if (on != std::end(Switches)) {
+            options.*(on->flag) = true;
+        } else if (std::find(std::begin(ValueOptions), std::end(ValueOptions), name) == std::end(ValueOptions)) {
+            std::fwprintf(stderr, L"sprig-host: unknown option %ls\n", argv[i]);
+            return false;
+        } else if (i + 1 == argc) {
+            std::fwprintf(stderr, L"sprig-host: %ls wants a value\n", argv[i]);
+            return false;
+        } else if (!ApplyValue(options, name, argv[++i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
     Options options;
-    for (int i = 1; i < argc; ++i) {
-        const std::wstring option = argv[i];
-        const bool takesValue = option == L"--solution" || option == L"--run-command" || option == L"--type" ||
-                                option == L"--keys" || option == L"--pause";
-        if (takesValue && i + 1 == argc) {
-            std::fwprintf(stderr, L"sprig-host: %ls wants a value\n", argv[i]);
-            return 2;
-        }
-        if (option == L"--solution") {
-            options.solution = sprig::Units(argv[++i]);
-        } else if (option == L"--run-command") {
-            options.runCommand = argv[++i];
-        } else if (option == L"--type") {
-            options.type = argv[++i];
-            options.typing = true;
-        } else if (option == L"--keys") {
-            for (std::wstring keys = argv[++i]; !keys.empty();) {
-                const std::size_t comma = keys.find(L',');
-                options.keys.push_back(keys.substr(0, comma));
-                if (KeyCode(options.keys.back()) == 0 && options.keys.back() != ViewCodeKey &&
-                    options.keys.back() != ExploreKey) {
-                    std::fwprintf(stderr, L"sprig-host: unknown key %ls\n", options.keys.back().c_str());
-                    return 2;
-                }
-                keys.erase(0, comma == std::wstring::npos ? keys.size() : comma + 1);
-            }
-            options.typing = true;
-        } else if (option == L"--pause") {
-            options.pauseMs = static_cast<DWORD>(std::wcstoul(argv[++i], nullptr, 10));
-        } else if (option == L"--show-tools") {
-            options.showTools = true;
-        } else if (option == L"--shortcut") {
-            options.shortcut = true;
-        } else if (option == L"--quit") {
-            options.quit = true;
-        } else if (option == L"--forget") {
-            options.forget = true;
-        } else {
-            std::fwprintf(stderr, L"sprig-host: unknown option %ls\n", argv[i]);
-            return 2;
-        }
-    }
+    if (!ParseOptions(argc, argv, options)) return 2;
     // What the environment does before any add-in runs: a single-threaded apartment, the common
     // controls, its type libraries registered, and shell32 loaded.
     if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return 1;

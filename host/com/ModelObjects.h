@@ -1,10 +1,11 @@
 // The in-memory solution served as real COM objects: the environment's root object, the solution,
 // project and item collections, projects and items, the add-in's description, the commands, the
-// command bars and the ItemOperations that opens files and gives windows, each reached through
-// IDispatch by the published member names and answering QueryInterface for the published
-// interface identifiers.
+// command bars and the ItemOperations that opens files and gives windows. Each implements the
+// dual interface that host/typelib declares with the published identifier and shapes, and answers
+// IDispatch through that interface's type information, so that a call reaches it only in a shape
+// the environment would take.
 // Objects are made on demand for each call that gives one, hold no reference to one another, and
-// apply the faults injected into the model.
+// record each call and apply the faults injected into the model in their vtable members.
 #pragma once
 
 #include <windows.h>

@@ -1,14 +1,21 @@
-// The stand-in environment's type libraries, which carry the layout of the add-in interfaces under
-// the environment's library identifiers (EnvDTE 7.0, AddInDesignerObjects 1.0), so that the add-in
-// can load its type information from the registry as it does inside the environment.
+// The stand-in environment's type libraries, embedded as resources of every binary that links the
+// stand-in's objects: the environment's libraries under their published identifiers (EnvDTE 7.0,
+// EnvDTE80 8.0, AddInDesignerObjects 1.0, the environment's command bars 8.0) and the office
+// command-bar library. The objects take their type information from them; the add-in loads its
+// own faces' type information from the registered ones, as it does inside the environment.
 #pragma once
 
 #include <windows.h>
+#include <oaidl.h>
 
 namespace sprig::host {
 
-// Registers both libraries from the resources of the module that links the object library
-// sprig_host_typelibs; the first failure ends it.
+// Registers the environment's libraries (not the office one, which the environment does not own)
+// from the resources of this module; the first failure ends it.
 HRESULT RegisterHostTypeLibraries();
+
+// The library of that resource identifier (host/typelib/TypeLibraryIds.h) in this module, not
+// registered.
+HRESULT LoadHostTypeLibrary(int resource, ITypeLib** library);
 
 }  // namespace sprig::host

@@ -120,6 +120,10 @@ struct CommandBar : Node {
 };
 using CommandBarCollection = Collection<CommandBar>;
 
+// How a by-reference array argument arrived: no reference at all, a reference to no array, or a
+// reference to an array.
+enum class ArrayArgument : std::uint8_t { NoReference, NoArray, Array };
+
 // What one AddNamedCommand2 call brought, argument by argument.
 struct CommandRequest {
     const AddIn* addIn = nullptr;  // null when the argument was no add-in object of this model
@@ -127,7 +131,7 @@ struct CommandRequest {
     bool msoButton = false;
     std::uint16_t bitmapType = 0;  // the Bitmap VARIANT's type, and its value when 32-bit
     std::int32_t bitmap = 0;
-    bool noContextGuids = false;  // ContextUIGUIDs referred to no array
+    ArrayArgument contextGuids = ArrayArgument::Array;
     std::int32_t status = 0, style = 0, controlType = 0;
 };
 
@@ -178,6 +182,9 @@ public:
     CommandTable commands;
     CommandBarCollection commandBars;
     ItemOperations itemOperations;  // the root's ItemOperations
+    // The command bars answer the older office library's interface identifiers instead of the
+    // environment's own, as some hosts do.
+    bool officeCommandBars = false;
 
     // A project with an empty item collection, listed in the solution.
     Project& AddProject(std::u16string name, std::u16string kind);

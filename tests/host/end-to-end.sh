@@ -9,32 +9,49 @@
 #      filter the first run left, and with View Code checked Enter opens the file's code view;
 #   3. Explore shows the best row's folder in the shell's window (closed again by the environment);
 #   4. after regsvr32 /u the add-in is not found, and its kept command does nothing harmful.
+# Sourced, it only defines end_to_end_registered (runs 1 to 3) and end_to_end_removed (run 4), for
+# scripts that register and remove the add-in another way; SPRIG_WINEPREFIX names the prefix.
 set -uo pipefail
-here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-export SPRIG_WINEPREFIX=$1
-dll=$2 expected=$3
-shift 4
-run="$here/../../tools/wine-run.sh"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+end_to_end_wine="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/../../tools/wine-run.sh"
 
-status=0
-check() {  # check N ARGS...: one run of the environment against runN.out
-  local n=$1
-  shift
-  "$run" "$@" 2>"$work/err$n" | tr -d '\r' >"$work/run$n.out"
-  if [ "${PIPESTATUS[0]}" -ne 0 ] || ! cmp -s "$work/run$n.out" "$expected/run$n.out"; then
-    echo "run $n differs from $expected/run$n.out:"; diff "$expected/run$n.out" "$work/run$n.out"
-    cat "$work/err$n"; status=1
+# end_to_end_check EXPECTED_DIR N ARGS...: one run of the environment against EXPECTED_DIR/runN.out
+end_to_end_check() {
+  local expected=$1 n=$2 out err result=0
+  shift 2
+  out=$(mktemp) err=$(mktemp)
+  "$end_to_end_wine" "$@" 2>"$err" | tr -d '\r' >"$out"
+  if [ "${PIPESTATUS[0]}" -ne 0 ] || ! cmp -s "$out" "$expected/run$n.out"; then
+    echo "run $n differs from $expected/run$n.out:"; diff "$expected/run$n.out" "$out"
+    cat "$err"; result=1
   fi
+  rm -f "$out" "$err"
+  return $result
 }
 
-dll=$(winepath -w "$dll" 2>/dev/null)
-"$run" regsvr32 /s "$dll" || { echo "regsvr32 failed"; exit 1; }
-"$run" reg delete "HKCU\\Software\\Tarn's Tools\\Sprig!" /f >/dev/null 2>&1
-check 1 "$@" --forget --shortcut --type main --keys enter --quit
-check 2 "$@" --run-command Sprig.Connect.Sprig --keys viewcode,enter --quit
-check 3 "$@" --run-command Sprig.Connect.Sprig --keys explore --quit
-"$run" regsvr32 /u /s "$dll" || { echo "regsvr32 /u failed"; exit 1; }
-check 4 "$@" --run-command Sprig.Connect.Sprig --quit
-exit $status
+# end_to_end_registered EXPECTED_DIR sprig-host.exe ARGS...: runs 1 to 3, with the add-in registered
+end_to_end_registered() {
+  local expected=$1 result=0
+  shift
+  "$end_to_end_wine" reg delete "HKCU\\Software\\Tarn's Tools\\Sprig!" /f >/dev/null 2>&1
+  end_to_end_check "$expected" 1 "$@" --forget --shortcut --type main --keys enter --quit || result=1
+  end_to_end_check "$expected" 2 "$@" --run-command Sprig.Connect.Sprig --keys viewcode,enter --quit || result=1
+  end_to_end_check "$expected" 3 "$@" --run-command Sprig.Connect.Sprig --keys explore --quit || result=1
+  return $result
+}
+
+# end_to_end_removed EXPECTED_DIR sprig-host.exe ARGS...: run 4, once the add-in is gone
+end_to_end_removed() {
+  end_to_end_check "$1" 4 "${@:2}" --run-command Sprig.Connect.Sprig --quit
+}
+
+if [ "${BASH_SOURCE[0]}" = "$0" ]; then
+  export SPRIG_WINEPREFIX=$1
+  dll=$(winepath -w "$2" 2>/dev/null) expected=$3
+  shift 4
+  status=0
+  "$end_to_end_wine" regsvr32 /s "$dll" || { echo "regsvr32 failed"; exit 1; }
+  end_to_end_registered "$expected" "$@" || status=1
+  "$end_to_end_wine" regsvr32 /u /s "$dll" || { echo "regsvr32 /u failed"; exit 1; }
+  end_to_end_removed "$expected" "$@" || status=1
+  exit $status
+fi

@@ -1,11 +1,12 @@
 // Watches the COM task allocator (CoTaskMemAlloc, CoTaskMemFree) of the whole process through a
-// registered malloc spy: which blocks were handed out while it watched, and which of them are still
-// not freed.
+// registered malloc spy: which blocks were handed out while it watched, which of them are still
+// not freed, and how many were live at most at any one time.
 #pragma once
 
 #include <windows.h>
 #include <objidl.h>
 
+#include <algorithm>
 #include <set>
 
 // oleaut32's switch for its cache of freed BSTRs (no header declares it).
@@ -32,6 +33,7 @@ public:
             const Lock lock(*this);
             live_.clear();
             seen_.clear();
+            peak_ = 0;
         }
         const HRESULT hr = CoRegisterMallocSpy(this);
         return SUCCEEDED(hr) || hr == CO_E_OBJISREG;
@@ -41,6 +43,10 @@ public:
     std::size_t Live() const {
         const Lock lock(*this);
         return live_.size();
+    }
+    std::size_t Peak() const {
+        const Lock lock(*this);
+        return peak_;
     }
     bool Seen(const void* block) const {
         const Lock lock(*this);
@@ -92,11 +98,13 @@ private:
         const Lock lock(*this);
         live_.insert(block);
         seen_.insert(block);
+        peak_ = std::max(peak_, live_.size());
     }
 
     mutable CRITICAL_SECTION lock_;
     std::set<const void*> live_;
     std::set<const void*> seen_;
+    std::size_t peak_ = 0;
 };
 
 }  // namespace sprig::testing

@@ -116,7 +116,8 @@ void ExpectRequestOfTheCommand(const model::CommandRequest& request, const model
     EXPECT_TRUE(request.msoButton);
     EXPECT_EQ(request.bitmapType, VT_I4);
     EXPECT_EQ(request.bitmap, -1);
-    EXPECT_TRUE(request.noContextGuids);
+    // No context GUIDs: the member received a null reference, not a reference to a null array.
+    EXPECT_EQ(request.contextGuids, model::ArrayArgument::NoReference);
     EXPECT_EQ(request.status, 3);
     EXPECT_EQ(request.style, 3);
     EXPECT_EQ(request.controlType, 2);
@@ -279,7 +280,7 @@ TEST(Connect, ARefusedBindingStillAddsTheControlWhoseOwnFailureIsAnswered) {
         });
 }
 
-TEST(Connect, QueryStatusAnswersOnlyForItsWholeNameInAnyCase) {
+TEST(Connect, QueryStatusAnswersOnlyForItsNameInAnyCase) {
     Connection connection;
     const auto status = [&](const wchar_t* name, vsCommandStatusTextWanted wanted, UINT length = 0) {
         Bstr text = Bstr::Adopt(name ? SysAllocStringLen(name, length ? length : lstrlenW(name)) : nullptr);
@@ -300,7 +301,14 @@ TEST(Connect, QueryStatusAnswersOnlyForItsWholeNameInAnyCase) {
                                 static_cast<const wchar_t*>(nullptr)}) {
         EXPECT_EQ(status(name, vsCommandStatusTextWantedNone), vsCommandStatusInvisible) << (name ? name : L"(null)");
     }
-    EXPECT_EQ(status(L"Sprig.Connect.Sprig\0x", vsCommandStatusTextWantedNone, 21), vsCommandStatusInvisible);
+    // The name is compared as the zero-terminated text: a stored length that counts the NUL, or
+    // whatever follows it, makes no other name.
+    EXPECT_EQ(status(L"Sprig.Connect.Sprig\0", vsCommandStatusTextWantedNone, 20), enabled);
+    EXPECT_EQ(status(L"Sprig.Connect.Sprig\0x", vsCommandStatusTextWantedNone, 21), enabled);
+
+    // No status to write to: nothing is written, and the call still succeeds.
+    Bstr ours(FullCommandName);
+    EXPECT_EQ(connection.target->QueryStatus(ours.get(), vsCommandStatusTextWantedNone, nullptr, nullptr), S_OK);
 }
 
 TEST(Connect, ExecForAnotherCommandOrOptionLeavesItUnhandledAndOpensNothing) {
@@ -315,6 +323,8 @@ TEST(Connect, ExecForAnotherCommandOrOptionLeavesItUnhandledAndOpensNothing) {
         return answer;
     };
     EXPECT_EQ(handled(L"Sprig.Connect.Other", vsCommandExecOptionDoDefault), VARIANT_FALSE);
+    Bstr other(L"Sprig.Connect.Other");
+    EXPECT_EQ(connection.target->Exec(other.get(), vsCommandExecOptionDoDefault, nullptr, nullptr, nullptr), S_OK);
     EXPECT_EQ(handled(L"Sprig.Connect", vsCommandExecOptionDoDefault), VARIANT_FALSE);
     for (vsCommandExecOption option :
          {vsCommandExecOptionPromptUser, vsCommandExecOptionDoPromptUser, vsCommandExecOptionShowHelp}) {
@@ -381,6 +391,78 @@ TEST(Connect, ExecRunsTheDialogOwnedByTheActiveWindowAndIsHandledEitherWay) {
         EXPECT_TRUE(IsWindowEnabled(frame.get()));
         EXPECT_EQ(host::LiveReferences(), held);  // the dialog let go of the root
     }
+
+    // With nowhere to say that it was handled, the command still runs.
+    Bstr name(FullCommandName);
+    HRESULT hr = E_UNEXPECTED;
+    testing::DriveModal(
+        [&] {
+        hr = connection.target->Exec(name.get(), vsCommandExecOptionDoDefault, nullptr, nullptr, nullptr);
+        return 0;
+        },
+        [&](testing::DialogDriver& driver) { driver.Key(VK_ESCAPE, IDC_FILTER_EDIT); });
+    EXPECT_EQ(hr, S_OK);
+    EXPECT_EQ(e.model.root.CallsOf(Member::Solution), ++runs);
+}
+
+// A host whose command bars answer only the office library's identifiers: the add-in's second
+// choice finds the Tools menu all the same.
+TEST(Connect, SetUpFindsTheToolsMenuThroughTheOfficeCommandBars) {
+    Environment e;
+    e.model.officeCommandBars = true;
+    const ComPtr<IDispatch> bars = PropertyObject(e.root.get(), L"CommandBars");
+    EXPECT_FALSE(QueryDispatch(bars.get(), host::IID_CommandBars));
+    EXPECT_TRUE(QueryDispatch(bars.get(), host::IID_OfficeCommandBars));
+    {
+        Connection connection;
+        EXPECT_EQ(connection.Connect(e, ext_cm_UISetup), S_OK);
+    }
+    ASSERT_EQ(e.model.commands.commands.size(), 1u);
+    ASSERT_EQ(e.model.commands.commands[0].placements.size(), 1u);
+    EXPECT_EQ(e.model.commands.commands[0].placements[0].owner, &e.toolsMenu);
+    ASSERT_EQ(e.toolsMenu.controls.entries.size(), 2u);
+    EXPECT_EQ(e.toolsMenu.controls.entries[0].object->command, &e.model.commands.commands[0]);
+}
+
+// A thread that asks for the object in `slot`, offering its own.
+struct Asker {
+    int** slot;
+    CRITICAL_SECTION* lock;
+    int* own;
+    int made = 0;
+    int* answer = nullptr;
+};
+
+DWORD WINAPI AskForTheObject(void* argument) {
+    auto& asker = *static_cast<Asker*>(argument);
+    asker.answer = MadeOnce(*asker.slot, *asker.lock, [&asker] {
+        ++asker.made;
+        return asker.own;
+    });
+    return 0;
+}
+
+// The first creation of an object that threads share: a thread that waited for the lock while
+// another made the object takes that object and makes none of its own.
+TEST(Module, AThreadThatWaitedForTheLockTakesTheObjectMadeMeanwhile) {
+    CRITICAL_SECTION lock;
+    InitializeCriticalSection(&lock);
+    int first = 1, second = 2;
+    int* slot = nullptr;
+    Asker asker{&slot, &lock, &second};
+    EnterCriticalSection(&lock);
+    const Handle thread(CreateThread(nullptr, 0, AskForTheObject, &asker, 0, nullptr));
+    ASSERT_TRUE(thread);
+    // The other thread has found no object and waits for the lock (its count shows a waiter).
+    for (int waited = 0; lock.LockCount < 1 && waited < 10000; waited += 10) Sleep(10);
+    ASSERT_GE(lock.LockCount, 1);
+    InterlockedExchangePointer(reinterpret_cast<void**>(&slot), &first);  // made while it waited
+    LeaveCriticalSection(&lock);
+    WaitForSingleObject(thread.get(), INFINITE);
+    EXPECT_EQ(asker.made, 0);
+    EXPECT_EQ(asker.answer, &first);
+    EXPECT_EQ(slot, &first);
+    DeleteCriticalSection(&lock);
 }
 
 // The environment may call either face through IDispatch: the type information of the registered

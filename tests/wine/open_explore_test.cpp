@@ -90,6 +90,20 @@ TEST_F(OpenTest, EnterAndADoubleClickOpenTooInTheViewTheBoxSays) {
               IDOK);
     EXPECT_EQ(Requests(), (Opened{{Zeta, CodeView}}));
 
+    // Any state of the box but unchecked chooses the code view, its third state too.
+    operations.requests.clear();
+    EXPECT_EQ(RunFresh(
+                  solution.model,
+                  [](DialogDriver& d) {
+        d.Type(u"zeta", IDC_FILTER_EDIT);
+        SendMessageW(d.Control(IDC_VIEW_CODE), BM_SETSTYLE, BS_AUTO3STATE, FALSE);
+        SendMessageW(d.Control(IDC_VIEW_CODE), BM_SETCHECK, BST_INDETERMINATE, 0);
+        ASSERT_EQ(SendMessageW(d.Control(IDC_VIEW_CODE), BM_GETCHECK, 0, 0), BST_INDETERMINATE);
+        d.Key(VK_RETURN, IDC_FILTER_EDIT);
+                  }),
+              IDOK);
+    EXPECT_EQ(Requests(), (Opened{{Zeta, CodeView}}));
+
     operations.requests.clear();
     EXPECT_EQ(RunFresh(
                   solution.model,

@@ -409,6 +409,9 @@ TEST(Registration, RegsvrWritesExactlyTheEntriesAndTakesThemAwayAgain) {
     ASSERT_EQ(regsvr(L"/s"), 0u);
     EXPECT_EQ(WrittenEntries(), ExpectedEntries(BuiltDll));
     EXPECT_EQ(RegisteredTypeLibrary(), BuiltDll);
+    // The library names no help file: its help directory is empty, not the DLL's folder.
+    const std::wstring helpDirectory = L"TypeLib\\" + Braced(LIBID_SprigLib) + L"\\1.0\\HELPDIR";
+    EXPECT_EQ(Dump(HKEY_CLASSES_ROOT, helpDirectory), L"[" + helpDirectory + L"]\n@=sz:\n");
 
     ASSERT_EQ(regsvr(L"/u /s"), 0u);
     EXPECT_EQ(WrittenEntries(), L"");
@@ -567,11 +570,12 @@ TEST(Server, TheVersionBlockDescribesTheAddIn) {
     UINT size = 0;
     ASSERT_TRUE(VerQueryValueW(block.data(), L"\\", &data, &size));
     const auto* fixed = static_cast<const VS_FIXEDFILEINFO*>(data);
-    // File and product version 1.0.0.0, no flags, 32-bit Windows, a DLL.
+    // File and product version: the project's version and 0; no flags, 32-bit Windows, a DLL.
+    constexpr DWORD high = SPRIG_VERSION_MAJOR << 16 | SPRIG_VERSION_MINOR, low = SPRIG_VERSION_PATCH << 16;
     EXPECT_EQ((std::vector<DWORD>{fixed->dwFileVersionMS, fixed->dwFileVersionLS, fixed->dwProductVersionMS,
                                   fixed->dwProductVersionLS, fixed->dwFileFlags & fixed->dwFileFlagsMask,
                                   fixed->dwFileOS, fixed->dwFileType}),
-              (std::vector<DWORD>{0x00010000, 0, 0x00010000, 0, 0, VOS__WINDOWS32, VFT_DLL}));
+              (std::vector<DWORD>{high, low, high, low, 0, VOS__WINDOWS32, VFT_DLL}));
 
     ASSERT_TRUE(VerQueryValueW(block.data(), L"\\VarFileInfo\\Translation", &data, &size));
     ASSERT_EQ(size, 4u);

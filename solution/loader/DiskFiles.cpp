@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <string>
+#include <system_error>
 
 #include "catalogue/Text.h"
 #include "solution/loader/FolderTree.h"
@@ -70,6 +72,15 @@ bool HostPath(const std::u16string& path, fs::path& host, std::string& reason) {
 }
 #endif
 
+// The system's reason in the same words in every build, where their own words differ.
+std::string Reason(const std::error_code& error) {
+    if (error == std::errc::no_such_file_or_directory) return "no such file or folder";
+    if (error == std::errc::permission_denied) return "access is denied";
+    if (error == std::errc::is_a_directory) return "it is a folder";
+    if (error == std::errc::not_a_directory) return "it is not a folder";
+    return "it cannot be read";
+}
+
 }  // namespace
 
 ReadResult DiskFiles::Read(const std::u16string& path, std::string& content, std::string& reason) {
@@ -83,7 +94,7 @@ ReadResult DiskFiles::Read(const std::u16string& path, std::string& content, std
     }
     const std::uintmax_t size = fs::file_size(host, error);
     if (error) {
-        reason = error.message();
+        reason = Reason(error);
         return ReadResult::Failed;
     }
     std::ifstream in(host, std::ios::binary);
@@ -106,7 +117,7 @@ bool DiskFiles::List(const std::u16string& path, std::vector<DirectoryEntry>& en
         if ((isDirectory && it->is_symlink(ignored)) || !Utf16Name(it->path(), name)) continue;
         entries.push_back({name, isDirectory});
     }
-    if (error) reason = error.message();
+    if (error) reason = Reason(error);
     return !error;
 }
 

@@ -39,6 +39,16 @@ Bstr ViewKind(bool code) {
     return Bstr(wide);
 }
 
+// A text window's selection (a TextSelection) goes to the start of `line`, selecting nothing. A
+// window without one, or a refused call, stays as it opened; a line past the end of the text is
+// the environment's to clamp.
+void GoToLine(IDispatch* window, std::int32_t line) {
+    const ComPtr<IDispatch> selection = PropertyObject(window, L"Selection");
+    if (!selection) return;
+    const Variant lineNumber(line), select(false);
+    MethodObject(selection.get(), L"GotoLine", {*lineNumber, *select});  // gives nothing back
+}
+
 using ItemIdList = TaskMemory<ITEMIDLIST>;
 
 // The absolute item identifier list of `name`, parsed from the desktop; none when the shell
@@ -66,7 +76,7 @@ OpenFolderFunction LookUpOpenFolder() {
 
 }  // namespace
 
-bool OpenSelectedFiles(HWND dialog, const std::vector<ResultRow>& rows, IDispatch* root) {
+bool OpenSelectedFiles(HWND dialog, const std::vector<ResultRow>& rows, IDispatch* root, std::int32_t line) {
     HWND list = GetDlgItem(dialog, IDC_FILE_LIST);
     if (!list) return false;
     // Checked, or any other state than unchecked: code view.
@@ -81,8 +91,10 @@ bool OpenSelectedFiles(HWND dialog, const std::vector<ResultRow>& rows, IDispatc
         Bstr name(Wide(file->path.get()));
         if (!name) continue;
         const Variant fileName(std::move(name));
-        // A file the environment refuses is passed over; the window it gives is not needed.
-        MethodObject(operations.get(), L"OpenFile", {*fileName, *viewKind});
+        // A file the environment refuses is passed over; the window it gives is needed only to
+        // go to a line.
+        const ComPtr<IDispatch> window = MethodObject(operations.get(), L"OpenFile", {*fileName, *viewKind});
+        if (line > 0 && window) GoToLine(window.get(), line);
     }
     return !files.empty();
 }

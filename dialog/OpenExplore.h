@@ -6,6 +6,7 @@
 #include <oaidl.h>
 #include <shlobj.h>
 
+#include <cstdint>
 #include <vector>
 
 #include "catalogue/ResultRow.h"
@@ -13,9 +14,10 @@
 namespace sprig {
 
 // Opens each selected file through the ItemOperations of the environment's `root`, in code view
-// when the dialog's "View Code" box is checked. True when a selected row was taken, whether or
-// not its file opened; false when the list is missing or nothing could be tried.
-bool OpenSelectedFiles(HWND dialog, const std::vector<ResultRow>& rows, IDispatch* root);
+// when the dialog's "View Code" box is checked, and with a `line` above 0 moves the caret of each
+// window opened to that line. True when a selected row was taken, whether or not its file opened;
+// false when the list is missing or nothing could be tried.
+bool OpenSelectedFiles(HWND dialog, const std::vector<ResultRow>& rows, IDispatch* root, std::int32_t line = 0);
 
 // Opens one shell folder window per folder of the selected files, with those files highlighted.
 // The caller's thread is initialised for COM.

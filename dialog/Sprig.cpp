@@ -7,8 +7,8 @@
 #include "dialog/OpenExplore.h"
 #include "win/WindowText.h"
 #include "win/WideText.h"
+#include "filter/Query.h"
 #include "filter/ResultList.h"
-#include "dialog/ResultListView.h"
 #include "filter/SortOrder.h"
 #include "resources/resource.h"
 
@@ -113,7 +113,7 @@ INT_PTR CSprig::OnCommand(int control, int code) {
         if (code != BN_CLICKED) return FALSE;
         // Open ends the dialog whether or not anything opened. Each button ends it with its own
         // identifier.
-        if (control == IDOK) OpenSelectedFiles(window_, catalogue_.ResultList, root_.get());
+        if (control == IDOK) OpenSelectedFiles(window_, catalogue_.ResultList, root_.get(), shownLine_);
         if (control == IDC_EXPLORE) ExploreSelectedFiles(window_, catalogue_.ResultList);
         EndDialog(window_, control);
         return Answer(0);
@@ -145,6 +145,9 @@ INT_PTR CSprig::OnNotify(NMHDR& header) {
             if (tip.cchTextMax >= 1) OnListGetInfoTip(tip);
             return Answer(0);
         }
+        case NM_CUSTOMDRAW:
+            return Answer(highlighter_.OnCustomDraw(reinterpret_cast<NMLVCUSTOMDRAW&>(header), catalogue_.ResultList,
+                                                    shownFilter_));
         case LVN_COLUMNCLICK:
             OnColumnClick(reinterpret_cast<NMLISTVIEW&>(header).iSubItem);
             return Answer(0);
@@ -154,7 +157,7 @@ INT_PTR CSprig::OnNotify(NMHDR& header) {
             return Answer(-1);
         case NM_DBLCLK:
             // With no row selected, or nothing to open the files with, the dialog stays open.
-            if (OpenSelectedFiles(window_, catalogue_.ResultList, root_.get())) EndDialog(window_, 0);
+            if (OpenSelectedFiles(window_, catalogue_.ResultList, root_.get(), shownLine_)) EndDialog(window_, 0);
             return Answer(0);
         }
     } else if (header.idFrom == IDC_PROJECT_BOX && header.code == CBEN_GETDISPINFOW) {
@@ -304,6 +307,7 @@ void CSprig::RefreshResults() {
     const std::ptrdiff_t chosen = box ? SendMessageW(box, CB_GETCURSEL, 0, 0) : CB_ERR;
     const std::u16string query = WindowText(GetDlgItem(window_, IDC_FILTER_EDIT));
     const std::ptrdiff_t row = RebuildResultList(catalogue_, query, chosen);
+    shownLine_ = ParseQuery(query, shownFilter_);
     ShowResultList(window_, list, catalogue_, row);
 }
 

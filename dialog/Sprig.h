@@ -17,7 +17,9 @@
 #include "catalogue/Catalogue.h"
 #include "catalogue/SolutionView.h"
 #include "dialog/core/Layout.h"
+#include "dialog/ResultListView.h"
 #include "dialog/Settings.h"
+#include "filter/Filter.h"
 
 namespace sprig {
 
@@ -97,6 +99,11 @@ private:
     // ProjectList, ProjectPathPool, FileList and ResultList; member destruction frees their
     // storage in the reverse order, after the destructor has cleared them.
     Catalogue catalogue_;
+    // The query the rows on screen were chosen by: its terms for drawing what they matched, and
+    // the line the files are to be opened at (0 for none).
+    ParsedFilter shownFilter_;
+    std::int32_t shownLine_ = 0;
+    MatchHighlighter highlighter_;
 };
 
 }  // namespace sprig

@@ -142,17 +142,18 @@ void ParseFilter(std::u16string_view text, ParsedFilter& filter) {
     }
 }
 
+std::int32_t FindPlain(const char16_t* text, const FilterTerm& term) {
+    if (term.field == TermField::FilePath || term.field == TermField::ProjectPath) {
+        return FindFolded<true>(text, term.pattern, term.length);
+    }
+    return FindFolded<false>(text, term.pattern, term.length);
+}
+
 std::int32_t MatchTerm(const FileEntry& file, const FilterTerm& term, WildcardScratch& scratch) {
     const char16_t* text = FieldText(file, term.field);
     if (!text) return -1;
-    std::int32_t position;
-    if (term.hasWildcard) {
-        position = MatchWildcard(text, term.pattern, term.field, scratch);
-    } else if (term.field == TermField::FilePath || term.field == TermField::ProjectPath) {
-        position = FindFolded<true>(text, term.pattern, term.length);
-    } else {
-        position = FindFolded<false>(text, term.pattern, term.length);
-    }
+    const std::int32_t position =
+        term.hasWildcard ? MatchWildcard(text, term.pattern, term.field, scratch) : FindPlain(text, term);
     if (!IsNegated(term.kind)) return position;
     if (position >= 0) return -1;
     // A holding negated term reports where the pattern would have started at the latest; a

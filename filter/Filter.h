@@ -64,6 +64,10 @@ inline const char16_t* FieldText(const FileEntry& file, TermField field) {
     return ColumnText(file, static_cast<int>(field) / 4);
 }
 
+// The start of the leftmost occurrence of a wildcard-free term's folded pattern in `text`, or -1:
+// the search that MatchTerm makes. Later occurrences are found from the text after that start.
+std::int32_t FindPlain(const char16_t* text, const FilterTerm& term);
+
 // 0 or more when the term holds for the file (its match position), negative when it does not.
 std::int32_t MatchTerm(const FileEntry& file, const FilterTerm& term, WildcardScratch& scratch);
 

@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "filter/Filter.h"
+#include "filter/Query.h"
 #include "filter/SortOrder.h"
 
 namespace sprig {
@@ -39,7 +40,7 @@ const char16_t* ChosenProject(const Catalogue& catalogue, std::ptrdiff_t project
 std::ptrdiff_t RebuildResultList(Catalogue& catalogue, std::u16string_view query, std::ptrdiff_t projectBoxIndex) {
     const char16_t* project = ChosenProject(catalogue, projectBoxIndex);
     ParsedFilter filter;
-    ParseFilter(query, filter);
+    ParseQuery(query, filter);  // the line to open at is the dialog's business
     const std::uint16_t mask = TermMask(filter.terms);
 
     std::vector<ResultRow>& rows = catalogue.ResultList;

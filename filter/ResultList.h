@@ -15,7 +15,8 @@ const char16_t* ChosenProject(const Catalogue& catalogue, std::ptrdiff_t project
 
 // Rebuilds ResultList: the files of the chosen project (by identity of its string, never by
 // text) that pass `query`, in catalogue order, then sorted by ProcessSortOrder. Answers the row
-// to select, or -1 when there are no rows.
+// to select, or -1 when there are no rows. The query is read by ParseQuery: a line after the
+// last name term asks nothing of the rows.
 std::ptrdiff_t RebuildResultList(Catalogue& catalogue, std::u16string_view query, std::ptrdiff_t projectBoxIndex);
 
 // The first of the rows with the smallest match position, or -1 when there are none.

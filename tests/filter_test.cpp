@@ -1,9 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <limits>
+#include <random>
 #include <string>
 #include <vector>
 
 #include "filter/Filter.h"
+#include "filter/MatchRanges.h"
+#include "filter/Query.h"
 #include "support/CatalogueBuilder.h"
 
 namespace sprig {
@@ -227,6 +232,216 @@ TEST_F(MatchFilterTest, Fields) {
     // In name and project-name terms a slash is only a slash.
     EXPECT_EQ(Position(File(u"x", u"a/b", u"p"), u":a\\b"), -2);
     EXPECT_EQ(Position(File(u"x", u"a/b", u"p"), u":a/b"), 0);
+}
+
+// ParseQuery: ParseFilter, and a last bare name term "TEXT:DIGITS" read as TEXT and a line.
+struct QueryParse {
+    std::vector<Term> terms;
+    std::int32_t line;
+    bool operator==(const QueryParse& o) const { return terms == o.terms && line == o.line; }
+};
+
+std::ostream& operator<<(std::ostream& out, const QueryParse& parse) {
+    for (const Term& term : parse.terms) out << term << "; ";
+    return out << "line " << parse.line;
+}
+
+QueryParse ParseWithLine(std::u16string_view text) {
+    ParsedFilter filter;
+    QueryParse parse;
+    parse.line = ParseQuery(text, filter);
+    for (const FilterTerm& t : filter.terms) {
+        EXPECT_EQ(std::u16string(t.pattern).size(), t.length);
+        parse.terms.push_back({t.pattern, t.field, t.kind});
+    }
+    return parse;
+}
+
+TEST(ParseQuery, ALastBareNameTermWithALineFiltersByTheName) {
+    using V = std::vector<Term>;
+    EXPECT_EQ(ParseWithLine(u"main.cpp:3"), (QueryParse{V{{u"main.cpp", Name, And}}, 3}));
+    EXPECT_EQ(ParseWithLine(u"/src/ Main.Cpp:120  "),
+              (QueryParse{V{{u"src\\", Path, And}, {u"main.cpp", Name, And}}, 120}));
+    EXPECT_EQ(ParseWithLine(u"*.h:7"), (QueryParse{V{{u"*.h", Name, And}}, 7}));
+    EXPECT_EQ(ParseWithLine(u"! a:2"), (QueryParse{V{{u"a", Name, And}}, 2}));  // the prefix was dropped
+    // Lines count from 1; a number past the largest 32-bit line asks for that line.
+    EXPECT_EQ(ParseWithLine(u"a:0").line, 1);
+    EXPECT_EQ(ParseWithLine(u"a:007").line, 7);
+    EXPECT_EQ(ParseWithLine(u"a:2147483647").line, std::numeric_limits<std::int32_t>::max());
+    EXPECT_EQ(ParseWithLine(u"a:99999999999999999999").line, std::numeric_limits<std::int32_t>::max());
+
+    ParsedFilter filter;
+    ParseQuery(u"x*:5", filter);
+    ASSERT_EQ(filter.terms.size(), 1u);
+    EXPECT_TRUE(filter.terms[0].hasWildcard);
+}
+
+TEST(ParseQuery, EveryOtherQueryParsesAsTheFilterAlone) {
+    for (const std::u16string_view text :
+         {u":core", u"/c:\\src\\", u"a:b:3", u"a:3:", u"a::3", u"main.cpp:", u"main.cpp:3x", u"main.cpp:\u0663",
+          u"main.cpp:3 foo", u"-main.cpp:3", u"|main.cpp:3", u"&main.cpp:3", u"\"main.cpp:3\"", u"\"main.cpp:3",
+          u"/main.cpp:3", u"//main.cpp:3", u":main.cpp:3", u"--main.cpp:3"}) {
+        EXPECT_EQ(ParseWithLine(text), (QueryParse{Parse(text), 0})) << std::u16string(text).size();
+    }
+}
+
+// Random queries over the characters that matter: each parses as the filter does, except that a
+// last term of the form TEXT:DIGITS with white space or nothing before it loses ":DIGITS". Where
+// the last term starts is found from the filter parser alone: the shortest head of the query
+// that already yields as many terms.
+TEST(ParseQuery, RandomQueriesAgreeWithTheFilterParser) {
+    const std::u16string alphabet = u"aB.*?:09 \t\"-!&|/\\";
+    std::mt19937 random(20);
+    int withLine = 0;
+    for (int round = 0; round < 100000; ++round) {
+        std::u16string text(random() % 12, u' ');
+        for (char16_t& unit : text) unit = alphabet[random() % alphabet.size()];
+        // Half of them end in something like " name:12", sometimes with one more random unit.
+        if (random() % 2) {
+            const auto some = [&](std::u16string_view units, std::size_t most) {
+                std::u16string part(random() % (most + 1), u' ');
+                for (char16_t& unit : part) unit = units[random() % units.size()];
+                return part;
+            };
+            text += some(u" \t", 1) + some(u"aB.*?", 3) + u":" + some(u"09", 3) + some(alphabet, 1);
+        }
+        const std::vector<Term> filter = Parse(text);
+        const QueryParse query = ParseWithLine(text);
+        const std::string shown(text.begin(), text.end());
+
+        bool named = false;
+        std::size_t colon = 0;
+        if (!filter.empty()) {
+            std::size_t start = 0;
+            while (Parse(text.substr(0, start + 1)).size() < filter.size()) ++start;
+            const std::u16string term = text.substr(start, filter.back().pattern.size());
+            colon = term.find(u':');
+            named = (start == 0 || text[start - 1] == u' ' || text[start - 1] == u'\t') &&
+                    filter.back().field == Name && colon != std::u16string::npos && colon > 0 &&
+                    colon + 1 < term.size() && term.find_first_not_of(u"0123456789", colon + 1) == std::u16string::npos;
+        }
+        if (!named) {
+            ASSERT_EQ(query, (QueryParse{filter, 0})) << shown;
+            continue;
+        }
+        ++withLine;
+        std::vector<Term> expected = filter;
+        const std::u16string digits = expected.back().pattern.substr(colon + 1);
+        expected.back().pattern.resize(colon);
+        const std::int64_t line = std::stoll(std::string(digits.begin(), digits.end()));
+        const std::int64_t expectedLine = std::clamp<std::int64_t>(line, 1, std::numeric_limits<std::int32_t>::max());
+        ASSERT_EQ(query, (QueryParse{expected, static_cast<std::int32_t>(expectedLine)})) << shown;
+    }
+    EXPECT_GT(withLine, 10000);
+}
+
+// The ranges of one text that a query's terms matched.
+std::vector<TextRange> Ranges(std::u16string_view query, const char16_t* text, TermField field = Name) {
+    ParsedFilter filter;
+    ParseQuery(query, filter);
+    std::vector<TextRange> ranges{{99, 99}};  // replaced, not appended to
+    MatchRanges(text, field, filter, ranges);
+    return ranges;
+}
+
+}  // namespace
+
+// Found by gtest's printer through the type's namespace.
+std::ostream& operator<<(std::ostream& out, const TextRange& range) {
+    return out << '[' << range.start << ',' << range.end << ')';
+}
+
+namespace {
+
+using R = std::vector<TextRange>;
+
+TEST(MatchRanges, EveryOccurrenceOfEveryPositiveTermOfTheField) {
+    EXPECT_EQ(Ranges(u"main", u"domain_Main.cpp"), (R{{2, 6}, {7, 11}}));
+    // Overlapping occurrences of one term, and overlapping and touching terms, join.
+    EXPECT_EQ(Ranges(u"aa", u"aaaxaa"), (R{{0, 3}, {4, 6}}));
+    EXPECT_EQ(Ranges(u"abc bcd", u"abcd.h"), (R{{0, 4}}));
+    EXPECT_EQ(Ranges(u"ab cd", u"xabcd"), (R{{1, 5}}));
+    EXPECT_EQ(Ranges(u"cd bcd", u"abcd.h"), (R{{1, 4}}));
+    // Alternatives that hold mark, those that do not add nothing; negated terms never mark.
+    EXPECT_EQ(Ranges(u"|zz |ma", u"main.cpp"), (R{{0, 2}}));
+    EXPECT_EQ(Ranges(u"-test .cpp", u"main.cpp"), (R{{4, 8}}));
+    EXPECT_EQ(Ranges(u"-main", u"main.cpp"), R{});
+    EXPECT_EQ(Ranges(u"", u"main.cpp"), R{});
+    // The line of "name:line" is no part of the name term.
+    EXPECT_EQ(Ranges(u"main.cpp:3", u"main.cpp"), (R{{0, 8}}));
+    EXPECT_EQ(Ranges(u"main", nullptr), R{});
+}
+
+TEST(MatchRanges, EachFieldTakesItsOwnTerms) {
+    const char16_t* path = u"C:/Src\\main.cpp";
+    EXPECT_EQ(Ranges(u"main /src\\ /c:", path, Path), (R{{0, 2}, {3, 7}}));
+    EXPECT_EQ(Ranges(u"main", path, Path), R{});
+    EXPECT_EQ(Ranges(u"/main", u"main.cpp", Name), R{});
+    EXPECT_EQ(Ranges(u":core /:core", u"CoreLib", Proj), (R{{0, 4}}));
+    EXPECT_EQ(Ranges(u":core /:lib/source", u"Tools\\CoreLib\\Source", ProjPath), (R{{10, 20}}));
+    EXPECT_EQ(Ranges(u"/:a/b", u"a/b", Proj), R{});
+
+    ParsedFilter filter;
+    ParseFilter(u"a -/b :c |-/:d", filter);
+    EXPECT_TRUE(HasPositiveTerm(filter.terms, Name));
+    EXPECT_FALSE(HasPositiveTerm(filter.terms, Path));
+    EXPECT_TRUE(HasPositiveTerm(filter.terms, Proj));
+    EXPECT_FALSE(HasPositiveTerm(filter.terms, ProjPath));
+}
+
+TEST(MatchRanges, WildcardTermsMarkWhatTheirLiteralUnitsMatched) {
+    EXPECT_EQ(Ranges(u"*.h", u"x.H"), (R{{1, 3}}));
+    EXPECT_EQ(Ranges(u"?.cpp", u"a.cpp"), (R{{1, 5}}));
+    EXPECT_EQ(Ranges(u"a?c", u"abc"), (R{{0, 1}, {2, 3}}));
+    // Each star takes as little as it can; the last piece ends the text.
+    EXPECT_EQ(Ranges(u"a*b*c", u"aXbYbc"), (R{{0, 1}, {2, 3}, {5, 6}}));
+    EXPECT_EQ(Ranges(u"*ab*", u"xabab"), (R{{1, 3}}));
+    EXPECT_EQ(Ranges(u"*ab", u"xabab"), (R{{3, 5}}));
+    EXPECT_EQ(Ranges(u"/*/SRC/*", u"C:\\src\\a", Path), (R{{2, 7}}));
+    EXPECT_EQ(Ranges(u"* **", u"abc"), R{});
+    EXPECT_EQ(Ranges(u"*.h", u"x.hpp"), R{});
+    // With a plain term over the same units.
+    EXPECT_EQ(Ranges(u"*.h x.", u"x.h"), (R{{0, 3}}));
+}
+
+// Over every short pattern and text of a small alphabet: a wildcard term marks units only when it
+// matches, then exactly as many as it has literal units, all inside the text; and where the
+// matcher's position is the place of the first literal (no star ends the pattern), the marks
+// start there.
+TEST(MatchRanges, WildcardMarksAgreeWithTheMatcher) {
+    const std::u16string patternUnits = u"ab?*", textUnits = u"abA";
+    ParsedFilter filter;
+    std::vector<TextRange> ranges;
+    int matched = 0;
+    for (int patternCode = 0; patternCode < 4 * 4 * 4 * 4 * 4; ++patternCode) {
+        std::u16string pattern;
+        for (int code = patternCode; code > 0; code /= 4) pattern += patternUnits[code % 4];
+        if (pattern.find_first_of(u"?*") == std::u16string::npos) continue;
+        ParseFilter(pattern, filter);
+        const auto literals =
+            std::count_if(pattern.begin(), pattern.end(), [](char16_t u) { return u == 'a' || u == 'b'; });
+        for (int textCode = 0; textCode < 3 * 3 * 3 * 3 * 3 * 3; ++textCode) {
+            std::u16string text;
+            for (int code = textCode; code > 0; code /= 3) text += textUnits[code % 3];
+            MatchRanges(text.c_str(), Name, filter, ranges);
+            const std::int32_t position = MatchWildcard(text.c_str(), filter.terms[0].pattern, Name, filter.scratch);
+            std::size_t marked = 0;
+            for (const TextRange& range : ranges) {
+                marked += range.end - range.start;
+                ASSERT_LE(range.end, text.size());
+            }
+            if (position < 0) {
+                ASSERT_TRUE(ranges.empty());
+                continue;
+            }
+            ++matched;
+            ASSERT_EQ(marked, static_cast<std::size_t>(literals));
+            if (literals > 0 && pattern.back() != u'*') {
+                ASSERT_EQ(ranges[0].start, static_cast<std::uint32_t>(position));
+            }
+        }
+    }
+    EXPECT_GT(matched, 1000);
 }
 
 }  // namespace

@@ -132,6 +132,9 @@ TEST_F(ResultListTest, SelectsTheFirstRowWithTheSmallestPosition) {
     EXPECT_EQ(Paths(), (std::vector<std::u16string>{u"C:\\src\\domain.cpp", u"C:\\src\\main.cpp"}));
     EXPECT_EQ(catalogue.ResultList[0].position, 2);
     EXPECT_EQ(catalogue.ResultList[1].position, 0);
+    // A line after the last name term leaves the rows and the choice as the name alone gives them.
+    EXPECT_EQ(RebuildResultList(catalogue, u"main:12", 0), 1);
+    EXPECT_EQ(Paths(), (std::vector<std::u16string>{u"C:\\src\\domain.cpp", u"C:\\src\\main.cpp"}));
 
     // Ties go to the earlier row in display order, whichever way the rows are sorted.
     add.File(u"C:\\lib\\main.cpp", p, pp);

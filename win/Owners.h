@@ -21,6 +21,14 @@ struct IconDestroyer {
 };
 using Icon = std::unique_ptr<std::remove_pointer_t<HICON>, IconDestroyer>;
 
+struct GdiObjectDeleter {
+    void operator()(HGDIOBJ object) const { DeleteObject(object); }
+};
+// A font, a bitmap or another drawing object.
+template <class H>
+using GdiObject = std::unique_ptr<std::remove_pointer_t<H>, GdiObjectDeleter>;
+using Font = GdiObject<HFONT>;
+
 struct WindowDestroyer {
     void operator()(HWND window) const { DestroyWindow(window); }
 };

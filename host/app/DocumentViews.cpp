@@ -33,6 +33,14 @@ std::wstring FileText(const std::u16string& file) {
     return text;
 }
 
+void ShowLine(HWND edit, std::int32_t line) {
+    const auto lines = static_cast<std::int32_t>(SendMessageW(edit, EM_GETLINECOUNT, 0, 0));
+    const std::int32_t index = (line < lines ? line : lines) - 1;
+    const LRESULT start = SendMessageW(edit, EM_LINEINDEX, static_cast<WPARAM>(index), 0);
+    SendMessageW(edit, EM_SETSEL, static_cast<WPARAM>(start), start);
+    SendMessageW(edit, EM_LINESCROLL, 0, index - SendMessageW(edit, EM_GETFIRSTVISIBLELINE, 0, 0));
+}
+
 LRESULT CALLBACK ViewProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_CREATE: {
@@ -77,7 +85,7 @@ bool DocumentViews::Create(HWND frame, HMENU windowMenu) {
     return client_ != nullptr;
 }
 
-std::wstring DocumentViews::Open(const std::u16string& file, const std::u16string& viewKind) {
+std::wstring DocumentViews::Open(const std::u16string& file, const std::u16string& viewKind, std::int32_t line) {
     const std::wstring title = std::wstring(file.begin(), file.end()) + L" [" + ViewKindName(viewKind) + L']';
     MDICREATESTRUCTW create{ViewClass,
                             title.c_str(),
@@ -89,7 +97,10 @@ std::wstring DocumentViews::Open(const std::u16string& file, const std::u16strin
                             0,
                             0};
     HWND view = reinterpret_cast<HWND>(SendMessageW(client_, WM_MDICREATE, 0, reinterpret_cast<LPARAM>(&create)));
-    if (view) SetWindowTextW(GetDlgItem(view, 1), FileText(file).c_str());
+    if (view) {
+        SetWindowTextW(GetDlgItem(view, 1), FileText(file).c_str());
+        if (line > 0) ShowLine(GetDlgItem(view, 1), line);
+    }
     return title;
 }
 

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
 
 namespace sprig::host {
@@ -17,8 +18,10 @@ public:
     // Makes the client area of `frame`, which lists the views at the end of `windowMenu`.
     bool Create(HWND frame, HMENU windowMenu);
     HWND Client() const { return client_; }
-    // A new view of `file`, brought to the front; its title is what it answers.
-    std::wstring Open(const std::u16string& file, const std::u16string& viewKind);
+    // A new view of `file`, brought to the front; its title is what it answers. With a `line`
+    // above 0 the caret stands at the start of that line (the last one when the text is shorter),
+    // scrolled to the top of the view.
+    std::wstring Open(const std::u16string& file, const std::u16string& viewKind, std::int32_t line = 0);
 
 private:
     HWND client_ = nullptr;

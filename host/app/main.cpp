@@ -150,7 +150,9 @@ void Environment::RunCommand(std::size_t index) {
     // What the command asked ItemOperations to open, in order, now that its dialog is gone.
     const auto& requests = model_.itemOperations.requests;
     for (; opened_ < requests.size(); ++opened_) {
-        Print(L"opened " + views_.Open(requests[opened_].fileName, requests[opened_].viewKind));
+        const auto& request = requests[opened_];
+        const std::wstring title = views_.Open(request.fileName, request.viewKind, request.line);
+        Print(L"opened " + title + (request.line > 0 ? L" at line " + std::to_wstring(request.line) : L""));
     }
     ++commandsRun_;
 }

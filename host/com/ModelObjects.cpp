@@ -53,6 +53,7 @@ TypeInfoCache CommandsInfo{EnvDTE80, IID_Commands2};
 TypeInfoCache CommandInfo{EnvDTE, IID_Command};
 TypeInfoCache ItemOperationsInfo{EnvDTE, IID_ItemOperations};
 TypeInfoCache WindowInfo{EnvDTE, IID_Window};
+TypeInfoCache TextSelectionInfo{EnvDTE, IID_TextSelection};
 
 const Face RootFace{{&IID_DTE2, &IID_DTE}, DteInfo};
 const Face SolutionFace{{&IID_Solution}, SolutionInfo};
@@ -65,6 +66,7 @@ const Face CommandsFace{{&IID_Commands2, &IID_Commands}, CommandsInfo};
 const Face CommandFace{{&IID_Command}, CommandInfo};
 const Face ItemOperationsFace{{&IID_ItemOperations}, ItemOperationsInfo};
 const Face WindowFace{{&IID_Window}, WindowInfo};
+const Face TextSelectionFace{{&IID_TextSelection}, TextSelectionInfo};
 
 // The faces of the command-bar objects, from one of the two command-bar libraries.
 struct CommandBarFaces {
@@ -166,7 +168,8 @@ protected:
         return Guarded(answer);
     }
 
-    // One property put of `member`: counted, refused by a failure fault, otherwise carried out.
+    // One property put of `member`, or one call that answers nothing: counted, refused by a
+    // failure fault, otherwise carried out.
     template <class Answer>
     HRESULT Put(Member member, Answer answer) {
         ++node_.calls[static_cast<std::size_t>(member)];
@@ -483,10 +486,41 @@ private:
     model::SolutionModel& model_;
 };
 
-// A document window the environment gives for an opened file; callers only release it.
+// The text selection of the window opened by request `request`: GotoLine records the line there.
+class TextSelectionObject final : public ModelObject<::TextSelection> {
+public:
+    TextSelectionObject(model::ItemOperations& operations, std::size_t& request)
+        : ModelObject(TextSelectionFace, operations), operations_(operations), request_(request) {}
+
+    HRESULT STDMETHODCALLTYPE GotoLine(LONG line, VARIANT_BOOL) override {
+        return Put(Member::GotoLine, [&] {
+            // Lines count from 1; a line past the end is the view's to clamp.
+            if (line < 1) return E_INVALIDARG;
+            if (request_ < operations_.requests.size()) operations_.requests[request_].line = line;
+            return S_OK;
+        });
+    }
+
+private:
+    model::ItemOperations& operations_;
+    std::size_t request_;
+};
+
+// A document window the environment gives for the file of request `request`; its selection is a
+// text selection.
 class WindowObject final : public ModelObject<::Window> {
 public:
-    explicit WindowObject(model::Node& node) : ModelObject(WindowFace, node) {}
+    WindowObject(model::ItemOperations& operations, std::size_t& request)
+        : ModelObject(WindowFace, operations), operations_(operations), request_(request) {}
+
+    HRESULT STDMETHODCALLTYPE get_Selection(IDispatch** out) override {
+        return Serve(Member::Selection, out,
+                     [&] { return GiveObject<TextSelectionObject>(out, &operations_, request_); });
+    }
+
+private:
+    model::ItemOperations& operations_;
+    std::size_t request_;
 };
 
 class ItemOperationsObject final : public ModelObject<::ItemOperations> {
@@ -502,7 +536,8 @@ public:
                 return E_FAIL;
             }
             if (!operations_.givesWindows) return S_OK;
-            return GiveObject<WindowObject>(out, static_cast<model::Node*>(&operations_));
+            std::size_t request = operations_.requests.size() - 1;
+            return GiveObject<WindowObject>(out, &operations_, request);
         });
     }
 

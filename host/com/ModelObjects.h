@@ -1,9 +1,9 @@
 // The in-memory solution served as real COM objects: the environment's root object, the solution,
 // project and item collections, projects and items, the add-in's description, the commands, the
-// command bars and the ItemOperations that opens files and gives windows. Each implements the
-// dual interface that host/typelib declares with the published identifier and shapes, and answers
-// IDispatch through that interface's type information, so that a call reaches it only in a shape
-// the environment would take.
+// command bars and the ItemOperations that opens files and gives windows, whose text selections
+// go to lines. Each implements the dual interface that host/typelib declares with the published
+// identifier and shapes, and answers IDispatch through that interface's type information, so that
+// a call reaches it only in a shape the environment would take.
 // Objects are made on demand for each call that gives one, hold no reference to one another, and
 // record each call and apply the faults injected into the model in their vtable members.
 #pragma once

@@ -34,9 +34,11 @@ enum class Member : std::uint8_t {
     CommandBar,        // popup control
     ItemOperations,    // root
     OpenFile,          // item operations
+    Selection,         // window
+    GotoLine,          // text selection
     Interface,         // any object: asking for its published interfaces
 };
-constexpr std::size_t MemberCount = 19;
+constexpr std::size_t MemberCount = 21;
 
 enum class Fault : std::uint8_t {
     None,
@@ -156,11 +158,14 @@ struct CommandTable : Node {
 };
 
 // The environment's ItemOperations: it records every OpenFile call, refused or not, and answers
-// each with a new window unless told otherwise.
+// each with a new window unless told otherwise. The window's Selection is a text selection whose
+// GotoLine records the line on the window's request. Its faults on Selection and GotoLine apply
+// to every window and selection it gives.
 struct ItemOperations : Node {
     struct Request {
         std::u16string fileName;
         std::u16string viewKind;
+        std::int32_t line = 0;  // the line the window's selection was last sent to, 0 for none
     };
     std::vector<Request> requests;        // every OpenFile call that reached it, in order
     std::vector<std::u16string> refused;  // OpenFile fails for these file names

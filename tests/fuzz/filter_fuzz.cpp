@@ -7,6 +7,8 @@
 
 #include "catalogue/Catalogue.h"
 #include "filter/Filter.h"
+#include "filter/MatchRanges.h"
+#include "filter/Query.h"
 #include "support/LiteralWildcard.h"
 
 namespace {
@@ -57,6 +59,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (Stars(term.pattern) <= 5 && sprig::TextLength(text) <= 64 &&
             fast != sprig::testing::LiteralMatchWildcard(text, term.pattern, term.field)) {
             std::abort();
+        }
+    }
+
+    // The query's ranges lie in order inside each text, apart from one another.
+    if (sprig::ParseQuery(query, filter) < 0) std::abort();
+    std::vector<sprig::TextRange> ranges;
+    for (const sprig::TermField field : {sprig::TermField::FileName, sprig::TermField::FilePath,
+                                         sprig::TermField::ProjectName, sprig::TermField::ProjectPath}) {
+        const char16_t* text = sprig::FieldText(file, field);
+        sprig::MatchRanges(text, field, filter, ranges);
+        std::uint32_t after = 0;
+        for (const sprig::TextRange& range : ranges) {
+            if (range.start < after || range.end <= range.start || range.end > sprig::TextLength(text)) std::abort();
+            after = range.end + 1;
         }
     }
     return 0;

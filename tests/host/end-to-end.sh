@@ -3,10 +3,11 @@
 #   end-to-end.sh PREFIX SPRIG_DLL EXPECTED_DIR -- sprig-host.exe ARGS...
 # Registers the DLL with regsvr32, starts from no remembered settings and no kept commands, then
 # compares what each run prints with EXPECTED_DIR/run1.out .. run4.out:
-#   1. the add-in is preloaded; the shortcut opens the dialog, a typed filter narrows the list and
-#      Enter opens the best row;
+#   1. the add-in is preloaded; the shortcut opens the dialog, a typed filter with a line after
+#      the name narrows the list and Enter opens the best row at that line;
 #   2. a second run keeps the command without preloading again, the dialog starts from the
-#      filter the first run left, and with View Code checked Enter opens the file's code view;
+#      filter the first run left, and with View Code checked Enter opens the file's code view at
+#      the same line;
 #   3. Explore shows the best row's folder in the shell's window (closed again by the environment);
 #   4. after regsvr32 /u the add-in is not found, and its kept command does nothing harmful.
 # Sourced, it only defines end_to_end_registered (runs 1 to 3) and end_to_end_removed (run 4), for
@@ -33,7 +34,7 @@ end_to_end_registered() {
   local expected=$1 result=0
   shift
   "$end_to_end_wine" reg delete "HKCU\\Software\\Tarn's Tools\\Sprig!" /f >/dev/null 2>&1
-  end_to_end_check "$expected" 1 "$@" --forget --shortcut --type main --keys enter --quit || result=1
+  end_to_end_check "$expected" 1 "$@" --forget --shortcut --type main.cpp:3 --keys enter --quit || result=1
   end_to_end_check "$expected" 2 "$@" --run-command Sprig.Connect.Sprig --keys viewcode,enter --quit || result=1
   end_to_end_check "$expected" 3 "$@" --run-command Sprig.Connect.Sprig --keys explore --quit || result=1
   return $result

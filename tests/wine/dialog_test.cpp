@@ -11,6 +11,7 @@
 #include "resources/resource.h"
 #include "wine/DialogDriver.h"
 #include "wine/DialogSolution.h"
+#include "wine/ListPicture.h"
 
 namespace sprig::testing {
 namespace {
@@ -171,6 +172,39 @@ TEST_F(DialogTest, NavigationKeysInTheFilterMoveTheListAndLeaveTheText) {
         EXPECT_EQ(d.SelectedRows(), Rows{2});
         EXPECT_TRUE(d.Received({IDC_FILE_LIST, LVN_ODFINDITEMW}));
 
+        d.Key(VK_ESCAPE, IDC_FILTER_EDIT);
+                  }),
+              IDCANCEL);
+}
+
+// "main" and "/main" give the same three rows; each draws what it matched in its own column. A
+// line after the name changes neither the rows nor what is drawn, nor the cells' texts.
+TEST_F(DialogTest, TheListDrawsWhatTheTermsMatchedInTheirColumn) {
+    EXPECT_EQ(RunDialog(
+                  solution.model,
+                  [](DialogDriver& d) {
+        HWND list = d.Control(IDC_FILE_LIST);
+        const int nameRight = ListView_GetColumnWidth(list, 0);
+        d.Type(u"main", IDC_FILTER_EDIT);
+        const Picture name(list);
+        d.Type(u":3", IDC_FILTER_EDIT);
+        EXPECT_EQ(d.Title(), L"Open File(s) in Solution (3 of 48)");
+        EXPECT_EQ(d.CellText(1, 0), L"main.cpp");
+        EXPECT_EQ(d.SelectedRows(), Rows{1});
+        EXPECT_EQ(FirstDifference(Picture(list), name), "");
+
+        for (int i = 0; i < 6; ++i) d.Type(u"\b", IDC_FILTER_EDIT);
+        d.Type(u"/main", IDC_FILTER_EDIT);
+        EXPECT_EQ(d.Title(), L"Open File(s) in Solution (3 of 48)");
+        const Picture path(list);
+        bool nameDiffers = false, pathDiffers = false;
+        for (int y = 0; y < name.height; ++y) {
+            for (int x = 0; x < name.width; ++x) {
+                if (name.At(x, y) != path.At(x, y)) (x < nameRight ? nameDiffers : pathDiffers) = true;
+            }
+        }
+        EXPECT_TRUE(nameDiffers);
+        EXPECT_TRUE(pathDiffers);
         d.Key(VK_ESCAPE, IDC_FILTER_EDIT);
                   }),
               IDCANCEL);

@@ -73,5 +73,39 @@ TEST(DocumentViews, ShowTheFileTextReadOnlyUnderItsNameAndViewKind) {
     DestroyMenu(windowMenu);
 }
 
+// Asked for a line, a view puts the caret at its start and scrolls it to the top; a line past the
+// end of the text goes to the last line.
+TEST(DocumentViews, ShowTheLineAskedFor) {
+    wchar_t folder[MAX_PATH], path[MAX_PATH];
+    GetTempPathW(MAX_PATH, folder);
+    GetTempFileNameW(folder, L"spv", 0, path);
+    {
+        std::string text;
+        for (int line = 1; line <= 200; ++line) text += "line " + std::to_string(line) + "\n";
+        HANDLE file = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        ASSERT_NE(file, INVALID_HANDLE_VALUE);
+        DWORD written = 0;
+        WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+        CloseHandle(file);
+    }
+    const std::unique_ptr<std::remove_pointer_t<HWND>, WindowDestroyer> frame(CreateWindowExW(
+        0, L"STATIC", L"frame", WS_OVERLAPPEDWINDOW, 0, 0, 640, 480, nullptr, nullptr, nullptr, nullptr));
+    DocumentViews views;
+    ASSERT_TRUE(views.Create(frame.get(), nullptr));
+    // The line asked for, the line the caret stands on, and the first line in view (the view
+    // cannot scroll its last lines up to its top).
+    const struct { std::int32_t asked, shown, top; } cases[] = {{150, 150, 149}, {1, 1, 0}, {0, 1, 0}, {999, 201, -1}};
+    for (const auto& c : cases) {
+        views.Open(std::u16string(Units(path)), u"{00000000-0000-0000-0000-000000000000}", c.asked);
+        HWND edit = GetDlgItem(reinterpret_cast<HWND>(SendMessageW(views.Client(), WM_MDIGETACTIVE, 0, 0)), 1);
+        DWORD start = 0;
+        SendMessageW(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), 0);
+        EXPECT_EQ(SendMessageW(edit, EM_LINEFROMCHAR, start, 0), c.shown - 1) << c.asked;
+        EXPECT_EQ(SendMessageW(edit, EM_LINEINDEX, c.shown - 1, 0), static_cast<LRESULT>(start)) << c.asked;
+        if (c.top >= 0) EXPECT_EQ(SendMessageW(edit, EM_GETFIRSTVISIBLELINE, 0, 0), c.top) << c.asked;
+    }
+    DeleteFileW(path);
+}
+
 }  // namespace
 }  // namespace sprig::host

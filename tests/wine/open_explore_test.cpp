@@ -146,6 +146,72 @@ TEST_F(OpenTest, FilesTheEnvironmentRefusesDoNotStopTheOthers) {
     }
 }
 
+// "main.cpp:3" lists domain.cpp and main.cpp; each window opened is sent to line 3 through its
+// text selection. A window without a selection, or whose selection refuses, stays as it opened.
+TEST_F(OpenTest, ALineAfterTheNameSendsEachOpenedWindowThere) {
+    const auto lines = [this] {
+        std::vector<std::int32_t> asked;
+        for (const auto& request : operations.requests) asked.push_back(request.line);
+        return asked;
+    };
+    EXPECT_EQ(RunFresh(
+                  solution.model,
+                  [](DialogDriver& d) {
+        d.Type(u"main.cpp:3", IDC_FILTER_EDIT);
+        ASSERT_EQ(d.Title(), L"Open File(s) in Solution (2 of 48)");
+        SelectRow(d, -1, true);
+        d.Key(VK_RETURN, IDC_FILTER_EDIT);
+                  }),
+              IDOK);
+    EXPECT_EQ(Requests(), (Opened{{Domain, PrimaryView}, {MainCpp, PrimaryView}}));
+    EXPECT_EQ(lines(), (std::vector<std::int32_t>{3, 3}));
+
+    // A double-click; and a filter without a line, which asks for none.
+    const struct {
+        const char16_t* filter;
+        std::int32_t line;
+    } clicks[] = {{u"main.cpp:12", 12}, {u"main.cpp", 0}};
+    for (const auto& click : clicks) {
+        operations.requests.clear();
+        EXPECT_EQ(RunFresh(
+                      solution.model,
+                      [&click](DialogDriver& d) {
+            d.Type(click.filter, IDC_FILTER_EDIT);
+            d.DoubleClickList(RowCentre(d, 1));
+                      }),
+                  0);
+        EXPECT_EQ(Requests(), (Opened{{MainCpp, PrimaryView}}));
+        EXPECT_EQ(lines(), (std::vector<std::int32_t>{click.line}));
+    }
+    EXPECT_EQ(operations.CallsOf(model::Member::Selection), 3u);
+
+    const struct {
+        model::Member member;
+        model::Fault fault;
+        bool givesWindows;
+    } refusals[] = {{model::Member::Selection, model::Fault::Nothing, true},
+                    {model::Member::Selection, model::Fault::Fail, true},
+                    {model::Member::GotoLine, model::Fault::Fail, true},
+                    {model::Member::Selection, model::Fault::None, false}};
+    for (const auto& refusal : refusals) {
+        operations.requests.clear();
+        operations.FaultOf(refusal.member) = refusal.fault;
+        operations.givesWindows = refusal.givesWindows;
+        EXPECT_EQ(RunFresh(
+                      solution.model,
+                      [](DialogDriver& d) {
+            d.Type(u"main.cpp:3", IDC_FILTER_EDIT);
+            SelectRow(d, -1, true);
+            d.ClickButton(IDOK);
+                      }),
+                  IDOK);
+        EXPECT_EQ(Requests(), (Opened{{Domain, PrimaryView}, {MainCpp, PrimaryView}}));
+        EXPECT_EQ(lines(), (std::vector<std::int32_t>{0, 0}));
+        operations.FaultOf(refusal.member) = model::Fault::None;
+    }
+    EXPECT_EQ(operations.CallsOf(model::Member::GotoLine), 2u + 1u + 2u);
+}
+
 TEST_F(OpenTest, WithoutItemOperationsNothingOpensAndOnlyOpenEndsTheDialog) {
     for (const model::Fault fault : {model::Fault::Fail, model::Fault::Nothing}) {
         solution.model.root.FaultOf(model::Member::ItemOperations) = fault;

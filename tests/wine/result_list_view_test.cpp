@@ -1,23 +1,57 @@
-// The refresh steps against a real owner-data list view in a real top-level window.
+// The refresh steps and the drawing of matched text against a real owner-data list view in a real
+// top-level window.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <string>
 #include <type_traits>
+#include <vector>
 
-#include "filter/ResultList.h"
 #include "dialog/ResultListView.h"
+#include "filter/Query.h"
+#include "filter/ResultList.h"
 #include "filter/SortOrder.h"
 #include "support/CatalogueBuilder.h"
+#include "wine/ListPicture.h"
 #include "win/Owners.h"
+#include "win/WideText.h"
 
 namespace sprig {
 namespace {
+
+using testing::Picture;
+using testing::PixelOf;
+
+// What the frame answers for its list, as the dialog does: the texts of the shown rows, and the
+// drawing of what `drawnFilter` matched.
+const std::vector<ResultRow>* shownRows = nullptr;
+ParsedFilter drawnFilter;
+MatchHighlighter highlighter;
+
+LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NOTIFY && shownRows) {
+        auto& header = *reinterpret_cast<NMHDR*>(lParam);
+        if (header.code == LVN_GETDISPINFOW) {
+            auto& info = reinterpret_cast<NMLVDISPINFOW&>(header);
+            const auto row = static_cast<std::size_t>(info.item.iItem);
+            if ((info.item.mask & LVIF_TEXT) && row < shownRows->size()) {
+                CopyTextCut(ColumnText(*(*shownRows)[row].file, info.item.iSubItem), Units(info.item.pszText),
+                            info.item.cchTextMax);
+            }
+            return 0;
+        }
+        if (header.code == NM_CUSTOMDRAW) {
+            return highlighter.OnCustomDraw(reinterpret_cast<NMLVCUSTOMDRAW&>(header), *shownRows, drawnFilter);
+        }
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
 
 class ResultListViewTest : public ::testing::Test {
 protected:
@@ -26,7 +60,7 @@ protected:
         INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_LISTVIEW_CLASSES};
         ASSERT_TRUE(InitCommonControlsEx(&controls));
         WNDCLASSW frame{};
-        frame.lpfnWndProc = DefWindowProcW;
+        frame.lpfnWndProc = FrameProc;
         frame.hInstance = GetModuleHandleW(nullptr);
         frame.lpszClassName = L"SprigResultListTest";
         ASSERT_NE(RegisterClassW(&frame), 0);
@@ -46,9 +80,18 @@ protected:
         column.cx = 300;
         column.pszText = const_cast<wchar_t*>(L"File Name");
         ASSERT_EQ(ListView_InsertColumn(list, 0, &column), 0);
+        column.cx = 200;
+        column.pszText = const_cast<wchar_t*>(L"File Path");
+        ASSERT_EQ(ListView_InsertColumn(list, 1, &column), 1);
+        // The dialog's own extended styles.
+        constexpr DWORD styles = LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP | LVS_EX_LABELTIP;
+        ListView_SetExtendedListViewStyleEx(list, styles, styles);
     }
 
-    static void TearDownTestSuite() { dialog.reset(); }
+    static void TearDownTestSuite() {
+        shownRows = nullptr;
+        dialog.reset();
+    }
 
     void SetUp() override {
         ProcessSortOrder = SortOrder{};
@@ -63,13 +106,25 @@ protected:
         }
     }
 
-    void TearDown() override { ProcessSortOrder = SortOrder{}; }
+    void TearDown() override {
+        ProcessSortOrder = SortOrder{};
+        shownRows = nullptr;
+        ParseFilter(u"", drawnFilter);
+        ListView_SetColumnWidth(list, 0, 300);
+    }
 
     // What the dialog's refresh does with the texts it read from its controls.
     std::ptrdiff_t Refresh(std::u16string_view query) {
         const std::ptrdiff_t row = RebuildResultList(catalogue, query, 0);
         ShowResultList(dialog.get(), list, catalogue, row);
         return row;
+    }
+
+    // The list painted with what the terms of `query` matched drawn apart.
+    Picture Painted(std::u16string_view query) {
+        shownRows = &catalogue.ResultList;
+        ParseQuery(query, drawnFilter);
+        return Picture(list);
     }
 
     static int Next(int flags) { return ListView_GetNextItem(list, -1, flags); }
@@ -138,6 +193,105 @@ TEST_F(ResultListViewTest, NoRowsLeavesNothingSelected) {
     ClearCatalogue(catalogue);
     EXPECT_EQ(Refresh(u""), -1);
     EXPECT_EQ(Title(), L"Open File(s) in Solution");
+}
+
+// The ink of a cell's text: the pixels of `band` that are not the background.
+struct Ink {
+    int left = 1 << 30, right = -1, top = 1 << 30, bottom = -1, count = 0;
+};
+
+Ink InkIn(const Picture& picture, const RECT& band, DWORD background) {
+    Ink ink;
+    for (int y = band.top; y < band.bottom; ++y) {
+        for (int x = band.left; x < band.right; ++x) {
+            if (picture.At(x, y) == background) continue;
+            ink.left = std::min(ink.left, x);
+            ink.right = std::max(ink.right, x);
+            ink.top = std::min(ink.top, y);
+            ink.bottom = std::max(ink.bottom, y);
+            ++ink.count;
+        }
+    }
+    return ink;
+}
+
+// Every row shows the file n00R_target.cpp; row 0 is selected. A name cell that the highlighter
+// draws for a term that matched nothing in it keeps the list's colours, grid lines, focus mark,
+// margin and line, and its cut with dots; a matched run is drawn bolder, and the rest of the list
+// is untouched. Rows 0 and 1 are looked at, with the list focused and not.
+TEST_F(ResultListViewTest, MatchedTextIsBoldAndEverythingElseAsTheListDrawsIt) {
+    ASSERT_EQ(Refresh(u"n00"), 0);
+    RECT cells[2];
+    for (int row = 0; row < 2; ++row) ASSERT_TRUE(ListView_GetSubItemRect(list, row, 0, LVIR_LABEL, &cells[row]));
+    // The text's band: inside the list's margin, under the focus mark's top and over the grid line.
+    const auto band = [](RECT cell) { return RECT{cell.left + 4, cell.top + 1, cell.right - 1, cell.bottom - 1}; };
+
+    const auto font = reinterpret_cast<HFONT>(SendMessageW(list, WM_GETFONT, 0, 0));
+    HDC screen = GetDC(list);
+    HGDIOBJ previous = SelectObject(screen, font ? font : GetStockObject(DEFAULT_GUI_FONT));
+    SIZE prefix{}, whole{};
+    GetTextExtentPoint32W(screen, L"n000_", 5, &prefix);
+    GetTextExtentPoint32W(screen, L"n000_target.cpp", 15, &whole);
+    SelectObject(screen, previous);
+    ReleaseDC(list, screen);
+    // Where "target" starts: the list's margin, then the plain text before it.
+    const int runStart = cells[0].left + 5 + prefix.cx;
+
+    for (const bool focused : {false, true}) {
+        SetFocus(focused ? list : dialog.get());
+        ASSERT_EQ(GetFocus() == list, focused);
+        const DWORD backs[2] = {PixelOf(focused ? COLOR_HIGHLIGHT : COLOR_BTNFACE), PixelOf(COLOR_WINDOW)};
+
+        const Picture plain = Painted(u"");
+        const Picture unmatched = Painted(u"zzz");
+        const Picture marked = Painted(u"-zzz target");
+        ASSERT_FALSE(plain.pixels.empty());
+        for (int y = 0; y < plain.height; ++y) {
+            for (int x = 0; x < plain.width; ++x) {
+                const bool inBand = std::any_of(std::begin(cells), std::end(cells), [&](const RECT& cell) {
+                    const RECT b = band(cell);
+                    return x >= b.left && x < b.right && y >= b.top && y < b.bottom;
+                });
+                const bool inRows = y >= cells[0].top && y < cells[1].bottom;
+                if (unmatched.At(x, y) != plain.At(x, y)) {
+                    ASSERT_TRUE(inBand || (!inRows && x < cells[0].right)) << x << "," << y << " focused " << focused;
+                }
+                // The marked picture differs from the unmatched one only in the run and after it.
+                if (marked.At(x, y) != unmatched.At(x, y)) {
+                    ASSERT_TRUE(x >= runStart - 1 && x < cells[0].right) << x << "," << y << " focused " << focused;
+                }
+            }
+        }
+        for (int row = 0; row < 2; ++row) {
+            const Ink listInk = InkIn(plain, band(cells[row]), backs[row]);
+            const Ink ours = InkIn(unmatched, band(cells[row]), backs[row]);
+            ASSERT_GT(listInk.count, 20) << "row " << row << " shows text on its background";
+            EXPECT_EQ(ours.left, listInk.left) << "row " << row;
+            EXPECT_EQ(ours.top, listInk.top) << "row " << row;
+            EXPECT_EQ(ours.bottom, listInk.bottom) << "row " << row;
+            RECT run = band(cells[row]);
+            run.left = runStart;
+            EXPECT_GT(InkIn(marked, run, backs[row]).count, InkIn(unmatched, run, backs[row]).count * 6 / 5)
+                << "row " << row << " focused " << focused;
+        }
+
+        // Too narrow for the name, the text ends in dots at the baseline, inside the cell.
+        for (int width = 40; width < 5 + whole.cx; width += 3) {
+            ListView_SetColumnWidth(list, 0, width);
+            RECT cell;
+            ASSERT_TRUE(ListView_GetSubItemRect(list, 1, 0, LVIR_LABEL, &cell));
+            const Picture cut = Painted(u"zzz");
+            const Ink ink = InkIn(cut, band(cell), backs[1]);
+            ASSERT_GE(ink.count, 1) << width;
+            EXPECT_LT(ink.right, cell.right - 1) << width;
+            RECT dots = band(cell);
+            dots.left = ink.right - 1;
+            dots.bottom = (ink.top + ink.bottom) / 2;
+            EXPECT_EQ(InkIn(cut, dots, backs[1]).count, 0) << "width " << width << ": no dots at the end";
+        }
+        ListView_SetColumnWidth(list, 0, 300);
+    }
+    SetFocus(dialog.get());
 }
 
 }  // namespace

@@ -144,15 +144,15 @@ TEST_F(SettingsTest, StoredProjectAndFilterOpenTheListNarrowedWithTheFilterSelec
         EXPECT_EQ(d.Focus(), d.Control(IDC_FILTER_EDIT));
         EXPECT_EQ(d.Title(), L"Open File(s) in Solution (10 of 48)");
         EXPECT_EQ(d.CellText(0, 0), L"fill00.txt");
-        // Typing replaces the stored filter.
-        d.Type(u"notes", IDC_FILTER_EDIT);
-        EXPECT_EQ(d.Text(IDC_FILTER_EDIT), L"notes");
+        // Typing replaces the stored filter; a line after the name narrows nothing.
+        d.Type(u"notes:7", IDC_FILTER_EDIT);
+        EXPECT_EQ(d.Text(IDC_FILTER_EDIT), L"notes:7");
         EXPECT_EQ(d.RowCount(), 1);
         d.ClickButton(IDCANCEL);
     });
-    // The project is stored as the solution names it.
+    // The project is stored as the solution names it, the filter as it was typed.
     ExpectStored(L"Project", REG_SZ, TextBytes(L"beta"));
-    ExpectStored(L"Filter", REG_SZ, TextBytes(L"notes"));
+    ExpectStored(L"Filter", REG_SZ, TextBytes(L"notes:7"));
 }
 
 TEST_F(SettingsTest, UnknownProjectAndViewKindOtherThanOneAreDroppedAtTheNextSave) {

@@ -98,6 +98,13 @@ TEST_F(LoadCatalogueTest, ConsecutiveFilesOfOneLevelSharePathStrings) {
     EXPECT_NE(files[1].projectPath, files[3].projectPath);  // the level reached again
     EXPECT_EQ(catalogue.ProjectPathPool.size(), 3u);
 
+    // An empty last line, as editors leave, is no file.
+    for (const char* end : {"\n", "\r\n"}) {
+        Catalogue trailing;
+        EXPECT_TRUE(LoadCatalogue(std::string("p\tP\tP\ta.cpp\n") + end, trailing, error)) << error;
+        EXPECT_EQ(trailing.FileList.size(), 1u);
+    }
+
     Catalogue empty;
     EXPECT_TRUE(LoadCatalogue("", empty, error));
     EXPECT_TRUE(empty.FileList.empty() && empty.ProjectList.empty() && empty.ProjectPathPool.empty());

@@ -27,8 +27,16 @@ ctest --test-dir build/asan --output-on-failure -j "$jobs"
 
 echo "== fuzz"
 configure fuzz -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DSPRIG_FUZZ=ON -DSPRIG_SANITIZE=ON
+# A target's seed inputs (tests/fuzz/NAME/) and dictionary (tests/fuzz/NAME.dict) start it off;
+# what it finds goes to a scratch corpus. Each runs for a fixed number of inputs or three minutes.
 for fuzzer in build/fuzz/tests/fuzz/*_fuzz; do
-  "$fuzzer" -runs=300000 -max_len=512 -seed=1 2>&1 | tail -n 1
+  name=$(basename "$fuzzer")
+  corpus=$(mktemp -d)
+  args=("$corpus")
+  [ -d "tests/fuzz/$name" ] && args+=("tests/fuzz/$name")
+  [ -f "tests/fuzz/$name.dict" ] && args+=("-dict=tests/fuzz/$name.dict")
+  "$fuzzer" -runs=300000 -max_total_time=180 -max_len=512 -seed=1 "${args[@]}" 2>&1 | tail -n 1
+  rm -rf "$corpus"
 done
 
 echo "== win32"

@@ -474,6 +474,12 @@ bool ApplyValue(Options& options, std::wstring_view name, const wchar_t* value) 
         options.typing = true;
         return ParseKeys(value, options.keys);
     } else {
+        // Plain digits only: wcstoul would take "-5" as a wait of some 49 days.
+        const std::wstring_view digits = value;
+        if (digits.empty() || digits.size() > 9 || digits.find_first_not_of(L"0123456789") != std::wstring_view::npos) {
+            std::fwprintf(stderr, L"sprig-host: --pause wants milliseconds, 0 to 999999999, not '%ls'\n", value);
+            return false;
+        }
         options.pauseMs = static_cast<DWORD>(std::wcstoul(value, nullptr, 10));
     }
     return true;

@@ -304,7 +304,7 @@ public:
     HRESULT STDMETHODCALLTYPE get_FileNames(short index, BSTR* out) override {
         return Serve(Member::FileNames, out, [&] {
             if (index != 0) return E_INVALIDARG;
-            return GiveText(item_.fileName, out);
+            return GiveText(model::FileNameOf(item_), out);
         });
     }
     HRESULT STDMETHODCALLTYPE get_SubProject(::Project** out) override {

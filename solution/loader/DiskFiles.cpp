@@ -4,13 +4,20 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <string>
+#include <system_error>
 
 #include "catalogue/Text.h"
 #include "solution/loader/FolderTree.h"
 #include "solution/loader/WindowsPath.h"
 #include "catalogue/Utf8.h"
 #ifdef _WIN32
+#include <windows.h>
+
+#include "win/Owners.h"
 #include "win/WideText.h"
+#else
+#include <sys/stat.h>
 #endif
 
 namespace sprig::loader {
@@ -65,6 +72,15 @@ bool HostPath(const std::u16string& path, fs::path& host, std::string& reason) {
 }
 #endif
 
+// The system's reason in the same words in every build, where their own words differ.
+std::string Reason(const std::error_code& error) {
+    if (error == std::errc::no_such_file_or_directory) return "no such file or folder";
+    if (error == std::errc::permission_denied) return "access is denied";
+    if (error == std::errc::is_a_directory) return "it is a folder";
+    if (error == std::errc::not_a_directory) return "it is not a folder";
+    return "it cannot be read";
+}
+
 }  // namespace
 
 ReadResult DiskFiles::Read(const std::u16string& path, std::string& content, std::string& reason) {
@@ -78,7 +94,7 @@ ReadResult DiskFiles::Read(const std::u16string& path, std::string& content, std
     }
     const std::uintmax_t size = fs::file_size(host, error);
     if (error) {
-        reason = error.message();
+        reason = Reason(error);
         return ReadResult::Failed;
     }
     std::ifstream in(host, std::ios::binary);
@@ -101,8 +117,29 @@ bool DiskFiles::List(const std::u16string& path, std::vector<DirectoryEntry>& en
         if ((isDirectory && it->is_symlink(ignored)) || !Utf16Name(it->path(), name)) continue;
         entries.push_back({name, isDirectory});
     }
-    if (error) reason = error.message();
+    if (error) reason = Reason(error);
     return !error;
+}
+
+std::string DiskFiles::FolderIdentity(const std::u16string& path) {
+    fs::path host;
+    std::string reason;
+    if (!HostPath(path, host, reason)) return {};
+#ifdef _WIN32
+    // Wine reports links to folders as plain folders; the file index still tells them apart.
+    const HANDLE opened = CreateFileW(host.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (opened == INVALID_HANDLE_VALUE) return {};
+    const Handle folder(opened);
+    BY_HANDLE_FILE_INFORMATION information;
+    if (!GetFileInformationByHandle(folder.get(), &information)) return {};
+    return std::to_string(information.dwVolumeSerialNumber) + ":" + std::to_string(information.nFileIndexHigh) + ":" +
+           std::to_string(information.nFileIndexLow);
+#else
+    struct stat status;
+    if (stat(host.c_str(), &status) != 0) return {};
+    return std::to_string(status.st_dev) + ":" + std::to_string(status.st_ino);
+#endif
 }
 
 bool FullWindowsPath(const std::u16string& argument, std::u16string& path, std::string& reason) {

@@ -15,6 +15,8 @@ class DiskFiles final : public SolutionFiles {
 public:
     ReadResult Read(const std::u16string& path, std::string& content, std::string& reason) override;
     bool List(const std::u16string& path, std::vector<DirectoryEntry>& entries, std::string& reason) override;
+    // The volume and file index (under Windows), or the device and inode.
+    std::string FolderIdentity(const std::u16string& path) override;
 };
 
 // The full Windows path of a file named on the command line, relative to the current folder or

@@ -17,6 +17,7 @@ FolderTree::FolderTree(model::SolutionModel& model, model::ItemCollection& root,
 
 model::ItemCollection& FolderTree::Folder(std::u16string_view path) {
     model::ItemCollection* folder = &root_;
+    const model::Item* parent = nullptr;
     for (std::size_t start = 0; start < path.size();) {
         std::size_t end = path.find(u'\\', start);
         if (end == std::u16string_view::npos) end = path.size();
@@ -26,10 +27,14 @@ model::ItemCollection& FolderTree::Folder(std::u16string_view path) {
         auto [place, made] = folders_.try_emplace(Key{folder, FoldedCopy(name)}, nullptr);
         if (made) {
             model::Item& item = model_.AddFolder(*folder, std::u16string(name), kind_);
-            if (!directory_.empty()) item.fileName = JoinPath(directory_, path.substr(0, end)) + u'\\';
-            place->second = item.children;
+            if (!directory_.empty()) {
+                item.within = parent;
+                item.fileName = (parent ? std::u16string(name) : JoinPath(directory_, name)) + u'\\';
+            }
+            place->second = &item;
         }
-        folder = place->second;
+        parent = place->second;
+        folder = parent->children;
     }
     return *folder;
 }

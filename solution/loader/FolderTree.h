@@ -23,8 +23,8 @@ public:
     FolderTree(model::SolutionModel& model, model::ItemCollection& root, std::u16string kind,
                std::u16string directory = {});
 
-    // The collection of the folder at `path` (segments separated by "\"; empty ones are passed
-    // over), made with its missing parents; the root collection for an empty path.
+    // The collection of the folder at `path`, a normalized path that stays inside the project's
+    // folder, made with its missing parents; the root collection for an empty path.
     model::ItemCollection& Folder(std::u16string_view path);
 
 private:
@@ -43,7 +43,7 @@ private:
     model::ItemCollection& root_;
     std::u16string kind_;
     std::u16string directory_;
-    std::unordered_map<Key, model::ItemCollection*, KeyHash> folders_;
+    std::unordered_map<Key, model::Item*, KeyHash> folders_;
 };
 
 }  // namespace sprig::loader

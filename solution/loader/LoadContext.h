@@ -45,6 +45,9 @@ public:
     // The entries of a folder in any order, "." and ".." left out, and links to folders too (they
     // may lead back into the tree). False with a reason when the folder cannot be read.
     virtual bool List(const std::u16string& path, std::vector<DirectoryEntry>& entries, std::string& reason) = 0;
+    // A text that stands for the folder at `path` itself: the same for every path that leads to
+    // it, through links or not. Empty when the system tells nothing.
+    virtual std::string FolderIdentity(const std::u16string& path) = 0;
 };
 
 struct LoadContext {

@@ -8,7 +8,7 @@
 namespace sprig::loader {
 namespace {
 
-constexpr std::string_view Header = "Microsoft Visual Studio Solution File, Format Version ";
+constexpr std::string_view HeaderLine = "Microsoft Visual Studio Solution File, Format Version ";
 // Versions 9.00 (2005) to 12.00 share one syntax.
 constexpr std::string_view KnownVersions[] = {"9.00", "10.00", "11.00", "12.00"};
 
@@ -73,115 +73,167 @@ SolutionEntry ParseProjectLine(LoadContext& context, const std::u16string& path,
     return entry;
 }
 
+// Reads the file line by line; each state of the reader has its handler.
+class SolutionParser {
+public:
+    SolutionParser(LoadContext& context, const std::u16string& path, SolutionFile& solution)
+        : context_(context), path_(path), solution_(solution) {}
+
+    // False when the file turns out to be no solution file.
+    bool Line(std::string_view line) {
+        ++lineNumber_;
+        if (line.empty()) return true;
+        // A section that is not closed ends with its block.
+        if (state_ == State::ProjectSection && (StartsWith(line, "Project(") || line == "EndProject")) {
+            state_ = State::Project;
+        }
+        if (state_ == State::GlobalSection && line == "EndGlobal") state_ = State::Global;
+        switch (state_) {
+        case State::Header:
+            return Header(line);
+        case State::Top:
+            Top(line);
+            break;
+        case State::Project:
+            Project(line);
+            break;
+        case State::ProjectSection:
+            ProjectSection(line);
+            break;
+        case State::Global:
+            Global(line);
+            break;
+        case State::GlobalSection:
+            GlobalSection(line);
+            break;
+        }
+        return true;
+    }
+
+    // What the end of the file leaves open; false when the file was empty.
+    bool End() {
+        switch (state_) {
+        case State::Header:
+            context_.Report(path_, 0, "not a solution file: it is empty");
+            return false;
+        case State::Project:
+        case State::ProjectSection:
+            if (!projectCut_) {
+                context_.Report(path_, solution_.projects.back().line,
+                                "the file ends inside project '" + ToUtf8(solution_.projects.back().name) +
+                                    "'; it is listed without items");
+            }
+            break;
+        case State::Global:
+        case State::GlobalSection:
+            context_.Report(path_, globalLine_, "the file ends inside the Global section");
+            break;
+        case State::Top:
+            break;
+        }
+        return true;
+    }
+
+private:
+    enum class State { Header, Top, Project, ProjectSection, Global, GlobalSection };
+
+    bool Header(std::string_view line) {
+        if (!StartsWith(line, HeaderLine)) {
+            context_.Report(path_, lineNumber_,
+                            "not a solution file: it does not begin with \"" +
+                                std::string(HeaderLine.substr(0, HeaderLine.find(','))) + "\"");
+            return false;
+        }
+        const std::string_view version = line.substr(HeaderLine.size());
+        if (std::find(std::begin(KnownVersions), std::end(KnownVersions), version) == std::end(KnownVersions)) {
+            context_.Report(path_, lineNumber_,
+                            "format version " + std::string(version) + " is not known; read as 9.00");
+        }
+        state_ = State::Top;
+        return true;
+    }
+
+    void Top(std::string_view line) {
+        if (StartsWith(line, "Project(")) {
+            StartProject(line);
+        } else if (line == "Global") {
+            state_ = State::Global, globalLine_ = lineNumber_;
+        }
+    }
+
+    void Project(std::string_view line) {
+        if (StartsWith(line, "Project(")) {
+            if (!projectCut_) {
+                context_.Report(path_, solution_.projects.back().line,
+                                "project '" + ToUtf8(solution_.projects.back().name) +
+                                    "' has no EndProject; it is listed without items");
+            }
+            StartProject(line);
+        } else if (line == "EndProject") {
+            solution_.projects.back().complete = !projectCut_;
+            state_ = State::Top;
+        } else if (StartsWith(line, "ProjectSection(")) {
+            solutionItems_ = SectionName(line, "ProjectSection(") == "SolutionItems";
+            state_ = State::ProjectSection;
+        }
+    }
+
+    void ProjectSection(std::string_view line) {
+        std::u16string item, same;
+        if (line == "EndProjectSection") {
+            state_ = State::Project;
+        } else if (solutionItems_ && SplitAssignment(line, item, same)) {
+            solution_.projects.back().solutionItems.push_back(std::move(item));
+        }
+    }
+
+    void Global(std::string_view line) {
+        if (line == "EndGlobal") {
+            state_ = State::Top;
+        } else if (StartsWith(line, "GlobalSection(")) {
+            nestedProjects_ = SectionName(line, "GlobalSection(") == "NestedProjects";
+            state_ = State::GlobalSection;
+        }
+    }
+
+    void GlobalSection(std::string_view line) {
+        Nesting nesting{{}, {}, lineNumber_};
+        if (line == "EndGlobalSection") {
+            state_ = State::Global;
+        } else if (nestedProjects_ && SplitAssignment(line, nesting.child, nesting.parent)) {
+            solution_.nesting.push_back(std::move(nesting));
+        }
+    }
+
+    // A project is complete once its EndProject comes.
+    void StartProject(std::string_view line) {
+        solution_.projects.push_back(ParseProjectLine(context_, path_, line.substr(8), lineNumber_));
+        projectCut_ = !solution_.projects.back().complete;
+        solution_.projects.back().complete = false;
+        state_ = State::Project;
+    }
+
+    LoadContext& context_;
+    const std::u16string& path_;
+    SolutionFile& solution_;
+    State state_ = State::Header;
+    bool solutionItems_ = false, nestedProjects_ = false;
+    bool projectCut_ = false;  // the open project's Project line was already reported
+    std::size_t lineNumber_ = 0, globalLine_ = 0;
+};
+
 }  // namespace
 
 bool ParseSolutionFile(LoadContext& context, const std::u16string& path, std::string_view text,
                        SolutionFile& solution) {
-    enum class State { Header, Top, Project, ProjectSection, Global, GlobalSection };
-    State state = State::Header;
-    bool solutionItems = false, nestedProjects = false;
-    bool projectCut = false;  // the open project's Project line was already reported
-    std::size_t lineNumber = 0, globalLine = 0;
-
+    SolutionParser parser(context, path, solution);
     for (std::size_t start = 0; start < text.size();) {
         std::size_t end = text.find('\n', start);
         if (end == std::string_view::npos) end = text.size();
-        const std::string_view line = TrimXmlSpace(text.substr(start, end - start));
+        if (!parser.Line(TrimXmlSpace(text.substr(start, end - start)))) return false;
         start = end + 1;
-        ++lineNumber;
-        if (line.empty()) continue;
-        // A section that is not closed ends with its block.
-        if (state == State::ProjectSection && (StartsWith(line, "Project(") || line == "EndProject"))
-            state = State::Project;
-        if (state == State::GlobalSection && line == "EndGlobal") state = State::Global;
-
-        switch (state) {
-        case State::Header: {
-            if (!StartsWith(line, Header)) {
-                context.Report(path, lineNumber,
-                               "not a solution file: it does not begin with \"" +
-                                   std::string(Header.substr(0, Header.find(','))) + "\"");
-                return false;
-            }
-            const std::string_view version = line.substr(Header.size());
-            if (std::find(std::begin(KnownVersions), std::end(KnownVersions), version) == std::end(KnownVersions)) {
-                context.Report(path, lineNumber,
-                               "format version " + std::string(version) + " is not known; read as 9.00");
-            }
-            state = State::Top;
-            break;
-        }
-        case State::Top:
-        case State::Project:
-            if (StartsWith(line, "Project(")) {
-                if (state == State::Project && !projectCut) {
-                    context.Report(path, solution.projects.back().line,
-                                   "project '" + ToUtf8(solution.projects.back().name) +
-                                       "' has no EndProject; it is listed without items");
-                }
-                solution.projects.push_back(ParseProjectLine(context, path, line.substr(8), lineNumber));
-                projectCut = !solution.projects.back().complete;
-                solution.projects.back().complete = false;
-                state = State::Project;
-            } else if (state == State::Top && line == "Global") {
-                state = State::Global, globalLine = lineNumber;
-            } else if (state == State::Project && line == "EndProject") {
-                solution.projects.back().complete = !projectCut;
-                state = State::Top;
-            } else if (state == State::Project && StartsWith(line, "ProjectSection(")) {
-                solutionItems = SectionName(line, "ProjectSection(") == "SolutionItems";
-                state = State::ProjectSection;
-            }
-            break;
-        case State::ProjectSection: {
-            std::u16string item, same;
-            if (line == "EndProjectSection") {
-                state = State::Project;
-            } else if (solutionItems && SplitAssignment(line, item, same)) {
-                solution.projects.back().solutionItems.push_back(std::move(item));
-            }
-            break;
-        }
-        case State::Global:
-            if (line == "EndGlobal") {
-                state = State::Top;
-            } else if (StartsWith(line, "GlobalSection(")) {
-                nestedProjects = SectionName(line, "GlobalSection(") == "NestedProjects";
-                state = State::GlobalSection;
-            }
-            break;
-        case State::GlobalSection: {
-            Nesting nesting{{}, {}, lineNumber};
-            if (line == "EndGlobalSection") {
-                state = State::Global;
-            } else if (nestedProjects && SplitAssignment(line, nesting.child, nesting.parent)) {
-                solution.nesting.push_back(std::move(nesting));
-            }
-            break;
-        }
-        }
     }
-
-    switch (state) {
-    case State::Header:
-        context.Report(path, 0, "not a solution file: it is empty");
-        return false;
-    case State::Project:
-    case State::ProjectSection:
-        if (!projectCut) {
-            context.Report(path, solution.projects.back().line,
-                           "the file ends inside project '" + ToUtf8(solution.projects.back().name) +
-                               "'; it is listed without items");
-        }
-        break;
-    case State::Global:
-    case State::GlobalSection:
-        context.Report(path, globalLine, "the file ends inside the Global section");
-        break;
-    case State::Top:
-        break;
-    }
-    return true;
+    return parser.End();
 }
 
 }  // namespace sprig::loader

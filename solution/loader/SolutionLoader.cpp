@@ -42,6 +42,32 @@ Format FormatOf(const SolutionEntry& entry) {
 
 std::string Quoted(const std::u16string& name) { return "'" + ToUtf8(name) + "'"; }
 
+// The projects that nesting has joined so far, as sets with the project at the top of each.
+class NestingGroups {
+public:
+    explicit NestingGroups(std::size_t count) : group_(count), size_(count, 1), top_(count) {
+        for (std::size_t i = 0; i < count; ++i) group_[i] = top_[i] = i;
+    }
+
+    std::size_t TopOf(std::size_t project) { return top_[Find(project)]; }
+
+    // `child`, the top of its set, now nests in `parent`.
+    void Nest(std::size_t child, std::size_t parent) {
+        std::size_t a = Find(child), b = Find(parent);
+        const std::size_t top = top_[b];
+        if (size_[a] > size_[b]) std::swap(a, b);
+        group_[a] = b, size_[b] += size_[a], top_[b] = top;
+    }
+
+private:
+    std::size_t Find(std::size_t project) {
+        while (group_[project] != project) project = group_[project] = group_[group_[project]];
+        return project;
+    }
+
+    std::vector<std::size_t> group_, size_, top_;
+};
+
 // The solution folder each project nests in (None at the top), from the NestedProjects lines.
 std::vector<std::size_t> NestProjects(LoadContext& context, const std::u16string& path, const SolutionFile& solution,
                                       const std::vector<Format>& formats) {
@@ -51,6 +77,8 @@ std::vector<std::size_t> NestProjects(LoadContext& context, const std::u16string
         if (!projects[i].name.empty()) byId.try_emplace(FoldedCopy(projects[i].id), i);
     }
     std::vector<std::size_t> parent(projects.size(), None);
+    // A project not yet nested is the top of its set: a folder in that set lies inside it.
+    NestingGroups groups(projects.size());
     for (const Nesting& nesting : solution.nesting) {
         const auto child = byId.find(FoldedCopy(nesting.child));
         const auto folder = byId.find(FoldedCopy(nesting.parent));
@@ -71,13 +99,12 @@ std::vector<std::size_t> NestProjects(LoadContext& context, const std::u16string
                            Quoted(projects[c].name) + " is nested a second time; the first place holds");
             continue;
         }
-        std::size_t up = p;
-        while (up != None && up != c) up = parent[up];
-        if (up == c) {
+        if (groups.TopOf(p) == c) {
             context.Report(path, nesting.line, Quoted(projects[c].name) + " would be nested in itself" + stays);
             continue;
         }
         parent[c] = p;
+        groups.Nest(c, p);
     }
     return parent;
 }

@@ -2,8 +2,13 @@
 
 #include <rapidxml.hpp>
 
+#include <algorithm>
+#include <array>
+#include <string>
+
 #include "catalogue/Text.h"
 #include "catalogue/Utf8.h"
+#include "solution/loader/CodePageConversion.h"
 
 namespace sprig::loader {
 namespace {
@@ -50,6 +55,84 @@ std::string FromSingleByte(std::string_view bytes, bool windows1252) {
     return ToUtf8(text);
 }
 
+// Names that the environment's installations write in XML declarations, and their aliases; besides
+// these, "windows-N", "cpN" and "x-cpN" name code page N.
+struct EncodingName {
+    std::string_view name;
+    unsigned codePage;
+};
+constexpr EncodingName EncodingNames[] = {
+    {"dos-874", 874},        {"iso-8859-11", 874},   {"tis-620", 874},         {"shift_jis", 932},
+    {"shift-jis", 932},      {"sjis", 932},          {"x-sjis", 932},          {"ms_kanji", 932},
+    {"csshiftjis", 932},     {"cswindows31j", 932},  {"windows-31j", 932},     {"x-ms-cp932", 932},
+    {"gb2312", 936},         {"gbk", 936},           {"chinese", 936},         {"cn-gb", 936},
+    {"csgb2312", 936},       {"csgb231280", 936},    {"csiso58gb231280", 936}, {"gb_2312-80", 936},
+    {"gb231280", 936},       {"gb2312-80", 936},     {"iso-ir-58", 936},       {"euc-cn", 936},
+    {"ks_c_5601-1987", 949}, {"ks_c_5601", 949},     {"ks_c_5601_1987", 949},  {"ks_c_5601-1989", 949},
+    {"ksc_5601", 949},       {"ksc5601", 949},       {"ks-c-5601", 949},       {"ks-c5601", 949},
+    {"korean", 949},         {"csksc56011987", 949}, {"iso-ir-149", 949},      {"euc-kr", 949},
+    {"big5", 950},           {"big5-hkscs", 950},    {"cn-big5", 950},         {"csbig5", 950},
+    {"x-x-big5", 950},
+};
+constexpr unsigned CodePages[] = {874, 932, 936, 949, 950, 1250, 1251, 1252, 1253, 1254, 1255, 1256, 1257, 1258};
+constexpr unsigned DoubleByteCodePages[] = {932, 936, 949, 950};
+
+// What the platform's converters give only for bytes that a code page leaves undefined: C1
+// controls and private use. Taken as no character, they make both builds read alike.
+bool IsUndefinedMark(char16_t unit) { return (unit >= 0x80 && unit <= 0x9F) || (unit >= 0xE000 && unit <= 0xF8FF); }
+
+bool HasUndefinedMark(std::u16string_view text) {
+    for (const char16_t unit : text) {
+        if (IsUndefinedMark(unit)) return true;
+    }
+    return false;
+}
+
+// Text in a code page other than 1252, line by line (no code page has "\n" inside a character).
+// A single-byte code page is read a byte at a time, so that no converter joins an accent to the
+// letter before it. False, with the line, at the first line that holds a byte of no character.
+bool FromCodePage(unsigned codePage, std::string_view bytes, std::string& utf8, std::size_t& errorLine) {
+    const bool doubleByte = std::find(std::begin(DoubleByteCodePages), std::end(DoubleByteCodePages), codePage) !=
+                            std::end(DoubleByteCodePages);
+    std::array<char16_t, 128> high{};  // each byte from 0x80 once read; 0 until then
+    std::u16string text;
+    utf8.clear();
+    std::size_t line = 1;
+    for (std::size_t start = 0; start < bytes.size(); ++line) {
+        std::size_t end = bytes.find('\n', start);
+        end = end == std::string_view::npos ? bytes.size() : end + 1;
+        const std::string_view part = bytes.substr(start, end - start);
+        start = end;
+        text.clear();
+        bool read = true;
+        if (doubleByte) {
+            read = ConvertCodePage(codePage, part, text) && !HasUndefinedMark(text);
+        } else {
+            for (std::size_t i = 0; read && i < part.size(); ++i) {
+                const auto byte = static_cast<unsigned char>(part[i]);
+                if (byte < 0x80) {
+                    text += byte;
+                    continue;
+                }
+                char16_t& unit = high[byte - 0x80];
+                std::u16string one;
+                if (unit == 0 && ConvertCodePage(codePage, part.substr(i, 1), one) && one.size() == 1 &&
+                    !IsUndefinedMark(one[0])) {
+                    unit = one[0];
+                }
+                text += unit;
+                read = unit != 0;
+            }
+        }
+        if (!read) {
+            errorLine = line;
+            return false;
+        }
+        AppendUtf8(text, utf8);
+    }
+    return true;
+}
+
 // The encoding that the declaration at the start of `text` names; empty when there is no
 // declaration or it names none. The declaration itself is read by the XML parser.
 bool DeclaredEncoding(std::string_view text, std::string& encoding, std::string& error, std::size_t& errorLine) {
@@ -80,6 +163,19 @@ bool DeclaredEncoding(std::string_view text, std::string& encoding, std::string&
 
 }  // namespace
 
+unsigned CodePageOfEncoding(std::string_view name) {
+    for (const EncodingName& known : EncodingNames) {
+        if (EqualIgnoringAsciiCase(name, known.name)) return known.codePage;
+    }
+    for (const std::string_view prefix : {"windows-", "cp", "x-cp"}) {
+        if (name.size() <= prefix.size() || !EqualIgnoringAsciiCase(name.substr(0, prefix.size()), prefix)) continue;
+        for (const unsigned codePage : CodePages) {
+            if (name.substr(prefix.size()) == std::to_string(codePage)) return codePage;
+        }
+    }
+    return 0;
+}
+
 char16_t FromWindows1252(unsigned char byte) {
     return byte >= 0x80 && byte <= 0x9F ? Windows1252High[byte - 0x80] : byte;
 }
@@ -109,10 +205,15 @@ bool DecodeXmlText(std::string_view bytes, std::string& utf8, std::string& error
     if (!DeclaredEncoding(bytes, encoding, error, errorLine)) return false;
     if (encoding.empty() || EqualIgnoringAsciiCase(encoding, "UTF-8") || EqualIgnoringAsciiCase(encoding, "US-ASCII")) {
         utf8 = bytes;
-    } else if (EqualIgnoringAsciiCase(encoding, "Windows-1252")) {
-        utf8 = FromSingleByte(bytes, true);
     } else if (EqualIgnoringAsciiCase(encoding, "ISO-8859-1")) {
         utf8 = FromSingleByte(bytes, false);
+    } else if (const unsigned codePage = CodePageOfEncoding(encoding); codePage == 1252) {
+        utf8 = FromSingleByte(bytes, true);
+    } else if (codePage != 0) {
+        if (!FromCodePage(codePage, bytes, utf8, errorLine)) {
+            error = "the text is not valid " + encoding;
+            return false;
+        }
     } else {
         error = "encoding '" + encoding + "' is not supported" +
                 (EqualIgnoringAsciiCase(encoding, "UTF-16") ? " without a byte order mark" : "");

@@ -7,47 +7,97 @@
 
 namespace sprig::loader {
 
-std::size_t XmlDepthBound(std::string_view text) {
-    std::size_t depth = 0, deepest = 0, i = 0;
-    const auto startsAt = [&](std::string_view prefix) { return text.compare(i, prefix.size(), prefix) == 0; };
-    const auto skipPast = [&](std::string_view end) {
-        const std::size_t at = text.find(end, i);
-        i = at == std::string_view::npos ? text.size() : at + end.size();
+namespace {
+
+using Tables = rapidxml::internal::lookup_tables<0>;
+bool IsXmlSpace(char c) { return Tables::lookup_whitespace[static_cast<unsigned char>(c)]; }
+bool InNodeName(char c) { return Tables::lookup_node_name[static_cast<unsigned char>(c)]; }
+bool InAttributeName(char c) { return Tables::lookup_attribute_name[static_cast<unsigned char>(c)]; }
+
+}  // namespace
+
+std::size_t XmlNestingDepth(std::string_view text) {
+    // The parser reads up to the first NUL; past the end, at() gives the NUL it would find there.
+    text = text.substr(0, text.find('\0'));
+    std::size_t i = 0, depth = 0, deepest = 0;
+    const auto at = [&](std::size_t k) { return k < text.size() ? text[k] : '\0'; };
+    const auto startsAt = [&](std::size_t k, std::string_view prefix) {
+        return text.compare(k, prefix.size(), prefix) == 0;
     };
-    while ((i = text.find('<', i)) != std::string_view::npos) {
-        if (startsAt("<!--")) {
-            i += 4, skipPast("-->");
-        } else if (startsAt("<![CDATA[")) {
-            i += 9, skipPast("]]>");
-        } else if (startsAt("<?")) {
-            i += 2, skipPast("?>");
-        } else if (startsAt("<!")) {
-            // A declaration such as DOCTYPE: its internal subset in brackets may hold ">".
-            int brackets = 0;
-            for (++i; i < text.size() && (brackets > 0 || text[i] != '>'); ++i) {
-                brackets += text[i] == '[' ? 1 : text[i] == ']' ? -1 : 0;
-            }
-            ++i;
-        } else {
-            const bool closing = startsAt("</");
-            char quote = 0, last = 0;
-            for (++i; i < text.size() && (quote || text[i] != '>'); ++i) {
-                if (quote) {
-                    if (text[i] == quote) quote = 0;
-                } else if (text[i] == '"' || text[i] == '\'') {
-                    quote = text[i];
+    const auto skipSpace = [&] {
+        while (IsXmlSpace(at(i))) ++i;
+    };
+    // Each return below is a place where the parser fails: it goes no deeper than it has been.
+    const auto skipPast = [&](std::string_view end) {
+        const std::size_t found = text.find(end, i);
+        i = found == std::string_view::npos ? found : found + end.size();
+        return found != std::string_view::npos;
+    };
+    if (startsAt(0, "\xEF\xBB\xBF")) i = 3;
+    for (;;) {
+        // Between the top-level nodes only white space; inside an element, text up to the next "<".
+        if (depth == 0) {
+            skipSpace();
+            if (at(i) != '<') return deepest;
+        } else if ((i = text.find('<', i)) == std::string_view::npos) {
+            return deepest;
+        }
+        ++i;
+        if (depth > 0 && at(i) == '/') {
+            // Closing names are not compared: where they differ the parser stops anyway.
+            for (++i; InNodeName(at(i));) ++i;
+            skipSpace();
+            if (at(i) != '>') return deepest;
+            ++i, --depth;
+        } else if (at(i) == '?') {
+            // The XML declaration and processing instructions alike.
+            if (++i, !skipPast("?>")) return deepest;
+        } else if (startsAt(i, "!--")) {
+            if (i += 3, !skipPast("-->")) return deepest;
+        } else if (startsAt(i, "![CDATA[")) {
+            if (i += 8, !skipPast("]]>")) return deepest;
+        } else if (startsAt(i, "!DOCTYPE") && IsXmlSpace(at(i + 8))) {
+            // Its internal subset in brackets may hold ">".
+            for (i += 9; at(i) != '>'; ++i) {
+                if (at(i) == '\0') return deepest;
+                if (at(i) != '[') continue;
+                for (int brackets = 1; brackets > 0;) {
+                    ++i;
+                    if (at(i) == '\0') return deepest;
+                    brackets += at(i) == '[' ? 1 : at(i) == ']' ? -1 : 0;
                 }
-                last = text[i];
             }
             ++i;
-            if (closing) {
-                depth -= depth > 0;
-            } else if (last != '/') {
-                deepest = std::max(deepest, ++depth);
+        } else if (at(i) == '!') {
+            // Any other "<!" node reaches to the first ">", brackets or not.
+            if (!skipPast(">")) return deepest;
+        } else {
+            const std::size_t name = i;
+            while (InNodeName(at(i))) ++i;
+            if (i == name) return deepest;
+            skipSpace();
+            while (InAttributeName(at(i))) {
+                while (InAttributeName(at(i))) ++i;
+                skipSpace();
+                if (at(i) != '=') return deepest;
+                ++i;
+                skipSpace();
+                const char quote = at(i);
+                if (quote != '"' && quote != '\'') return deepest;
+                ++i;
+                if (!skipPast(std::string_view(&quote, 1))) return deepest;
+                skipSpace();
+            }
+            deepest = std::max(deepest, depth + 1);
+            if (at(i) == '>') {
+                ++i, ++depth;
+            } else if (at(i) == '/' && at(i + 1) == '>') {
+                i += 2;
+            } else {
+                return deepest;
             }
         }
     }
-    return deepest;
 }
 
 LoadResult XmlDocument::Load(LoadContext& context, const std::u16string& path, const Origin& origin, bool optional) {
@@ -65,13 +115,13 @@ LoadResult XmlDocument::Load(LoadContext& context, const std::u16string& path, c
         return LoadResult::Failed;
     }
     bytes = std::string();
-    if (XmlDepthBound(text_) > MaxXmlDepth) {
+    if (XmlNestingDepth(text_) > MaxXmlDepth) {
         context.Report(path, 0, "elements nest more than " + std::to_string(MaxXmlDepth) + " levels deep");
         return LoadResult::Failed;
     }
     buffer_ = text_;
     try {
-        document_->parse<rapidxml::parse_validate_closing_tags>(buffer_.data());
+        document_->parse<XmlParseFlags>(buffer_.data());
     } catch (const rapidxml::parse_error& failure) {
         context.Report(path, LineAtOffset(failure.where<char>() - buffer_.data()),
                        std::string("malformed XML: ") + failure.what());
@@ -123,7 +173,8 @@ bool XmlDocument::Metadata(LoadContext& context, const XmlNode& node, const char
 bool XmlDocument::Convert(LoadContext& context, const XmlNode& node, const char* name, std::string_view value,
                           std::u16string& text) const {
     text.clear();
-    if (AppendUtf16(value, text)) return true;
+    // A reference to NUL would cut every name made of the text short.
+    if (value.find('\0') == std::string_view::npos && AppendUtf16(value, text)) return true;
     context.Report(path_, LineOf(node), std::string(name) + " is not valid text (bad UTF-8 or character reference)");
     text.clear();
     return false;

@@ -19,9 +19,14 @@ using XmlNode = rapidxml::xml_node<char>;
 // and real project files nest a few dozen levels at most.
 constexpr std::size_t MaxXmlDepth = 1000;
 
-// An upper bound of how deep the elements of `text` nest, found without parsing it (comments,
-// CDATA, processing instructions, declarations and quoted attribute values are stepped over).
-std::size_t XmlDepthBound(std::string_view text);
+// How project files are parsed.
+constexpr int XmlParseFlags = rapidxml::parse_validate_closing_tags;
+
+// How deep the parser, given `text`, nests elements before it ends or fails (a root element is at
+// depth 1). Found without recursion by reading the text as the parser reads it, with the parser's
+// own character classes, so that no quote, name or declaration can make the two see different
+// nestings.
+std::size_t XmlNestingDepth(std::string_view text);
 
 enum class LoadResult { Loaded, Missing, Failed };
 
@@ -51,7 +56,8 @@ public:
     std::size_t LineOf(const XmlNode& node) const;
 
     // An attribute of `node` as UTF-16, empty when there is none. False, with a message, when its
-    // value is not valid UTF-8 (a character reference to a surrogate gives such a value).
+    // value is not valid UTF-8 (a character reference to a surrogate gives such a value) or holds
+    // a NUL (from a character reference to it).
     bool Attribute(LoadContext& context, const XmlNode& node, const char* name, std::u16string& text) const;
 
     // MSBuild metadata of an item: the text of its child element of that name or else its

@@ -1,5 +1,7 @@
 #include "solution/model/ModelSolutionView.h"
 
+#include <algorithm>
+
 namespace sprig::model {
 namespace {
 
@@ -37,8 +39,12 @@ HostText ModelSolutionView::GiveText(const Node& owner, Member member, const std
 
 void ModelSolutionView::Release(void*) { --live_; }
 
-// The model keeps its own texts.
-void ModelSolutionView::Release(const char16_t*) {}
+// The model keeps its own texts; only the ones put together here go.
+void ModelSolutionView::Release(const char16_t* text) {
+    const auto found = std::find_if(composed_.begin(), composed_.end(),
+                                    [&](const std::u16string& held) { return held.c_str() == text; });
+    if (found != composed_.end()) composed_.erase(found);
+}
 
 HostObject ModelSolutionView::Solution() { return Give(model_.root, Member::Solution, &model_.solution); }
 
@@ -81,7 +87,11 @@ HostText ModelSolutionView::ItemKind(const HostObject& item) {
 
 HostText ModelSolutionView::ItemFileName(const HostObject& item) {
     const auto& i = As<model::Item>(item);
-    return GiveText(i, Member::FileNames, i.fileName);
+    if (!i.within) return GiveText(i, Member::FileNames, i.fileName);
+    if (i.FaultOf(Member::FileNames) != Fault::None) return HostText();
+    // A folder's full path is put together for the caller and lives until it is given back.
+    const std::u16string& text = composed_.emplace_back(FileNameOf(i));
+    return HoldText(text.c_str(), text.size());
 }
 
 HostObject ModelSolutionView::ItemChildren(const HostObject& item) {

@@ -2,6 +2,9 @@
 // a null result both give nothing here.
 #pragma once
 
+#include <list>
+#include <string>
+
 #include "catalogue/SolutionView.h"
 #include "solution/model/SolutionModel.h"
 
@@ -37,6 +40,7 @@ private:
 
     SolutionModel& model_;
     long live_ = 0;
+    std::list<std::u16string> composed_;  // texts given out that the model does not hold
 };
 
 }  // namespace sprig::model

@@ -5,6 +5,14 @@
 
 namespace sprig::model {
 
+std::u16string FileNameOf(const Item& item) {
+    std::vector<const Item*> chain;
+    for (const Item* part = &item; part; part = part->within) chain.push_back(part);
+    std::u16string fileName;
+    for (auto part = chain.rbegin(); part != chain.rend(); ++part) fileName += (*part)->fileName;
+    return fileName;
+}
+
 Project& SolutionModel::NewProject(std::u16string name, std::u16string kind) {
     Project& project = projectStore_.emplace_back();
     project.name = std::move(name);

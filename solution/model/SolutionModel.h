@@ -90,10 +90,15 @@ using ProjectCollection = Collection<Project>;
 struct Item : Node {
     std::u16string name;
     std::u16string kind;
-    std::u16string fileName;             // FileNames(0); empty gives nothing
+    std::u16string fileName;             // FileNames(0), or its end when `within` is set; empty gives nothing
+    const Item* within = nullptr;        // a folder whose FileNames(0) comes before fileName
     ItemCollection* children = nullptr;  // null: ProjectItems gives nothing
     Project* subProject = nullptr;       // null: SubProject gives nothing
 };
+
+// What FileNames(0) gives for `item`. A folder's full path is its parent folder's and one name
+// more: each folder keeps only its own part, so that a deep tree holds its path text once.
+std::u16string FileNameOf(const Item& item);
 
 // The add-in's own description object, which the environment hands to the add-in.
 struct AddIn : Node {

@@ -42,7 +42,8 @@ inline void AppendItems(const model::ItemCollection& items, int depth, std::stri
     for (const auto& entry : items.entries) {
         const model::Item& item = *entry.object;
         out += std::string(2 * depth, ' ') + "[" + KindName(item.kind) + "] " + ToUtf8(item.name);
-        if (!item.fileName.empty()) out += " = " + ToUtf8(item.fileName);
+        const std::u16string fileName = model::FileNameOf(item);
+        if (!fileName.empty()) out += " = " + ToUtf8(fileName);
         out += '\n';
         if (item.children) AppendItems(*item.children, depth + 1, out);
         if (item.subProject) AppendProject(*item.subProject, depth + 1, out);

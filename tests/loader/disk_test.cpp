@@ -5,8 +5,10 @@
 #include <filesystem>
 #include <fstream>
 
-#include "solution/loader/DiskFiles.h"
 #include "catalogue/Utf8.h"
+#include "loader/LoaderTesting.h"
+#include "solution/loader/DiskFiles.h"
+#include "solution/loader/ProjectReaders.h"
 
 namespace sprig::testing {
 namespace {
@@ -60,10 +62,12 @@ TEST_F(DiskFilesTest, ReadsAndListsByWindowsPathsInAnyLetterCase) {
     EXPECT_EQ(Read(u"Other.txt", content), ReadResult::Read);
     EXPECT_EQ(content, "");
     EXPECT_EQ(Read(u"Sub\\Missing.txt", content), ReadResult::Missing);
-    EXPECT_EQ(Read(u"Sub", content), ReadResult::Failed);
+    // Reasons read the same in both builds.
+    std::string reason;
+    EXPECT_EQ(disk_.Read(windowsRoot_ + u"\\Sub", content, reason), ReadResult::Failed);
+    EXPECT_EQ(reason, "it is a folder");
 
     std::vector<loader::DirectoryEntry> entries;
-    std::string reason;
     ASSERT_TRUE(disk_.List(windowsRoot_ + u"\\sub", entries, reason)) << reason;
     std::sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) { return a.name < b.name; });
     ASSERT_EQ(entries.size(), 2u);
@@ -72,6 +76,26 @@ TEST_F(DiskFilesTest, ReadsAndListsByWindowsPathsInAnyLetterCase) {
     EXPECT_EQ(entries[1].name, u"Name.TXT");
     EXPECT_FALSE(entries[1].isDirectory);
     EXPECT_FALSE(disk_.List(windowsRoot_ + u"\\Missing", entries, reason));
+    EXPECT_EQ(reason, "no such file or folder");
+    EXPECT_FALSE(disk_.List(windowsRoot_ + u"\\Other.txt", entries, reason));
+    EXPECT_EQ(reason, "it is not a folder");
+}
+
+// A link back into a web site is passed over: natively as a link; under Wine, which shows links to
+// folders as plain folders, because it leads to a folder already read.
+TEST(DiskWebSite, LinkBackIntoTheSiteIsPassedOver) {
+    std::u16string site = u"Z:";
+    AppendUtf16(SPRIG_LINKED_SITE, site);
+    std::replace(site.begin(), site.end(), u'/', u'\\');
+    loader::DiskFiles disk;
+    model::SolutionModel model;
+    std::vector<loader::LoadMessage> messages;
+    loader::LoadContext context{disk, model, messages};
+    loader::ReadWebSite(context, site, {site, 0}, model.AddProject(u"Site", loader::WebSiteProjectType));
+    EXPECT_TRUE(messages.empty()) << loader::DescribeMessage(messages.at(0));
+    const std::string path = ToUtf8(site);
+    EXPECT_EQ(ModelText(model), "Site (web site)\n  [folder] sub = " + path + "\\sub\\\n    [file] b.txt = " + path +
+                                    "\\sub\\b.txt\n  [file] a.txt = " + path + "\\a.txt\n");
 }
 
 #ifndef _WIN32

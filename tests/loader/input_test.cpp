@@ -104,17 +104,17 @@ TEST(LoadSolution, ProjectsThatCannotBeReadAreListedWithoutItems) {
     std::string deep;
     for (int i = 0; i < 100000; ++i) deep += "<Filter Name=\"x\">";
     files.files[u"C:\\s\\D\\D.vcproj"] = "<VisualStudioProject><Files>" + deep;
-    // A byte that is no UTF-8 and a reference to a surrogate: those two files are left out.
+    // A byte that is no UTF-8, a reference to a surrogate and one to NUL: those files are left out.
     files.files[u"C:\\s\\Y\\Y.vcproj"] =
         "<VisualStudioProject><Files>\n<File RelativePath=\"a\xE9.cpp\"/>\n"
         "<File RelativePath=\"b&#xD800;.cpp\"/>\n<File RelativePath=\"c.cpp\"/>\n"
-        "</Files></VisualStudioProject>";
+        "<File RelativePath=\"a&#0;b.cpp\"/>\n</Files></VisualStudioProject>";
     const Loaded loaded = Load(files);
     EXPECT_TRUE(loaded.loaded);
     EXPECT_EQ(loaded.model,
               "Missing (C#)\nBroken (C++)\nForeign (C++)\nOdd (C++)\nSetup ({54435603-DBB4-11D2-8724-00A0C9A8B90C})\n"
               "Encoded (C++)\nDeep (C++)\nBytes (C++)\n  [file] c.cpp = C:\\s\\Y\\c.cpp\n");
-    ASSERT_EQ(loaded.messages.size(), 9u);
+    ASSERT_EQ(loaded.messages.size(), 10u);
     EXPECT_EQ(loaded.messages[0], "C:\\s\\S.sln: line 4: cannot read C:\\s\\M\\M.csproj: no such file");
     EXPECT_EQ(loaded.messages[1], "C:\\s\\B\\B.vcproj: line 5: malformed XML: invalid closing tag name");
     EXPECT_EQ(loaded.messages[2], "C:\\s\\F\\F.vcproj: line 1: the root element is not VisualStudioProject");
@@ -126,6 +126,49 @@ TEST(LoadSolution, ProjectsThatCannotBeReadAreListedWithoutItems) {
     EXPECT_EQ(loaded.messages[7],
               "C:\\s\\Y\\Y.vcproj: line 2: RelativePath is not valid text (bad UTF-8 or character reference)");
     EXPECT_EQ(loaded.messages[8].substr(0, 25), "C:\\s\\Y\\Y.vcproj: line 3: ");
+    EXPECT_EQ(loaded.messages[9],
+              "C:\\s\\Y\\Y.vcproj: line 5: RelativePath is not valid text (bad UTF-8 or character reference)");
+}
+
+// Deep nesting hidden from the depth check by a quote in a name or by an unknown "<!" node would
+// overflow the parser's stack.
+TEST(LoadSolution, DepthCheckCannotBeFooledByNamesOrDeclarations) {
+    std::string deep;
+    for (int i = 0; i < 100000; ++i) deep += "<Filter>";
+    for (const std::string& disguise : {"<x'>" + deep + "</x'>", "<!x [>" + deep}) {
+        MemoryFiles files;
+        files.files[u"C:\\s\\S.sln"] = Solution(ProjectLine(Cpp, "Deep", "D.vcproj", "{A1}"));
+        files.files[u"C:\\s\\D.vcproj"] = "<VisualStudioProject><Files>" + disguise;
+        EXPECT_EQ(Load(files).messages, Lines{"C:\\s\\D.vcproj: elements nest more than 1000 levels deep"});
+    }
+}
+
+// Each folder of one deep path keeps its own name only: the text held grows with the input.
+TEST(LoadSolution, DeepFolderPathIsHeldOnce) {
+    std::u16string include;
+    for (int i = 0; i < 5000; ++i) include += u"abc\\";
+    include += u"x.cs";
+    MemoryFiles files;
+    files.files[u"C:\\s\\S.sln"] = Solution(ProjectLine(CSharp, "P", "P.csproj", "{A1}"));
+    files.files[u"C:\\s\\P.csproj"] =
+        "<Project><ItemGroup><Compile Include=\"" + ToUtf8(include) + "\"/></ItemGroup></Project>";
+    model::SolutionModel model;
+    std::vector<loader::LoadMessage> messages;
+    ASSERT_TRUE(loader::LoadSolution(u"C:\\s\\S.sln", files, model, messages));
+    EXPECT_TRUE(messages.empty());
+    std::size_t held = 0, folders = 0;
+    const model::Item* deepest = nullptr;
+    for (const model::ItemCollection* items = model.projects.entries[0].object->items; items;) {
+        const model::Item& item = *items->entries.at(0).object;
+        held += item.fileName.size();
+        if (item.children) deepest = &item, ++folders;
+        items = item.children;
+    }
+    EXPECT_EQ(folders, 5000u);
+    EXPECT_LT(held, 3 * include.size());
+    ASSERT_TRUE(deepest);
+    EXPECT_EQ(model::FileNameOf(*deepest), u"C:\\s\\" + include.substr(0, include.size() - 4));
+    EXPECT_EQ(model::FileNameOf(*deepest->children->entries.at(0).object), u"C:\\s\\" + include);
 }
 
 TEST(LoadSolution, NestingThatCannotBeTakenLeavesTheProjectAtTheTop) {
@@ -150,6 +193,32 @@ TEST(LoadSolution, NestingThatCannotBeTakenLeavesTheProjectAtTheTop) {
                      "C:\\s\\S.sln: line 16: 'A' is no solution folder read whole; 'B' stays at the top",
                      "C:\\s\\S.sln: line 18: 'A' is nested a second time; the first place holds",
                      "C:\\s\\S.sln: line 20: 'F' would be nested in itself; 'F' stays at the top"}));
+}
+
+// Chains that grow at either end and join: a line that would close a circle through any of them
+// is refused, whatever the order of the lines.
+TEST(LoadSolution, NestedChainsJoinAndNeverCloseACircle) {
+    std::string folders;
+    for (const char* name : {"A", "B", "C", "D", "E"})
+        folders += ProjectLine(Folder, name, name, std::string("{") + name + "}");
+    const auto load = [&](const std::string& lines) {
+        MemoryFiles files;
+        files.files[u"C:\\s\\S.sln"] =
+            Solution(folders + "Global\r\n\tGlobalSection(NestedProjects) = preSolution\r\n" + lines +
+                     "\tEndGlobalSection\r\nEndGlobal\r\n");
+        return Load(files);
+    };
+    const std::string chain =
+        "A (solution folder)\n  [sub] B\n    B (solution folder)\n      [sub] C\n        C (solution folder)\n"
+        "          [sub] D\n            D (solution folder)\n              [sub] E\n                E (solution "
+        "folder)\n";
+    Loaded loaded = load("{B} = {A}\r\n{D} = {C}\r\n{C} = {B}\r\n{A} = {D}\r\n{E} = {D}\r\n{A} = {E}\r\n");
+    EXPECT_EQ(loaded.model, chain);
+    EXPECT_EQ(loaded.messages, (Lines{"C:\\s\\S.sln: line 19: 'A' would be nested in itself; 'A' stays at the top",
+                                      "C:\\s\\S.sln: line 21: 'A' would be nested in itself; 'A' stays at the top"}));
+    loaded = load("{E} = {D}\r\n{D} = {C}\r\n{C} = {B}\r\n{B} = {A}\r\n{A} = {E}\r\n");
+    EXPECT_EQ(loaded.model, chain);
+    EXPECT_EQ(loaded.messages, Lines{"C:\\s\\S.sln: line 20: 'A' would be nested in itself; 'A' stays at the top"});
 }
 
 // Names with characters beyond ASCII, in every encoding that solution and project files come in.
@@ -206,6 +275,74 @@ TEST(LoadSolution, EncodingsOfSolutionAndProjectFiles) {
     EXPECT_EQ(line, 2u);
 }
 
+// Files that other installations of the environment write, in their code page: the same names in
+// both builds. A Shift_JIS or Big5 character may end in the byte of "\".
+TEST(LoadSolution, ProjectFilesInTheCodePagesOfOtherLocales) {
+    struct Case {
+        const char* encoding;
+        std::string bytes, name;
+    };
+    const Case cases[] = {
+        {"windows-874", "\xE4\xBF\xC5\xEC", "ไฟล์"},
+        {"shift_jis", "\x83\x5C\x81[\x83X\x95\x5C", "ソース表"},
+        {"gb2312", "\xD4\xB4\xCE\xC4\xBC\xFE", "源文件"},
+        {"ks_c_5601-1987", "\xC6\xC4\xC0\xCF", "파일"},
+        {"big5", "\xB3\x5C\xA5\x5C\xBB\x5C", "許功蓋"},
+        {"windows-1250",
+         "\xA3\xF3"
+         "d\x9F",
+         "Łódź"},
+        {"windows-1251", "\xD4\xE0\xE9\xEB", "Файл"},
+        {"windows-1252", "Caf\xE9\x80", "Café€"},
+        {"windows-1253", "\xC1\xF1\xF7\xE5\xDF\xEF", "Αρχείο"},
+        {"windows-1254", "Dosya\xF0\xFD\xFE", "Dosyağış"},
+        {"windows-1255", "\xF7\xE5\xE1\xF5\xCA", "קובץ\u05BA"},
+        {"windows-1256", "\xE3\xE1\xDD", "ملف"},
+        {"windows-1257", "\xC0\xFEuolas", "Ąžuolas"},
+        // Accents are characters of their own, never joined to the letter before them.
+        {"windows-1258", "\xD0\xF5\xCCng", "Đơ\u0300ng"},
+        // Aliases.
+        {"SJIS", "\x83\x5C", "ソ"},
+        {"x-sjis", "\x83\x5C", "ソ"},
+        {"GBK", "\xD4\xB4", "源"},
+        {"euc-kr", "\xC6\xC4", "파"},
+        {"ks_c_5601", "\xC6\xC4", "파"},
+        {"cn-big5", "\xB3\x5C", "許"},
+        {"cp1251", "\xD4", "Ф"},
+        {"x-cp1250", "\xA3", "Ł"},
+        {"Windows-874", "\xE4", "ไ"},
+        {"CP932", "\x83\x5C", "ソ"},
+    };
+    for (const Case& c : cases) {
+        MemoryFiles files;
+        files.files[u"C:\\s\\S.sln"] = Solution(ProjectLine(Cpp, "P", "P.vcproj", "{A1}"));
+        files.files[u"C:\\s\\P.vcproj"] = std::string("<?xml version=\"1.0\" encoding=\"") + c.encoding +
+                                          "\"?>\r\n<VisualStudioProject>\r\n<Files><File RelativePath=\"src\\" +
+                                          c.bytes + ".cpp\"/></Files></VisualStudioProject>\r\n";
+        EXPECT_EQ(CleanModel(files), "P (C++)\n  [file] " + c.name + ".cpp = C:\\s\\src\\" + c.name + ".cpp\n")
+            << c.encoding;
+    }
+
+    // Bytes that a code page leaves undefined, or that its converter fills with private-use
+    // characters, name the line; so does a character cut short.
+    const std::pair<const char*, std::string> undefined[] = {
+        {"windows-1253", "\xAA"}, {"windows-874", "\x81"}, {"shift_jis", "\xF0\x40"},      {"shift_jis", "\x80"},
+        {"gb2312", "\xA1\x41"},   {"big5", "\x81\x40"},    {"ks_c_5601-1987", "\xC9\xA1"}, {"shift_jis", "\x83"},
+    };
+    for (const auto& [encoding, bytes] : undefined) {
+        std::string utf8, error;
+        std::size_t line = 0;
+        EXPECT_FALSE(loader::DecodeXmlText(
+            std::string("<?xml version=\"1.0\" encoding=\"") + encoding + "\"?>\n<a>\n<b c=\"" + bytes + "\"/></a>",
+            utf8, error, line))
+            << encoding << " " << bytes;
+        EXPECT_EQ(error, std::string("the text is not valid ") + encoding);
+        EXPECT_EQ(line, 3u);
+    }
+    EXPECT_EQ(loader::CodePageOfEncoding("windows-1259"), 0u);
+    EXPECT_EQ(loader::CodePageOfEncoding("cp"), 0u);
+}
+
 #ifdef _WIN32
 // The system's own code page 1252 is the reference for every byte.
 TEST(TextDecoding, Windows1252MapsEveryByteAsWindowsDoes) {
@@ -220,13 +357,19 @@ TEST(TextDecoding, Windows1252MapsEveryByteAsWindowsDoes) {
 }
 #endif
 
-TEST(XmlDepthBound, CountsElementsOnlyAndNeverLessThanTheParserSees) {
-    EXPECT_EQ(loader::XmlDepthBound("<?xml version=\"1.0\"?><!DOCTYPE a [<!ELEMENT a ANY>]><a><!-- <b> <c> -->"
-                                    "<c x='>' y=\"</a>\"/><![CDATA[<d><d>]]><e><f/></e></a>"),
-              2u);
-    EXPECT_EQ(loader::XmlDepthBound("<a><b><c></c><c><d/></c></b></a>"), 3u);
+TEST(XmlNestingDepth, SeesTheNestingThatTheParserSees) {
+    EXPECT_EQ(loader::XmlNestingDepth("<?xml version=\"1.0\"?><!DOCTYPE a [<!ELEMENT a ANY>]><a><!-- <b> <c> -->"
+                                      "<c x='>' y=\"</a>\"/><![CDATA[<d><d>]]><e><f/></e></a>"),
+              3u);
+    EXPECT_EQ(loader::XmlNestingDepth("<a><b><c></c><c><d/></c></b></a>"), 4u);
     // Closing tags that do not match still count as closing: the parser refuses the file anyway.
-    EXPECT_EQ(loader::XmlDepthBound("<a></b><c>"), 1u);
+    EXPECT_EQ(loader::XmlNestingDepth("<a></b><c>"), 1u);
+    // A quote is part of an element name, and an unknown "<!" node ends at its first ">".
+    EXPECT_EQ(loader::XmlNestingDepth("<x'><a><a></a></a></x'>"), 3u);
+    EXPECT_EQ(loader::XmlNestingDepth("<a><!x [><a><a/></a></a>"), 3u);
+    EXPECT_EQ(loader::XmlNestingDepth("<?><a><b/></a>?>"), 0u);
+    // The parser stops at a NUL.
+    EXPECT_EQ(loader::XmlNestingDepth(std::string_view("<a>\0<b><c>", 10)), 1u);
 }
 
 }  // namespace

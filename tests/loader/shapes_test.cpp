@@ -206,6 +206,8 @@ TEST(LoadSolution, WebSitesHoldTheFilesOfTheirFolderFoldersFirst) {
           u"C:\\web\\Site\\App_Code\\A.cs", u"C:\\web\\Site\\Styles\\x\\site.css"}) {
         files.files[name] = "x";
     }
+    // A link back to the site is passed over wherever it lies.
+    files.links[u"C:\\web\\Site\\Styles\\x\\up"] = u"C:\\web\\Site";
     const Loaded loaded = Load(files);
     EXPECT_EQ(loaded.messages, Lines{"C:\\s\\S.sln: line 6: web site 'Remote' is served from a URL, which is not read; "
                                      "it is listed without items"});

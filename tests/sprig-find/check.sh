@@ -26,5 +26,9 @@ fi
 if [ "$pattern" != - ] && ! grep -Eq -- "$pattern" "$err"; then
   echo "stderr does not match /$pattern/:"; status=1
 fi
+# Messages end their lines alike in every build.
+if grep -q $'\r' "$err"; then
+  echo "stderr has CR LF line ends"; status=1
+fi
 [ $status -eq 0 ] || { echo "stderr:"; cat "$err"; }
 exit $status

@@ -41,6 +41,8 @@ bool LoadCatalogue(std::string_view content, Catalogue& catalogue, std::string& 
         std::string_view line = content.substr(0, end);
         content.remove_prefix(end == std::string_view::npos ? content.size() : end + 1);
         if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        // Editors often end a file with an empty line.
+        if (line.empty() && content.empty()) break;
 
         const auto fail = [&](const std::string& what) {
             error = "line " + std::to_string(lineNumber) + ": " + what;

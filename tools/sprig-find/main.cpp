@@ -3,7 +3,9 @@
 // be scripted and timed outside the dialog.
 //
 //   sprig-find [--catalogue FILE | --solution FILE.sln] [--project K] [--click C]... [--repeat N] FILTER
+//   sprig-find --help
 #include <cerrno>
+#include <csignal>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -14,6 +16,7 @@
 #ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>
+#include <windows.h>
 #endif
 
 #include "CatalogueFile.h"
@@ -30,7 +33,8 @@ namespace sprig {
 namespace {
 
 constexpr char Usage[] =
-    "usage: sprig-find [--catalogue FILE | --solution FILE.sln] [--project K] [--click C]... [--repeat N] FILTER\n";
+    "usage: sprig-find [--catalogue FILE | --solution FILE.sln] [--project K] [--click C]... [--repeat N] FILTER\n"
+    "       sprig-find --help\n";
 
 struct Options {
     bool hasCatalogue = false;
@@ -42,6 +46,7 @@ struct Options {
     long repeat = 0;  // 0: run once and print no time
     bool hasFilter = false;
     std::u16string filter;
+    bool help = false;
 };
 
 // A plain decimal number from `low` to `high`; nothing else (no sign, no spaces) is taken.
@@ -95,6 +100,9 @@ bool ParseArguments(const std::vector<std::u16string>& args, Options& options, s
             }
         } else if (!optionsEnded && arg == u"--") {
             optionsEnded = true;
+        } else if (!optionsEnded && arg == u"--help") {
+            options.help = true;
+            return true;
         } else if (!optionsEnded && arg.size() > 2 && arg.compare(0, 2, u"--") == 0) {
             // A filter may itself begin with "--" (the negated term "-x"); it then follows "--".
             error = "unknown option '" + ToUtf8(arg) + "' (put -- before a FILTER that begins with --)";
@@ -151,6 +159,34 @@ bool Flush(std::string& out, bool always) {
     return written;
 }
 
+// A tab or a line break in a text would split its row: they, and the "%" that marks them, are
+// written as %09, %0A, %0D and %25.
+void AppendField(std::u16string_view text, std::string& out) {
+    const std::size_t start = out.size();
+    AppendUtf8(text, out);
+    if (out.find_first_of("\t\n\r%", start) == std::string::npos) return;
+    std::string escaped;
+    for (const char c : std::string_view(out).substr(start)) {
+        switch (c) {
+        case '\t':
+            escaped += "%09";
+            break;
+        case '\n':
+            escaped += "%0A";
+            break;
+        case '\r':
+            escaped += "%0D";
+            break;
+        case '%':
+            escaped += "%25";
+            break;
+        default:
+            escaped += c;
+        }
+    }
+    out.replace(start, std::string::npos, escaped);
+}
+
 bool PrintResults(const Catalogue& catalogue, std::ptrdiff_t selected) {
     std::string out;
     AppendUtf8(ResultTitle(catalogue).text, out);
@@ -162,12 +198,23 @@ bool PrintResults(const Catalogue& catalogue, std::ptrdiff_t selected) {
         out += std::to_string(row.position);
         for (const int column : {ColumnFilePath, ColumnProjectName, ColumnProjectPath}) {
             out += '\t';
-            AppendUtf8(ColumnText(*row.file, column), out);
+            AppendField(ColumnText(*row.file, column), out);
         }
         out += '\n';
         if (!Flush(out, false)) return false;
     }
     return Flush(out, true) && std::fflush(stdout) == 0;
+}
+
+// Whether the write that failed met a pipe whose reader has closed it.
+bool ReaderGone() {
+#ifdef _WIN32
+    // The C runtime reports it as EINVAL, and under Wine keeps no system code for it; but a write
+    // into a pipe fails only once its reader has gone.
+    return GetFileType(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stdout)))) == FILE_TYPE_PIPE;
+#else
+    return errno == EPIPE;
+#endif
 }
 
 int Fail(const std::string& message, bool withUsage = false) {
@@ -224,6 +271,7 @@ int Run(const std::vector<std::u16string>& args) {
     Options options;
     std::string error;
     if (!ParseArguments(args, options, error)) return Fail(error, true);
+    if (options.help) return std::fputs(Usage, stdout) >= 0 && std::fflush(stdout) == 0 ? 0 : 2;
 
     Catalogue catalogue;
     const bool filled = options.hasSolution ? WalkSolution(options.solution, catalogue, error)
@@ -246,8 +294,11 @@ int Run(const std::vector<std::u16string>& args) {
         std::fprintf(stderr, "sprig-find: one refresh: %.3f ms (mean of %ld over %zu files)\n", elapsed.count() / runs,
                      runs, catalogue.FileList.size());
     }
-    if (!PrintResults(catalogue, selected))
+    if (!PrintResults(catalogue, selected)) {
+        // The reader has gone, as a pager or "head" does once it has seen enough: nothing to say.
+        if (ReaderGone()) return 0;
         return Fail(std::string("cannot write the output: ") + std::strerror(errno));
+    }
     return 0;
 }
 
@@ -260,12 +311,15 @@ int wmain(int argc, wchar_t** argv) {
     // Bytes in and out exactly as they are: no CR LF translation, no end at a Ctrl+Z.
     _setmode(_fileno(stdin), _O_BINARY);
     _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
     std::vector<std::u16string> args;
     for (int i = 1; i < argc; ++i) args.emplace_back(reinterpret_cast<const char16_t*>(argv[i]));
     return sprig::Run(args);
 }
 #else
 int main(int argc, char** argv) {
+    // A closed output pipe is then a failed write, which ends the run quietly, as under Windows.
+    std::signal(SIGPIPE, SIG_IGN);
     std::vector<std::u16string> args;
     for (int i = 1; i < argc; ++i) {
         std::u16string arg;

@@ -303,8 +303,8 @@ void CSprig::RefreshResults() {
     HWND box = GetDlgItem(window_, IDC_PROJECT_BOX);
     const std::ptrdiff_t chosen = box ? SendMessageW(box, CB_GETCURSEL, 0, 0) : CB_ERR;
     const std::u16string query = WindowText(GetDlgItem(window_, IDC_FILTER_EDIT));
-    const std::ptrdiff_t row = RebuildResultList(catalogue_, query, chosen);
     shownLine_ = ParseQuery(query, shownFilter_);
+    const std::ptrdiff_t row = RebuildResultList(catalogue_, shownFilter_, chosen);
     ShowResultList(window_, list, catalogue_, row);
 }
 

@@ -54,7 +54,7 @@ struct FilterTerm {
 struct ParsedFilter {
     OwnedText buffer;               // null when the query was empty
     std::vector<FilterTerm> terms;  // in the order the terms stand in the query
-    TermIndex index;                // the terms arranged for testing many files
+    TermIndex index;                // the terms arranged for testing many files; long queries only
 };
 
 // Replaces `filter`'s buffer and terms with those of `text`.

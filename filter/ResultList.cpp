@@ -40,9 +40,13 @@ const char16_t* ChosenProject(const Catalogue& catalogue, std::ptrdiff_t project
 }
 
 std::ptrdiff_t RebuildResultList(Catalogue& catalogue, std::u16string_view query, std::ptrdiff_t projectBoxIndex) {
-    const char16_t* project = ChosenProject(catalogue, projectBoxIndex);
     ParsedFilter filter;
     ParseQuery(query, filter);  // the line to open at is the dialog's business
+    return RebuildResultList(catalogue, filter, projectBoxIndex);
+}
+
+std::ptrdiff_t RebuildResultList(Catalogue& catalogue, ParsedFilter& filter, std::ptrdiff_t projectBoxIndex) {
+    const char16_t* project = ChosenProject(catalogue, projectBoxIndex);
     const std::uint16_t mask = TermMask(filter.terms);
 
     // The matching pass runs in catalogue order, through memory as it lies. The rows are then

@@ -9,6 +9,8 @@
 
 namespace sprig {
 
+struct ParsedFilter;
+
 // The project that item `projectBoxIndex` of the project box stands for (item k + 1 is
 // ProjectList entry k), or null for "<All Projects>", no selection or an index out of range.
 const char16_t* ChosenProject(const Catalogue& catalogue, std::ptrdiff_t projectBoxIndex);
@@ -18,6 +20,9 @@ const char16_t* ChosenProject(const Catalogue& catalogue, std::ptrdiff_t project
 // particular order). Answers the row to select, or -1 when there are no rows. The query is read
 // by ParseQuery: a line after the last name term asks nothing of the rows.
 std::ptrdiff_t RebuildResultList(Catalogue& catalogue, std::u16string_view query, std::ptrdiff_t projectBoxIndex);
+// The same for a query that ParseQuery has already read, so that a caller that keeps the parse
+// (the dialog, for its marks and its line) reads each keystroke's text once.
+std::ptrdiff_t RebuildResultList(Catalogue& catalogue, ParsedFilter& filter, std::ptrdiff_t projectBoxIndex);
 
 // The first of the rows with the smallest match position, or -1 when there are none.
 std::ptrdiff_t BestRow(const std::vector<ResultRow>& rows);

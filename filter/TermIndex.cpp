@@ -57,33 +57,53 @@ std::uint32_t Insert(TermTree& tree, std::u16string_view text) {
     return node;
 }
 
-// The child of `node` for `unit`; 0 (the root, nobody's child) when there is none.
-std::uint32_t Child(const TermTree::Node& node, char16_t unit) {
-    const auto& children = node.children;
-    if (children.size() <= 4) {
-        for (const auto& child : children) {
-            if (child.first == unit) return child.second;
-        }
-        return 0;
-    }
+using Children = std::vector<std::pair<char16_t, std::uint32_t>>;
+
+std::uint32_t SearchedChild(const Children& children, char16_t unit) {
     const auto it =
         std::lower_bound(children.begin(), children.end(), unit,
                          [](const std::pair<char16_t, std::uint32_t>& child, char16_t u) { return child.first < u; });
     return it != children.end() && it->first == unit ? it->second : 0;
 }
 
+// The child of `node` for `unit`; 0 (the root, nobody's child) when there is none. Small enough
+// to sit in the pass's loop: most nodes have a child or two.
+inline std::uint32_t Child(const TermTree::Node& node, char16_t unit) {
+    const Children& children = node.children;
+    if (children.size() > 4) return SearchedChild(children, unit);
+    for (const auto& child : children) {
+        if (child.first == unit) return child.second;
+    }
+    return 0;
+}
+
+// What `meet` tells the pass: the file fails, go on, or every run has been met and the rest of
+// the text can tell nothing more.
+enum class Step { Fail, More, Done };
+
 // Walks the tree from every unit of `text` and calls `meet` with each node reached and the unit
-// the walk started from; stops, answering false, as soon as `meet` does.
+// the walk started from; answers false as soon as `meet` says the file fails, and stops early
+// when it says all is found.
 template <bool PathField, class Meet>
 bool FindRuns(const TermTree& tree, const char16_t* text, Meet&& meet) {
     const auto fold = [](char16_t unit) { return PathField ? FoldChar(unit, TermField::FilePath) : FoldAscii(unit); };
+    // Most queries give a field one run, or runs that share their first unit: then a compare with
+    // that unit replaces the look-ups in the table of first units.
+    const TermTree::Node* nodes = tree.nodes.data();
+    const auto& roots = nodes[0].children;
+    const bool oneStart = roots.size() == 1;
+    const char16_t startUnit = roots.front().first;
+    const std::uint32_t startNode = roots.front().second;
     for (std::size_t s = 0; text[s] != u'\0'; ++s) {
         const char16_t first = fold(text[s]);
-        std::uint32_t node = tree.Starts(first) ? Child(tree.nodes[0], first) : 0;
+        std::uint32_t node =
+            oneStart ? (first == startUnit ? startNode : 0) : (tree.Starts(first) ? Child(nodes[0], first) : 0);
         for (std::size_t j = s + 1; node != 0; ++j) {
-            if (!meet(tree.nodes[node], s)) return false;
+            const Step step = meet(nodes[node], s);
+            if (step == Step::Fail) return false;
+            if (step == Step::Done) return true;
             if (text[j] == u'\0') break;
-            node = Child(tree.nodes[node], fold(text[j]));
+            node = Child(nodes[node], fold(text[j]));
         }
     }
     return true;
@@ -155,6 +175,7 @@ TermIndex BuildTermIndex(const std::vector<FilterTerm>& terms) {
         const FilterTerm& term = terms[run.term];
         TermTree& tree = index.trees[ColumnOf(term.field)];
         TermTree::Node& node = tree.nodes[Insert(tree, run.text)];
+        const bool newRunNode = node.ends.empty() && node.keys.empty();
         if (term.hasWildcard) {
             node.keys.push_back(run.term);
         } else if (std::none_of(node.ends.begin(), node.ends.end(),
@@ -163,6 +184,7 @@ TermIndex BuildTermIndex(const std::vector<FilterTerm>& terms) {
         } else {
             continue;  // a repeat
         }
+        if (newRunNode) ++tree.runNodes;
         if (term.kind == TermKind::And) {
             ++index.distinctAnd;
             if (!term.hasWildcard) ++tree.plainAnd;
@@ -216,16 +238,21 @@ bool MatchIndexed(const FileEntry& file, const std::vector<FilterTerm>& terms, T
         if (tree.nodes.empty()) continue;
         const auto field = static_cast<TermField>(column * 4);
         const std::uint32_t andBefore = andMatched;
+        std::uint32_t runsMet = 0;
         const auto meet = [&](const TermTree::Node& node, std::size_t s) {
+            if (node.ends.empty() && node.keys.empty()) return Step::More;
+            // A run is met first at its leftmost occurrence; later meetings change nothing.
+            const bool first =
+                node.ends.empty() ? index.keyFoundIn[node.keys[0]] != stamp : index.matchedIn[node.ends[0]] != stamp;
+            if (!first) return Step::More;
             for (const std::uint32_t i : node.ends) {
-                if (index.matchedIn[i] != stamp && !matched(i, static_cast<std::int32_t>(s))) return false;
+                if (!matched(i, static_cast<std::int32_t>(s))) return Step::Fail;
             }
             for (const std::uint32_t i : node.keys) {
-                if (index.keyFoundIn[i] == stamp) continue;
                 index.keyFoundIn[i] = stamp;
                 index.candidates.push_back(i);
             }
-            return true;
+            return ++runsMet == tree.runNodes ? Step::Done : Step::More;
         };
         const bool path = field == TermField::FilePath || field == TermField::ProjectPath;
         if (!(path ? FindRuns<true>(tree, lengths.Text(column), meet)

@@ -41,6 +41,7 @@ struct TermTree {
     std::vector<std::uint64_t> starts;
 
     bool Starts(char16_t unit) const { return (starts[unit >> 6] >> (unit & 63)) & 1; }
+    std::uint32_t runNodes = 0;                // nodes where some term's run ends: once all are met, a pass may stop
     std::uint32_t plainAnd = 0;                // And terms without wildcards, each of which must be found
     std::uint32_t longestAndNot = 0;           // units of the longest keyed or plain AndNot term
     std::vector<std::uint32_t> orNotByLength;  // the keyed and plain OrNot terms, longest first

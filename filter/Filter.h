@@ -82,9 +82,11 @@ std::int32_t FindPlain(const char16_t* text, const FilterTerm& term);
 void ShortenTerm(ParsedFilter& filter, std::size_t i, std::uint32_t length);
 
 // Whole-text wildcard match of a folded pattern: the position it defines, or -1. The first form
-// takes the pattern as SplitWildcard cut it, and the length of the text.
+// takes the pattern as SplitWildcard cut it, and the length of the text; on a match it gives the
+// text index of each segment in `placements`, when asked.
 std::int32_t MatchWildcard(const char16_t* text, std::size_t textLength, const char16_t* pattern,
-                           const WildcardPattern& split, TermField field);
+                           const WildcardPattern& split, TermField field,
+                           std::vector<std::size_t>* placements = nullptr);
 std::int32_t MatchWildcard(const char16_t* text, const char16_t* pattern, TermField field);
 
 // The combination mask: which kinds of term the query holds, as one bit per kind and field. Its

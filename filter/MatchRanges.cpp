@@ -19,49 +19,18 @@ void AddPlainRanges(const char16_t* text, const FilterTerm& term, std::vector<Te
     }
 }
 
-// Whether the piece of `length` pattern units (no star among them) matches the text there.
-bool PieceFits(const char16_t* text, const char16_t* piece, std::size_t length, TermField field) {
-    for (std::size_t j = 0; j < length; ++j) {
-        if (piece[j] != u'?' && FoldChar(text[j], field) != piece[j]) return false;
-    }
-    return true;
-}
-
-// The units that a matching wildcard pattern's literal units take. The pieces between the stars
-// lie where the matcher's procedure puts them: the first at the start, the last at the end unless
-// a star ends the pattern, and each other piece at its leftmost fit behind the one before. (At a
-// star the procedure keeps the first start from which the rest of the pattern matches; when the
-// whole pattern matches, a piece that fits earlier never leaves the pieces behind it less room,
-// so that start is the piece's own leftmost fit.)
+// The units that a matching wildcard pattern's literal units take, with its segments where the
+// matcher places them.
 void AddWildcardRanges(const char16_t* text, const FilterTerm& term, std::vector<TextRange>& ranges) {
-    const std::size_t n = TextLength(text);
-    if (MatchWildcard(text, n, term.pattern, term.wildcard, term.field) < 0) return;
-    const char16_t* pattern = term.pattern;
-    std::size_t next = 0;  // where the next piece may start
-    bool afterStar = false;
-    for (std::size_t i = 0; pattern[i] != u'\0';) {
-        if (pattern[i] == u'*') {
-            afterStar = true;
-            ++i;
-            continue;
+    std::vector<std::size_t> placements;
+    if (MatchWildcard(text, TextLength(text), term.pattern, term.wildcard, term.field, &placements) < 0) return;
+    for (std::size_t i = 0; i < placements.size(); ++i) {
+        const WildcardPattern::Segment& segment = term.wildcard.segments[i];
+        for (std::uint32_t j = 0; j < segment.length; ++j) {
+            if (term.pattern[segment.start + j] == u'?') continue;
+            const auto unit = static_cast<std::uint32_t>(placements[i] + j);
+            ranges.push_back(TextRange{unit, unit + 1});
         }
-        std::size_t length = 0;
-        while (pattern[i + length] != u'\0' && pattern[i + length] != u'*') ++length;
-        std::size_t at = next;
-        if (afterStar && pattern[i + length] == u'\0') {
-            at = n - length;  // the match guarantees that the last piece fits at the end
-        } else if (afterStar) {
-            while (at + length <= n && !PieceFits(text + at, pattern + i, length, term.field)) ++at;
-            if (at + length > n) return;  // cannot happen once the pattern matched
-        }
-        for (std::size_t j = 0; j < length; ++j) {
-            if (pattern[i + j] != u'?') {
-                const auto unit = static_cast<std::uint32_t>(at + j);
-                ranges.push_back(TextRange{unit, unit + 1});
-            }
-        }
-        next = at + length;
-        i += length;
     }
 }
 

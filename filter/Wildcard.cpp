@@ -73,12 +73,13 @@ std::int32_t MatchWildcard(const char16_t* text, const char16_t* pattern, TermFi
 }
 
 std::int32_t MatchWildcard(const char16_t* text, std::size_t n, const char16_t* pattern, const WildcardPattern& split,
-                           TermField field) {
+                           TermField field, std::vector<std::size_t>* placements) {
     if (split.shortestText > n) return -1;
     const auto& segments = split.segments;
     const std::size_t last = segments.size() - 1;
     const Segment& head = segments[0];
     if (!SegmentMatches(text, pattern, head, field)) return -1;
+    if (placements) placements->assign(1, 0);
     if (last == 0) {  // no star but perhaps a trailing one
         if (split.trailingStar) return 0;
         return head.length == n ? std::max(head.firstLiteral, 0) : -1;
@@ -98,6 +99,7 @@ std::int32_t MatchWildcard(const char16_t* text, std::size_t n, const char16_t* 
             while (placed + rest <= n && !SegmentMatches(text + placed, pattern, segment, field)) ++placed;
             if (placed + rest > n) return -1;
         }
+        if (placements) placements->push_back(placed);
         if (position < 0 && segment.firstLiteral >= 0) {
             const bool answersZero = i == last && split.trailingStar;
             position = static_cast<std::int32_t>(placed) + (answersZero ? 0 : segment.firstLiteral);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <iterator>
 #include <limits>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -291,23 +292,10 @@ TEST_F(MatchFilterTest, AgreesWithThePlainRule) {
         ParseFilter(query, filter_);
         const std::uint16_t mask = TermMask(filter_.terms);
         for (const FileEntry* file : files) {
-            bool requiredHeld = true, anyAlternative = false, alternativeHeld = false;
-            std::int32_t expected = -1;
-            for (const FilterTerm& term : filter_.terms) {
-                const std::int32_t r = testing::LiteralMatchTerm(*file, term);
-                const bool required = term.kind == TermKind::And || term.kind == TermKind::AndNot;
-                anyAlternative |= !required;
-                if (r < 0) {
-                    requiredHeld &= !required;
-                    continue;
-                }
-                alternativeHeld |= !required;
-                if (expected < 0 || r < expected) expected = r;
-            }
-            const bool passes = requiredHeld && (alternativeHeld || !anyAlternative);
+            const std::optional<std::int32_t> expected = testing::LiteralMatchFilter(*file, filter_.terms);
             std::int32_t position = 0;
             const bool passed = MatchFilter(*file, filter_, mask, position);
-            ASSERT_EQ(passed ? position : -2, passes ? expected : -2) << std::string(query.begin(), query.end());
+            ASSERT_EQ(passed ? position : -2, expected.value_or(-2)) << std::string(query.begin(), query.end());
         }
     }
 }

@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
+#include <vector>
 
 #include "filter/Filter.h"
 #include "support/LiteralWildcard.h"
@@ -27,6 +29,27 @@ inline std::int32_t LiteralMatchTerm(const FileEntry& file, const FilterTerm& te
     if (term.kind != TermKind::AndNot && term.kind != TermKind::OrNot) return position;
     if (position >= 0) return -1;
     return static_cast<std::int32_t>(n > term.length ? n - term.length : 0);
+}
+
+// The file's match position under the whole query (-1 for no terms), or nothing when it does not
+// pass. It passes when every required term holds and, when there are alternatives, one of them
+// does; the position is the smallest of the terms that hold.
+inline std::optional<std::int32_t> LiteralMatchFilter(const FileEntry& file, const std::vector<FilterTerm>& terms) {
+    bool requiredHeld = true, anyAlternative = false, alternativeHeld = false;
+    std::int32_t position = -1;
+    for (const FilterTerm& term : terms) {
+        const std::int32_t r = LiteralMatchTerm(file, term);
+        const bool required = term.kind == TermKind::And || term.kind == TermKind::AndNot;
+        anyAlternative |= !required;
+        if (r < 0) {
+            requiredHeld &= !required;
+            continue;
+        }
+        alternativeHeld |= !required;
+        if (position < 0 || r < position) position = r;
+    }
+    if (!requiredHeld || (anyAlternative && !alternativeHeld)) return std::nullopt;
+    return position;
 }
 
 }  // namespace sprig::testing

@@ -19,11 +19,10 @@ constexpr REGSAM Access = KEY_READ | KEY_WRITE;
 // Deletes the key `name` under `parent` with everything below it; a key that is not there is
 // already gone. (The system's own tree deletion came after Windows XP.)
 LONG DeleteTree(HKEY parent, const wchar_t* name) {
-    HKEY opened = nullptr;
-    LONG error = RegOpenKeyExW(parent, name, 0, Access, &opened);
+    LONG error = ERROR_SUCCESS;
+    KeyOwner key = OpenKey(parent, name, Access, &error);
     if (error == ERROR_FILE_NOT_FOUND) return ERROR_SUCCESS;
     if (error != ERROR_SUCCESS) return error;
-    KeyOwner key(opened);
     for (;;) {
         wchar_t child[256];  // the longest key name and its terminator
         DWORD length = sizeof(child) / sizeof(child[0]);
@@ -51,12 +50,8 @@ LONG RegisterKey(HKEY parent, const RegistryKey& entry, std::u16string_view modu
     const std::u16string name(entry.name);
     LONG error = ERROR_SUCCESS;
     if (entry.marking == KeyMarking::Replaced) error = DeleteTree(parent, Wide(name));
-    HKEY created = nullptr;
-    if (error == ERROR_SUCCESS) {
-        error = RegCreateKeyExW(parent, Wide(name), 0, nullptr, REG_OPTION_NON_VOLATILE, Access, nullptr, &created,
-                                nullptr);
-    }
-    const KeyOwner key(created);
+    KeyOwner key;
+    if (error == ERROR_SUCCESS) key = CreateKey(parent, Wide(name), Access, &error);
     for (auto value = entry.values.begin(); error == ERROR_SUCCESS && value != entry.values.end(); ++value) {
         error = WriteValue(key.get(), *value, modulePath);
     }
@@ -69,10 +64,9 @@ LONG RegisterKey(HKEY parent, const RegistryKey& entry, std::u16string_view modu
 LONG UnregisterKey(HKEY parent, const RegistryKey& entry) {
     const std::u16string name(entry.name);
     if (entry.marking == KeyMarking::Replaced) return DeleteTree(parent, Wide(name));
-    HKEY opened = nullptr;
-    LONG error = RegOpenKeyExW(parent, Wide(name), 0, Access, &opened);
+    LONG error = ERROR_SUCCESS;
+    KeyOwner key = OpenKey(parent, Wide(name), Access, &error);
     if (error == ERROR_FILE_NOT_FOUND) return ERROR_SUCCESS;
-    KeyOwner key(opened);
     for (auto subkey = entry.subkeys.begin(); error == ERROR_SUCCESS && subkey != entry.subkeys.end(); ++subkey) {
         error = UnregisterKey(key.get(), *subkey);
     }

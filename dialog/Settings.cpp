@@ -21,8 +21,6 @@ constexpr wchar_t SettingsKey[] = L"Software\\Tarn's Tools\\Sprig!";
 constexpr wchar_t ParentKey[] = L"Software";
 constexpr wchar_t KeyUnderParent[] = L"Tarn's Tools\\Sprig!";
 
-using Key = KeyOwner;
-
 // Value `id` as stored, read into no more room than a number's field, or than the size the
 // registry gave for a string just before. A value that is missing, or that has grown past that
 // room in between, is read as missing.
@@ -103,9 +101,8 @@ void DialogSettings::CaptureFromDialog(HWND window, const Catalogue& catalogue, 
 }
 
 void DialogSettings::LoadFromRegistry() {
-    HKEY opened;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, SettingsKey, 0, KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS) return;
-    const Key key(opened);
+    const KeyOwner key = OpenKey(HKEY_CURRENT_USER, SettingsKey, KEY_QUERY_VALUE);
+    if (!key) return;
     for (std::size_t id = 0; id < StoredValueCount; ++id) {
         const auto bytes = ReadStoredValue(key.get(), id);
         DecodeStoredValue(*this, id, bytes ? bytes->data() : nullptr, bytes ? bytes->size() : 0);
@@ -141,14 +138,10 @@ void DialogSettings::ApplyToDialog(HWND window, const Catalogue& catalogue) {
 }
 
 void DialogSettings::SaveToRegistry() const {
-    HKEY opened;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, ParentKey, 0, KEY_WRITE, &opened) != ERROR_SUCCESS) return;
-    const Key parent(opened);
-    if (RegCreateKeyExW(parent.get(), KeyUnderParent, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr, &opened,
-                        nullptr) != ERROR_SUCCESS) {
-        return;
-    }
-    const Key key(opened);
+    const KeyOwner parent = OpenKey(HKEY_CURRENT_USER, ParentKey, KEY_WRITE);
+    if (!parent) return;
+    const KeyOwner key = CreateKey(parent.get(), KeyUnderParent, KEY_WRITE);
+    if (!key) return;
     for (std::size_t id = 0; id < StoredValueCount; ++id) {
         const std::vector<std::uint8_t> bytes = EncodeStoredValue(*this, id);
         // A write that fails leaves the others to be tried.

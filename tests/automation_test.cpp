@@ -169,12 +169,8 @@ HRESULT Call(IDispatch* object, DISPID id, WORD flags, std::vector<VARIANT> argu
     DISPPARAMS parameters{arguments.data(), named.data(), static_cast<UINT>(arguments.size()),
                           static_cast<UINT>(named.size())};
     Variant result;
-    EXCEPINFO exception{};
-    const HRESULT hr = object->Invoke(id, IID_NULL, 0, flags, &parameters, result.get(), &exception, nullptr);
-    SysFreeString(exception.bstrSource);
-    SysFreeString(exception.bstrDescription);
-    SysFreeString(exception.bstrHelpFile);
-    return hr;
+    ExceptionInfo exception;
+    return object->Invoke(id, IID_NULL, 0, flags, &parameters, result.get(), &exception, nullptr);
 }
 
 DISPID IdOf(IDispatch* object, const wchar_t* name) {

@@ -6,25 +6,6 @@
 namespace sprig {
 namespace {
 
-// The exception record of one call, whose texts it frees.
-struct Exception : EXCEPINFO {
-    Exception() : EXCEPINFO{} {}
-    Exception(const Exception&) = delete;
-    Exception& operator=(const Exception&) = delete;
-    ~Exception() {
-        SysFreeString(bstrSource);
-        SysFreeString(bstrDescription);
-        SysFreeString(bstrHelpFile);
-    }
-
-    // The failure that the member reported, when it did.
-    HRESULT Failure(HRESULT hr) {
-        if (hr != DISP_E_EXCEPTION) return hr;
-        if (pfnDeferredFillIn) pfnDeferredFillIn(this);
-        return FAILED(scode) ? scode : hr;
-    }
-};
-
 // Calls `member` by name. DISPPARAMS wants the arguments last to first; a put passes its value
 // (the last argument) as the one named argument DISPID_PROPERTYPUT.
 HRESULT Invoke(IDispatch* object, const wchar_t* member, WORD flags, Arguments arguments, VARIANT* result) {
@@ -41,7 +22,7 @@ HRESULT Invoke(IDispatch* object, const wchar_t* member, WORD flags, Arguments a
         parameters.rgdispidNamedArgs = &putId;
         parameters.cNamedArgs = 1;
     }
-    Exception exception;
+    ExceptionInfo exception;
     return exception.Failure(
         object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &parameters, result, &exception, nullptr));
 }

@@ -36,6 +36,11 @@ public:
     UINT length() const { return SysStringLen(text_); }
     // Gives up ownership to the caller, who must free the string.
     BSTR release() { return std::exchange(text_, nullptr); }
+    // Empties the owner and gives the slot for a call's out-parameter.
+    BSTR* put() {
+        SysFreeString(std::exchange(text_, nullptr));
+        return &text_;
+    }
     // Takes a string the caller owned.
     static Bstr Adopt(BSTR text) {
         Bstr owner;
@@ -81,6 +86,25 @@ public:
 
 private:
     VARIANT value_;
+};
+
+// The exception record of one IDispatch::Invoke call, whose texts it frees.
+struct ExceptionInfo : EXCEPINFO {
+    ExceptionInfo() : EXCEPINFO{} {}
+    ExceptionInfo(const ExceptionInfo&) = delete;
+    ExceptionInfo& operator=(const ExceptionInfo&) = delete;
+    ~ExceptionInfo() {
+        SysFreeString(bstrSource);
+        SysFreeString(bstrDescription);
+        SysFreeString(bstrHelpFile);
+    }
+
+    // The failure that the member reported, when it did.
+    HRESULT Failure(HRESULT hr) {
+        if (hr != DISP_E_EXCEPTION) return hr;
+        if (pfnDeferredFillIn) pfnDeferredFillIn(this);
+        return FAILED(scode) ? scode : hr;
+    }
 };
 
 // Arguments go in the member's own order; they stay owned by the caller.

@@ -1,4 +1,4 @@
-// Owner of an open registry key.
+// Owner of an open registry key, and the calls that open or create one into it.
 #pragma once
 
 #include <windows.h>
@@ -12,5 +12,24 @@ struct KeyOwnerCloser {
     void operator()(HKEY key) const { RegCloseKey(key); }
 };
 using KeyOwner = std::unique_ptr<std::remove_pointer_t<HKEY>, KeyOwnerCloser>;
+
+// The key `path` under `parent`, opened for `access`; empty when it cannot be, and then `error`,
+// when given, says why.
+inline KeyOwner OpenKey(HKEY parent, const wchar_t* path, REGSAM access, LONG* error = nullptr) {
+    HKEY key = nullptr;
+    const LONG result = RegOpenKeyExW(parent, path, 0, access, &key);
+    if (error) *error = result;
+    return KeyOwner(result == ERROR_SUCCESS ? key : nullptr);
+}
+
+// The key `path` under `parent`, created (as a lasting key) when it is not there and opened for
+// `access`; empty when it cannot be, and then `error`, when given, says why.
+inline KeyOwner CreateKey(HKEY parent, const wchar_t* path, REGSAM access, LONG* error = nullptr) {
+    HKEY key = nullptr;
+    const LONG result =
+        RegCreateKeyExW(parent, path, 0, nullptr, REG_OPTION_NON_VOLATILE, access, nullptr, &key, nullptr);
+    if (error) *error = result;
+    return KeyOwner(result == ERROR_SUCCESS ? key : nullptr);
+}
 
 }  // namespace sprig

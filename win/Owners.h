@@ -29,10 +29,54 @@ template <class H>
 using GdiObject = std::unique_ptr<std::remove_pointer_t<H>, GdiObjectDeleter>;
 using Font = GdiObject<HFONT>;
 
+// A drawing context made in memory (CreateCompatibleDC).
+struct MemoryDcDeleter {
+    void operator()(HDC dc) const { DeleteDC(dc); }
+};
+using MemoryDc = std::unique_ptr<std::remove_pointer_t<HDC>, MemoryDcDeleter>;
+
 struct WindowDestroyer {
     void operator()(HWND window) const { DestroyWindow(window); }
 };
 using Window = std::unique_ptr<std::remove_pointer_t<HWND>, WindowDestroyer>;
+
+// A menu that no window owns (a window destroys the menu it shows).
+struct MenuDestroyer {
+    void operator()(HMENU menu) const { DestroyMenu(menu); }
+};
+using Menu = std::unique_ptr<std::remove_pointer_t<HMENU>, MenuDestroyer>;
+
+struct AcceleratorDestroyer {
+    void operator()(HACCEL table) const { DestroyAcceleratorTable(table); }
+};
+using Accelerators = std::unique_ptr<std::remove_pointer_t<HACCEL>, AcceleratorDestroyer>;
+
+struct HookRemover {
+    void operator()(HHOOK hook) const { UnhookWindowsHookEx(hook); }
+};
+using Hook = std::unique_ptr<std::remove_pointer_t<HHOOK>, HookRemover>;
+
+// A library loaded with LoadLibrary.
+struct LibraryFreer {
+    void operator()(HMODULE library) const { FreeLibrary(library); }
+};
+using Library = std::unique_ptr<std::remove_pointer_t<HMODULE>, LibraryFreer>;
+
+// A window's drawing context, given back to the window.
+class WindowDc {
+public:
+    explicit WindowDc(HWND window) : window_(window), dc_(GetDC(window)) {}
+    ~WindowDc() {
+        if (dc_) ReleaseDC(window_, dc_);
+    }
+    WindowDc(const WindowDc&) = delete;
+    WindowDc& operator=(const WindowDc&) = delete;
+    HDC get() const { return dc_; }
+
+private:
+    HWND window_;
+    HDC dc_;
+};
 
 // A block from the COM task allocator.
 struct TaskMemoryFree {
@@ -40,6 +84,19 @@ struct TaskMemoryFree {
 };
 template <class T>
 using TaskMemory = std::unique_ptr<T, TaskMemoryFree>;
+
+// A critical section for the life of its owner.
+class CriticalSection {
+public:
+    CriticalSection() { InitializeCriticalSection(&section_); }
+    ~CriticalSection() { DeleteCriticalSection(&section_); }
+    CriticalSection(const CriticalSection&) = delete;
+    CriticalSection& operator=(const CriticalSection&) = delete;
+    CRITICAL_SECTION& get() { return section_; }
+
+private:
+    CRITICAL_SECTION section_;
+};
 
 // Holds a critical section for the life of the scope.
 class CriticalSectionHold {

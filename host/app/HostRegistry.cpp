@@ -17,20 +17,9 @@ constexpr wchar_t HostKey[] = L"Software\\Tarn's Tools\\Stand-in Environment";
 constexpr wchar_t PreloadedKey[] = L"Software\\Tarn's Tools\\Stand-in Environment\\PreloadedAddIns";
 constexpr wchar_t CommandsKey[] = L"Software\\Tarn's Tools\\Stand-in Environment\\Commands";
 
-using Key = KeyOwner;
-
-Key OpenKey(HKEY parent, const wchar_t* path) {
-    HKEY key = nullptr;
-    return Key(RegOpenKeyExW(parent, path, 0, KEY_READ, &key) == ERROR_SUCCESS ? key : nullptr);
-}
-
-Key CreateKey(HKEY parent, const wchar_t* path) {
-    HKEY key = nullptr;
-    return Key(RegCreateKeyExW(parent, path, 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr, &key, nullptr) ==
-                       ERROR_SUCCESS
-                   ? key
-                   : nullptr);
-}
+// The environment reads its keys and writes its own.
+constexpr REGSAM ReadAccess = KEY_READ;
+constexpr REGSAM WriteAccess = KEY_READ | KEY_WRITE;
 
 DWORD ReadDword(HKEY key, const wchar_t* name) {
     DWORD value = 0, type = 0, size = sizeof(value);
@@ -77,10 +66,10 @@ std::vector<std::wstring> SubkeyNames(HKEY key) {
 
 std::vector<AddInRegistration> FindAddIns() {
     std::vector<AddInRegistration> found;
-    const Key addIns = OpenKey(HKEY_CURRENT_USER, AddInsKey);
+    const KeyOwner addIns = OpenKey(HKEY_CURRENT_USER, AddInsKey, ReadAccess);
     if (!addIns) return found;
     for (std::wstring& progId : SubkeyNames(addIns.get())) {
-        const Key key = OpenKey(addIns.get(), progId.c_str());
+        const KeyOwner key = OpenKey(addIns.get(), progId.c_str(), ReadAccess);
         if (!key) continue;
         found.push_back(
             {std::move(progId), ReadDword(key.get(), L"LoadBehavior"), ReadDword(key.get(), L"CommandPreload")});
@@ -89,26 +78,27 @@ std::vector<AddInRegistration> FindAddIns() {
 }
 
 bool IsAddInRegistered(const std::wstring& progId) {
-    return static_cast<bool>(OpenKey(HKEY_CURRENT_USER, (std::wstring(AddInsKey) + L'\\' + progId).c_str()));
+    return static_cast<bool>(
+        OpenKey(HKEY_CURRENT_USER, (std::wstring(AddInsKey) + L'\\' + progId).c_str(), ReadAccess));
 }
 
 bool WasPreloaded(const std::wstring& progId) {
-    const Key key = OpenKey(HKEY_CURRENT_USER, PreloadedKey);
+    const KeyOwner key = OpenKey(HKEY_CURRENT_USER, PreloadedKey, ReadAccess);
     return key && ReadDword(key.get(), progId.c_str()) == 1;
 }
 
 void RememberPreloaded(const std::wstring& progId) {
-    const Key key = CreateKey(HKEY_CURRENT_USER, PreloadedKey);
+    const KeyOwner key = CreateKey(HKEY_CURRENT_USER, PreloadedKey, WriteAccess);
     const DWORD one = 1;
     if (key) RegSetValueExW(key.get(), progId.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&one), sizeof(one));
 }
 
 void SaveCommands(const model::SolutionModel& model, const model::CommandBar& menuBar) {
     SHDeleteKeyW(HKEY_CURRENT_USER, CommandsKey);
-    const Key commands = CreateKey(HKEY_CURRENT_USER, CommandsKey);
+    const KeyOwner commands = CreateKey(HKEY_CURRENT_USER, CommandsKey, WriteAccess);
     if (!commands) return;
     for (const model::Command& command : model.commands.commands) {
-        const Key key = CreateKey(commands.get(), Wide(command.name));
+        const KeyOwner key = CreateKey(commands.get(), Wide(command.name), WriteAccess);
         if (!key) continue;
         WriteUnits(key.get(), L"ButtonText", REG_SZ, command.buttonText);
         std::u16string bindings;
@@ -135,7 +125,7 @@ void SaveCommands(const model::SolutionModel& model, const model::CommandBar& me
 }
 
 void RestoreCommands(model::SolutionModel& model, model::CommandBar& menuBar) {
-    const Key commands = OpenKey(HKEY_CURRENT_USER, CommandsKey);
+    const KeyOwner commands = OpenKey(HKEY_CURRENT_USER, CommandsKey, ReadAccess);
     if (!commands) return;
     struct Placed {
         DWORD position;
@@ -144,7 +134,7 @@ void RestoreCommands(model::SolutionModel& model, model::CommandBar& menuBar) {
     };
     std::vector<Placed> placed;
     for (const std::wstring& name : SubkeyNames(commands.get())) {
-        const Key key = OpenKey(commands.get(), name.c_str());
+        const KeyOwner key = OpenKey(commands.get(), name.c_str(), ReadAccess);
         if (!key) continue;
         model::Command& command = model.commands.commands.emplace_back();
         command.name = Units(name);

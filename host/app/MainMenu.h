@@ -6,22 +6,16 @@
 #include <windows.h>
 
 #include <functional>
-#include <memory>
 #include <string_view>
-#include <type_traits>
 
 #include "solution/model/SolutionModel.h"
+#include "win/Owners.h"
 
 namespace sprig::host {
 
 constexpr UINT OpenSolutionId = 100;
 constexpr UINT ExitId = 101;
 constexpr UINT FirstCommandId = 1000;  // then one per command, in the model's order
-
-struct AcceleratorDestroyer {
-    void operator()(HACCEL table) const { DestroyAcceleratorTable(table); }
-};
-using Accelerators = std::unique_ptr<std::remove_pointer_t<HACCEL>, AcceleratorDestroyer>;
 
 struct MainMenu {
     HMENU bar = nullptr;        // for the window, which destroys it

@@ -27,8 +27,7 @@ public:
         format.bmiHeader.biHeight = -height;  // top row first
         format.bmiHeader.biPlanes = 1;
         format.bmiHeader.biBitCount = 32;
-        const std::unique_ptr<std::remove_pointer_t<HDC>, decltype(&DeleteDC)> dc(CreateCompatibleDC(nullptr),
-                                                                                  &DeleteDC);
+        const MemoryDc dc(CreateCompatibleDC(nullptr));
         void* bits = nullptr;
         const GdiObject<HBITMAP> bitmap(CreateDIBSection(dc.get(), &format, DIB_RGB_COLORS, &bits, nullptr, 0));
         if (!bitmap || !bits) return;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "win/KeyOwner.h"
+
 namespace sprig::testing {
 namespace {
 
@@ -17,17 +19,6 @@ class FreshSettings : public ::testing::EmptyTestEventListener {
     return true;
 }();
 
-struct OpenKey {
-    explicit OpenKey(REGSAM access) {
-        opened = RegOpenKeyExW(HKEY_CURRENT_USER, Key, 0, access, &key) == ERROR_SUCCESS;
-    }
-    ~OpenKey() {
-        if (opened) RegCloseKey(key);
-    }
-    HKEY key = nullptr;
-    bool opened;
-};
-
 }  // namespace
 
 void DeleteSettingsKey() {
@@ -36,16 +27,15 @@ void DeleteSettingsKey() {
 }
 
 void StoreSetting(const wchar_t* name, DWORD type, const std::vector<std::uint8_t>& bytes) {
-    HKEY key;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, Key, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr),
-              ERROR_SUCCESS);
+    LONG error = ERROR_SUCCESS;
+    const KeyOwner key = CreateKey(HKEY_CURRENT_USER, Key, KEY_SET_VALUE, &error);
+    ASSERT_EQ(error, ERROR_SUCCESS);
     // For a string type the system counts a zero unit that follows the data in memory as its
     // terminator, as Windows does; the guard behind the bytes keeps the value as given.
     std::vector<std::uint8_t> guarded(bytes);
     guarded.insert(guarded.end(), {0xFF, 0xFF});
-    EXPECT_EQ(RegSetValueExW(key, name, 0, type, guarded.data(), static_cast<DWORD>(bytes.size())), ERROR_SUCCESS)
+    EXPECT_EQ(RegSetValueExW(key.get(), name, 0, type, guarded.data(), static_cast<DWORD>(bytes.size())), ERROR_SUCCESS)
         << name;
-    RegCloseKey(key);
 }
 
 std::vector<std::uint8_t> TextBytes(const std::wstring& text, bool terminated) {
@@ -63,22 +53,22 @@ std::vector<std::uint8_t> NumberBytes(std::initializer_list<std::int32_t> number
 }
 
 std::optional<StoredSetting> ReadSetting(const wchar_t* name) {
-    const OpenKey key(KEY_QUERY_VALUE);
-    if (!key.opened) return std::nullopt;
+    const KeyOwner key = OpenKey(HKEY_CURRENT_USER, Key, KEY_QUERY_VALUE);
+    if (!key) return std::nullopt;
     StoredSetting setting{};
     DWORD size = 0;
-    if (RegQueryValueExW(key.key, name, nullptr, &setting.type, nullptr, &size) != ERROR_SUCCESS) return std::nullopt;
+    if (RegQueryValueExW(key.get(), name, nullptr, &setting.type, nullptr, &size) != ERROR_SUCCESS) return std::nullopt;
     setting.bytes.resize(size);
-    if (RegQueryValueExW(key.key, name, nullptr, nullptr, setting.bytes.data(), &size) != ERROR_SUCCESS)
+    if (RegQueryValueExW(key.get(), name, nullptr, nullptr, setting.bytes.data(), &size) != ERROR_SUCCESS)
         return std::nullopt;
     return setting;
 }
 
 int SettingCount() {
-    const OpenKey key(KEY_QUERY_VALUE);
+    const KeyOwner key = OpenKey(HKEY_CURRENT_USER, Key, KEY_QUERY_VALUE);
     DWORD values = 0;
-    if (!key.opened || RegQueryInfoKeyW(key.key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, nullptr,
-                                        nullptr, nullptr, nullptr) != ERROR_SUCCESS) {
+    if (!key || RegQueryInfoKeyW(key.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, nullptr,
+                                 nullptr, nullptr, nullptr) != ERROR_SUCCESS) {
         return -1;
     }
     return static_cast<int>(values);

@@ -14,6 +14,7 @@
 #include "host/app/HostRegistry.h"
 #include "host/com/ModelObjects.h"
 #include "host/com/TypeLibraries.h"
+#include "win/KeyOwner.h"
 #include "wine/DialogDriver.h"
 
 namespace sprig {
@@ -52,11 +53,11 @@ void SetDword(HKEY key, const wchar_t* name, DWORD value) {
 
 // The add-in registered as its server registers it, with the given load values.
 void RegisterAddIn(DWORD loadBehavior, DWORD commandPreload) {
-    HKEY key;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, AddInKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr), 0);
-    SetDword(key, L"LoadBehavior", loadBehavior);
-    SetDword(key, L"CommandPreload", commandPreload);
-    RegCloseKey(key);
+    LONG error = ERROR_SUCCESS;
+    const KeyOwner key = CreateKey(HKEY_CURRENT_USER, AddInKey, KEY_WRITE, &error);
+    ASSERT_EQ(error, 0);
+    SetDword(key.get(), L"LoadBehavior", loadBehavior);
+    SetDword(key.get(), L"CommandPreload", commandPreload);
     ASSERT_EQ(RegSetValueW(HKEY_CLASSES_ROOT, L"Sprig.Connect\\CLSID", REG_SZ, TestClassText, 0), 0);
 }
 

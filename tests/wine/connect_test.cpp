@@ -445,24 +445,22 @@ DWORD WINAPI AskForTheObject(void* argument) {
 // The first creation of an object that threads share: a thread that waited for the lock while
 // another made the object takes that object and makes none of its own.
 TEST(Module, AThreadThatWaitedForTheLockTakesTheObjectMadeMeanwhile) {
-    CRITICAL_SECTION lock;
-    InitializeCriticalSection(&lock);
+    CriticalSection lock;
     int first = 1, second = 2;
     int* slot = nullptr;
-    Asker asker{&slot, &lock, &second};
-    EnterCriticalSection(&lock);
+    Asker asker{&slot, &lock.get(), &second};
+    EnterCriticalSection(&lock.get());
     const Handle thread(CreateThread(nullptr, 0, AskForTheObject, &asker, 0, nullptr));
     ASSERT_TRUE(thread);
     // The other thread has found no object and waits for the lock (its count shows a waiter).
-    for (int waited = 0; lock.LockCount < 1 && waited < 10000; waited += 10) Sleep(10);
-    ASSERT_GE(lock.LockCount, 1);
+    for (int waited = 0; lock.get().LockCount < 1 && waited < 10000; waited += 10) Sleep(10);
+    ASSERT_GE(lock.get().LockCount, 1);
     InterlockedExchangePointer(reinterpret_cast<void**>(&slot), &first);  // made while it waited
-    LeaveCriticalSection(&lock);
+    LeaveCriticalSection(&lock.get());
     WaitForSingleObject(thread.get(), INFINITE);
     EXPECT_EQ(asker.made, 0);
     EXPECT_EQ(asker.answer, &first);
     EXPECT_EQ(slot, &first);
-    DeleteCriticalSection(&lock);
 }
 
 // The environment may call either face through IDispatch: the type information of the registered

@@ -9,6 +9,7 @@
 
 #include "filter/SortOrder.h"
 #include "resources/resource.h"
+#include "win/Owners.h"
 #include "wine/DialogDriver.h"
 #include "wine/DialogSolution.h"
 #include "wine/ListPicture.h"
@@ -112,9 +113,8 @@ TEST_F(DialogTest, OpensOnEveryFileWithTheFocusInTheFilter) {
         ICONINFO info{};
         ASSERT_TRUE(icon && GetIconInfo(icon, &info));
         BITMAP colour{};
-        GetObjectW(info.hbmColor, sizeof(colour), &colour);
-        DeleteObject(info.hbmColor);
-        DeleteObject(info.hbmMask);
+        const GdiObject<HBITMAP> colourBits(info.hbmColor), maskBits(info.hbmMask);
+        GetObjectW(colourBits.get(), sizeof(colour), &colour);
         EXPECT_EQ(colour.bmWidth, 32);
         EXPECT_EQ(colour.bmHeight, 32);
         EXPECT_EQ(SendMessageW(d.Dialog(), WM_GETICON, ICON_SMALL, 0), 0);

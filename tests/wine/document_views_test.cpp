@@ -3,19 +3,25 @@
 // file and the view kind; one that cannot be read says so.
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <string>
-#include <type_traits>
+#include <string_view>
 
 #include "host/app/DocumentViews.h"
+#include "win/Owners.h"
 #include "win/WideText.h"
 
 namespace sprig::host {
 namespace {
 
-struct WindowDestroyer {
-    void operator()(HWND window) const { DestroyWindow(window); }
-};
+// Writes `bytes` to the file at `path`; false when it cannot.
+bool WriteBytes(const wchar_t* path, std::string_view bytes) {
+    const HANDLE made = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (made == INVALID_HANDLE_VALUE) return false;
+    const Handle file(made);
+    DWORD written = 0;
+    return WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+           written == bytes.size();
+}
 
 std::wstring TextOf(HWND window) {
     std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
@@ -33,20 +39,13 @@ TEST(DocumentViews, ShowTheFileTextReadOnlyUnderItsNameAndViewKind) {
     wchar_t folder[MAX_PATH], path[MAX_PATH];
     GetTempPathW(MAX_PATH, folder);
     GetTempFileNameW(folder, L"spv", 0, path);
-    {
-        // UTF-8 with a byte order mark, lines ended by LF alone and by CR LF.
-        const char bytes[] = "\xEF\xBB\xBFint main()\n{\r\n  return 0; // \xC3\xA9\n}";
-        HANDLE file = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-        ASSERT_NE(file, INVALID_HANDLE_VALUE);
-        DWORD written = 0;
-        WriteFile(file, bytes, sizeof(bytes) - 1, &written, nullptr);
-        CloseHandle(file);
-    }
-    const std::unique_ptr<std::remove_pointer_t<HWND>, WindowDestroyer> frame(CreateWindowExW(
-        0, L"STATIC", L"frame", WS_OVERLAPPEDWINDOW, 0, 0, 640, 480, nullptr, nullptr, nullptr, nullptr));
-    HMENU windowMenu = CreatePopupMenu();
+    // UTF-8 with a byte order mark, lines ended by LF alone and by CR LF.
+    ASSERT_TRUE(WriteBytes(path, "\xEF\xBB\xBFint main()\n{\r\n  return 0; // \xC3\xA9\n}"));
+    const Window frame(CreateWindowExW(0, L"STATIC", L"frame", WS_OVERLAPPEDWINDOW, 0, 0, 640, 480, nullptr, nullptr,
+                                       nullptr, nullptr));
+    const Menu windowMenu(CreatePopupMenu());
     DocumentViews views;
-    ASSERT_TRUE(views.Create(frame.get(), windowMenu));
+    ASSERT_TRUE(views.Create(frame.get(), windowMenu.get()));
 
     const std::wstring title = views.Open(std::u16string(Units(path)), u"{7651A701-06E5-11D1-8EBD-00A0C90F26EA}");
     EXPECT_EQ(title, std::wstring(path) + L" [Code]");
@@ -64,13 +63,12 @@ TEST(DocumentViews, ShowTheFileTextReadOnlyUnderItsNameAndViewKind) {
     ASSERT_NE(second, view);
     EXPECT_EQ(TextOf(GetDlgItem(second, 1)).rfind(L"(cannot read this file", 0), 0u);
     // The Window menu lists both views, after a separator.
-    ASSERT_EQ(GetMenuItemCount(windowMenu), 3);
+    ASSERT_EQ(GetMenuItemCount(windowMenu.get()), 3);
     for (int item = 1; item <= 2; ++item) {
         wchar_t entry[MAX_PATH + 32];
-        GetMenuStringW(windowMenu, item, entry, MAX_PATH + 32, MF_BYPOSITION);
+        GetMenuStringW(windowMenu.get(), item, entry, MAX_PATH + 32, MF_BYPOSITION);
         EXPECT_NE(std::wstring(entry).find(item == 1 ? title : missing), std::wstring::npos) << entry;
     }
-    DestroyMenu(windowMenu);
 }
 
 // Asked for a line, a view puts the caret at its start and scrolls it to the top; a line past the
@@ -79,17 +77,11 @@ TEST(DocumentViews, ShowTheLineAskedFor) {
     wchar_t folder[MAX_PATH], path[MAX_PATH];
     GetTempPathW(MAX_PATH, folder);
     GetTempFileNameW(folder, L"spv", 0, path);
-    {
-        std::string text;
-        for (int line = 1; line <= 200; ++line) text += "line " + std::to_string(line) + "\n";
-        HANDLE file = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-        ASSERT_NE(file, INVALID_HANDLE_VALUE);
-        DWORD written = 0;
-        WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-        CloseHandle(file);
-    }
-    const std::unique_ptr<std::remove_pointer_t<HWND>, WindowDestroyer> frame(CreateWindowExW(
-        0, L"STATIC", L"frame", WS_OVERLAPPEDWINDOW, 0, 0, 640, 480, nullptr, nullptr, nullptr, nullptr));
+    std::string text;
+    for (int line = 1; line <= 200; ++line) text += "line " + std::to_string(line) + "\n";
+    ASSERT_TRUE(WriteBytes(path, text));
+    const Window frame(CreateWindowExW(0, L"STATIC", L"frame", WS_OVERLAPPEDWINDOW, 0, 0, 640, 480, nullptr, nullptr,
+                                       nullptr, nullptr));
     DocumentViews views;
     ASSERT_TRUE(views.Create(frame.get(), nullptr));
     // The line asked for, the line the caret stands on, and the first line in view (the view
@@ -102,7 +94,9 @@ TEST(DocumentViews, ShowTheLineAskedFor) {
         SendMessageW(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), 0);
         EXPECT_EQ(SendMessageW(edit, EM_LINEFROMCHAR, start, 0), c.shown - 1) << c.asked;
         EXPECT_EQ(SendMessageW(edit, EM_LINEINDEX, c.shown - 1, 0), static_cast<LRESULT>(start)) << c.asked;
-        if (c.top >= 0) EXPECT_EQ(SendMessageW(edit, EM_GETFIRSTVISIBLELINE, 0, 0), c.top) << c.asked;
+        if (c.top >= 0) {
+            EXPECT_EQ(SendMessageW(edit, EM_GETFIRSTVISIBLELINE, 0, 0), c.top) << c.asked;
+        }
     }
     DeleteFileW(path);
 }

@@ -3,19 +3,14 @@
 // accelerator that the real TranslateAccelerator turns into the entry's command.
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <string>
-#include <type_traits>
 #include <vector>
 
 #include "host/app/MainMenu.h"
+#include "win/Owners.h"
 
 namespace sprig::host {
 namespace {
-
-struct WindowDestroyer {
-    void operator()(HWND window) const { DestroyWindow(window); }
-};
 
 std::vector<WORD> commandsSeen;
 
@@ -81,8 +76,8 @@ TEST(MainMenu, ShowsTheCommandFirstInToolsAndTurnsItsGlobalBindingIntoAShortcut)
     const WNDCLASSW type{0,       Record,  0,       0,       GetModuleHandleW(nullptr),
                          nullptr, nullptr, nullptr, nullptr, L"MainMenuTest"};
     RegisterClassW(&type);
-    const std::unique_ptr<std::remove_pointer_t<HWND>, WindowDestroyer> window(CreateWindowExW(
-        0, type.lpszClassName, L"frame", WS_OVERLAPPEDWINDOW, 0, 0, 300, 200, nullptr, menu.bar, nullptr, nullptr));
+    const Window window(CreateWindowExW(0, type.lpszClassName, L"frame", WS_OVERLAPPEDWINDOW, 0, 0, 300, 200, nullptr,
+                                        menu.bar, nullptr, nullptr));
     ASSERT_TRUE(window);
     HACCEL table = menu.accelerators.get();
     // Alt held makes the key a system key.
@@ -103,9 +98,9 @@ TEST(MainMenu, GivesNoShortcutsWhenNoBindingIsGlobalOrParses) {
     request.name = u"B";
     model.AddNamedCommand(request)->bindings = {u"Global::Ctrl+K, Ctrl+C", u"Editor::F5", u""};
     MainMenu menu = BuildMainMenu(model, menuBar, [](std::wstring_view) {});
+    const Menu bar(menu.bar);  // no window takes it
     EXPECT_FALSE(menu.accelerators);
-    EXPECT_EQ(GetMenuItemCount(menu.bar), 2);  // File, Window
-    DestroyMenu(menu.bar);
+    EXPECT_EQ(GetMenuItemCount(bar.get()), 2);  // File, Window
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include "dialog/OpenExplore.h"
 #include "filter/SortOrder.h"
 #include "resources/resource.h"
+#include "win/Owners.h"
 #include "wine/DialogDriver.h"
 #include "wine/DialogSolution.h"
 #include "wine/SettingsKey.h"
@@ -295,8 +296,8 @@ protected:
         ASSERT_HRESULT_SUCCEEDED(SHGetDesktopFolder(desktop.put()));
         LPITEMIDLIST parsed = nullptr;
         ASSERT_HRESULT_SUCCEEDED(desktop->ParseDisplayName(nullptr, nullptr, root.data(), nullptr, &parsed, nullptr));
-        PathOf(parsed);
-        CoTaskMemFree(parsed);
+        const TaskMemory<ITEMIDLIST> owned(parsed);
+        PathOf(owned.get());
     }
 
     void TearDown() override {
@@ -319,7 +320,7 @@ protected:
         MakeFolder(path.substr(0, path.rfind(L'\\')));
         const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
         EXPECT_NE(file, INVALID_HANDLE_VALUE);
-        CloseHandle(file);
+        const Handle made(file == INVALID_HANDLE_VALUE ? nullptr : file);
         made_.push_back(path);
         return path;
     }
@@ -380,7 +381,7 @@ TEST_F(ExploreTest, SpellingsOfOneFolderShareItsWindow) {
     LPITEMIDLIST parsed = nullptr;
     if (SUCCEEDED(desktop->ParseDisplayName(nullptr, nullptr, slashed.data(), nullptr, &parsed, nullptr)))
         items.push_back(c);
-    CoTaskMemFree(parsed);
+    const TaskMemory<ITEMIDLIST> owned(parsed);
     EXPECT_EQ(shown, (std::vector<Shown>{{root + L"\\Dir", items}, {root + L"\\Other", {d}}}));
 }
 

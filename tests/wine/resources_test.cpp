@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "resource.h"
+#include "win/Owners.h"
 
 namespace {
 
@@ -160,10 +161,10 @@ TEST(DialogIcon, HoldsA32And16PixelSixteenColourImage) {
     EXPECT_EQ(id, entries[0].id);
     HRSRC image = FindResourceW(nullptr, MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(3) /* RT_ICON */);
     ASSERT_NE(image, nullptr);
-    HICON icon = CreateIconFromResourceEx(static_cast<BYTE*>(LockResource(LoadResource(nullptr, image))),
-                                          SizeofResource(nullptr, image), TRUE, 0x00030000, 32, 32, LR_DEFAULTCOLOR);
+    const sprig::Icon icon(CreateIconFromResourceEx(static_cast<BYTE*>(LockResource(LoadResource(nullptr, image))),
+                                                    SizeofResource(nullptr, image), TRUE, 0x00030000, 32, 32,
+                                                    LR_DEFAULTCOLOR));
     EXPECT_NE(icon, nullptr);
-    if (icon) DestroyIcon(icon);
 }
 
 }  // namespace

@@ -227,13 +227,14 @@ TEST_F(ResultListViewTest, MatchedTextIsBoldAndEverythingElseAsTheListDrawsIt) {
     const auto band = [](RECT cell) { return RECT{cell.left + 4, cell.top + 1, cell.right - 1, cell.bottom - 1}; };
 
     const auto font = reinterpret_cast<HFONT>(SendMessageW(list, WM_GETFONT, 0, 0));
-    HDC screen = GetDC(list);
-    HGDIOBJ previous = SelectObject(screen, font ? font : GetStockObject(DEFAULT_GUI_FONT));
     SIZE prefix{}, whole{};
-    GetTextExtentPoint32W(screen, L"n000_", 5, &prefix);
-    GetTextExtentPoint32W(screen, L"n000_target.cpp", 15, &whole);
-    SelectObject(screen, previous);
-    ReleaseDC(list, screen);
+    {
+        const WindowDc screen(list);
+        HGDIOBJ previous = SelectObject(screen.get(), font ? font : GetStockObject(DEFAULT_GUI_FONT));
+        GetTextExtentPoint32W(screen.get(), L"n000_", 5, &prefix);
+        GetTextExtentPoint32W(screen.get(), L"n000_target.cpp", 15, &whole);
+        SelectObject(screen.get(), previous);
+    }
     // Where "target" starts: the list's margin, then the plain text before it.
     const int runStart = cells[0].left + 5 + prefix.cx;
 

@@ -13,7 +13,10 @@
 
 #include "AddInInterfaces.h"
 #include "SprigLib.h"
+#include "win/Automation.h"
 #include "win/ComPtr.h"
+#include "win/KeyOwner.h"
+#include "win/Owners.h"
 #include "host/com/TypeLibraries.h"
 
 namespace sprig {
@@ -41,13 +44,8 @@ const std::wstring AddInKey = AddInsKey + L"\\Sprig.Connect";
 class ServerDll {
 public:
     explicit ServerDll(const std::wstring& path) : module_(LoadLibraryW(path.c_str())) {}
-    ~ServerDll() {
-        if (module_) FreeLibrary(module_);
-    }
-    ServerDll(const ServerDll&) = delete;
-    ServerDll& operator=(const ServerDll&) = delete;
 
-    HMODULE get() const { return module_; }
+    HMODULE get() const { return module_.get(); }
     HRESULT CanUnloadNow() const { return Export<HRESULT(STDAPICALLTYPE*)()>("DllCanUnloadNow")(); }
     HRESULT GetClassObject(REFCLSID classId, REFIID iid, void** out) const {
         return Export<HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**)>("DllGetClassObject")(classId, iid, out);
@@ -58,39 +56,26 @@ public:
 private:
     template <class Function>
     Function Export(const char* name) const {
-        return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module_, name)));
+        return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module_.get(), name)));
     }
 
-    HMODULE module_;
+    Library module_;
 };
 
-// Owns an open registry key.
-struct Key {
-    Key(HKEY root, const std::wstring& path) {
-        if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) key = nullptr;
-    }
-    ~Key() {
-        if (key) RegCloseKey(key);
-    }
-    Key(const Key&) = delete;
-    Key& operator=(const Key&) = delete;
-    HKEY key;
-};
-
-bool KeyExists(HKEY root, const std::wstring& path) { return Key(root, path).key != nullptr; }
+bool KeyExists(HKEY root, const std::wstring& path) { return static_cast<bool>(OpenKey(root, path.c_str(), KEY_READ)); }
 
 // The key at `path` and everything below it as text: "[path]" and then one line per value,
 // "name=type:data" ("@" for the default value), the values and the subkeys in name order.
 // Empty when the key is not there.
 std::wstring Dump(HKEY root, const std::wstring& path) {
-    const Key key(root, path);
-    if (!key.key) return L"";
+    const KeyOwner key = OpenKey(root, path.c_str(), KEY_READ);
+    if (!key) return L"";
     std::vector<std::wstring> values, subkeys;
     for (DWORD i = 0;; ++i) {
         wchar_t name[256];
         DWORD nameLength = 256, type = 0, size = 4096;
         std::vector<BYTE> data(size);
-        if (RegEnumValueW(key.key, i, name, &nameLength, nullptr, &type, data.data(), &size) != ERROR_SUCCESS) break;
+        if (RegEnumValueW(key.get(), i, name, &nameLength, nullptr, &type, data.data(), &size) != ERROR_SUCCESS) break;
         std::wstring line = nameLength ? std::wstring(name, nameLength) : L"@";
         if (type == REG_SZ) {
             std::wstring text(reinterpret_cast<const wchar_t*>(data.data()), size / sizeof(wchar_t));
@@ -107,7 +92,7 @@ std::wstring Dump(HKEY root, const std::wstring& path) {
     for (DWORD i = 0;; ++i) {
         wchar_t name[256];
         DWORD nameLength = 256;
-        if (RegEnumKeyExW(key.key, i, name, &nameLength, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+        if (RegEnumKeyExW(key.get(), i, name, &nameLength, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
         subkeys.emplace_back(name, nameLength);
     }
     std::sort(values.begin(), values.end());
@@ -120,11 +105,9 @@ std::wstring Dump(HKEY root, const std::wstring& path) {
 
 // Where the system finds the registered type library; empty when it is not registered.
 std::wstring RegisteredTypeLibrary() {
-    BSTR path = nullptr;
-    if (FAILED(QueryPathOfRegTypeLib(LIBID_SprigLib, 1, 0, 0x0409, &path))) return L"";
-    std::wstring text(path, SysStringLen(path));
-    SysFreeString(path);
-    return text;
+    Bstr path;
+    if (FAILED(QueryPathOfRegTypeLib(LIBID_SprigLib, 1, 0, 0x0409, path.put()))) return L"";
+    return std::wstring(path.get(), path.length());
 }
 
 // What registration writes, for the DLL at `dll`.
@@ -179,12 +162,12 @@ std::wstring WrittenEntries() {
 }
 
 void CreateKeyWithValue(HKEY root, const std::wstring& path, const wchar_t* name) {
-    HKEY key;
-    ASSERT_EQ(RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr), ERROR_SUCCESS);
+    LONG error = ERROR_SUCCESS;
+    const KeyOwner key = CreateKey(root, path.c_str(), KEY_WRITE, &error);
+    ASSERT_EQ(error, ERROR_SUCCESS);
     const DWORD data = 7;
-    EXPECT_EQ(RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data), sizeof(data)),
+    EXPECT_EQ(RegSetValueExW(key.get(), name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data), sizeof(data)),
               ERROR_SUCCESS);
-    RegCloseKey(key);
 }
 
 // Files and directories made under the temporary directory, removed again at the end. Paths carry
@@ -312,14 +295,14 @@ TEST(Server, OneClassObjectHoldsTheModuleForEachClientReferenceAndNothingElse) {
 struct Request {
     const ServerDll* dll;
     HANDLE start;
-    IClassFactory* factory = nullptr;
+    ComPtr<IClassFactory> factory{};
     HRESULT result = E_FAIL;
 };
 
 DWORD WINAPI AskForClassObject(void* argument) {
     auto& r = *static_cast<Request*>(argument);
     WaitForSingleObject(r.start, INFINITE);
-    r.result = r.dll->GetClassObject(CLSID_Connect, IID_IClassFactory, reinterpret_cast<void**>(&r.factory));
+    r.result = r.dll->GetClassObject(CLSID_Connect, IID_IClassFactory, reinterpret_cast<void**>(r.factory.put()));
     return 0;
 }
 
@@ -328,24 +311,22 @@ TEST(Server, ThreadsAskingAtOnceShareOneClassObject) {
     ASSERT_EQ(GetModuleHandleW(BuiltDll.c_str()), nullptr);
     const ServerDll dll(BuiltDll);
     ASSERT_NE(dll.get(), nullptr);
-    const HANDLE start = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    std::vector<Request> requests(8, Request{&dll, start});
-    std::vector<HANDLE> threads;
+    const Handle start(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    std::vector<Request> requests(8, Request{&dll, start.get()});
+    std::vector<Handle> threads;
+    std::vector<HANDLE> running;
     for (Request& request : requests) {
-        threads.push_back(CreateThread(nullptr, 0, AskForClassObject, &request, 0, nullptr));
+        threads.emplace_back(CreateThread(nullptr, 0, AskForClassObject, &request, 0, nullptr));
+        running.push_back(threads.back().get());
     }
-    SetEvent(start);
-    WaitForMultipleObjects(static_cast<DWORD>(threads.size()), threads.data(), TRUE, INFINITE);
-    for (HANDLE thread : threads) CloseHandle(thread);
-    CloseHandle(start);
+    SetEvent(start.get());
+    WaitForMultipleObjects(static_cast<DWORD>(running.size()), running.data(), TRUE, INFINITE);
     for (const Request& request : requests) {
         EXPECT_EQ(request.result, S_OK);
-        EXPECT_EQ(request.factory, requests[0].factory);
+        EXPECT_EQ(request.factory.get(), requests[0].factory.get());
     }
     EXPECT_EQ(dll.CanUnloadNow(), S_FALSE);
-    for (const Request& request : requests) {
-        if (request.factory) request.factory->Release();
-    }
+    for (Request& request : requests) request.factory = nullptr;
     EXPECT_EQ(dll.CanUnloadNow(), S_OK);
 }
 
@@ -365,12 +346,10 @@ TEST(Server, TheComRuntimeMakesTheConnectionByProgIdAndFreesTheDllAfterIt) {
                                    reinterpret_cast<void**>(target.put())),
                   S_OK);
         EXPECT_NE(GetModuleHandleW(BuiltDll.c_str()), nullptr);
-        BSTR name = SysAllocString(L"Sprig.Connect.Sprig");
+        const Bstr name(L"Sprig.Connect.Sprig");
         vsCommandStatus status = vsCommandStatusUnsupported;
-        VARIANT text;
-        VariantInit(&text);
-        EXPECT_EQ(target->QueryStatus(name, vsCommandStatusTextWantedNone, &status, &text), S_OK);
-        SysFreeString(name);
+        Variant text;
+        EXPECT_EQ(target->QueryStatus(name.get(), vsCommandStatusTextWantedNone, &status, text.get()), S_OK);
         EXPECT_EQ(status, vsCommandStatusSupported | vsCommandStatusEnabled);
 
         // Late binding loads the life-cycle face's type information, which the DLL keeps until it
@@ -399,11 +378,10 @@ TEST(Registration, RegsvrWritesExactlyTheEntriesAndTakesThemAwayAgain) {
                             &process)) {
             return ~DWORD{0};
         }
-        WaitForSingleObject(process.hProcess, INFINITE);
+        const Handle thread(process.hThread), running(process.hProcess);
+        WaitForSingleObject(running.get(), INFINITE);
         DWORD code = ~DWORD{0};
-        GetExitCodeProcess(process.hProcess, &code);
-        CloseHandle(process.hThread);
-        CloseHandle(process.hProcess);
+        GetExitCodeProcess(running.get(), &code);
         return code;
     };
     ASSERT_EQ(regsvr(L"/s"), 0u);
@@ -524,12 +502,9 @@ TEST(Registration, TheTypeLibraryComesFromTheTlbBesideADllWhoseOwnCannotBeLoaded
 // interface. (widl describes IUnknown inside the library, so its other entries describe that.)
 TEST(Server, TheTypeLibraryDescribesTheConnectClass) {
     const auto documentation = [](auto* item, MEMBERID member) {
-        BSTR name = nullptr, help = nullptr;
-        EXPECT_EQ(item->GetDocumentation(member, &name, &help, nullptr, nullptr), S_OK);
-        const std::wstring text = std::wstring(name) + L": " + help;
-        SysFreeString(name);
-        SysFreeString(help);
-        return text;
+        Bstr name, help;
+        EXPECT_EQ(item->GetDocumentation(member, name.put(), help.put(), nullptr, nullptr), S_OK);
+        return std::wstring(name.get()) + L": " + help.get();
     };
     ComPtr<ITypeLib> library;
     ASSERT_EQ(LoadTypeLibEx(BuiltDll.c_str(), REGKIND_NONE, library.put()), S_OK);

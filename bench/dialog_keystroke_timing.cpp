@@ -16,18 +16,20 @@
 #include "addin/DispatchSolutionView.h"
 #include "dialog/Sprig.h"
 #include "host/com/ModelObjects.h"
+#include "host/input/DialogInput.h"
 #include "resources/resource.h"
+#include "win/Owners.h"
 
 namespace {
 
 // Marks the point in the dialog's queue up to which everything posted before has been handled.
 constexpr UINT MarkMessage = WM_APP + 0x5A;
-HANDLE marked = nullptr;
+sprig::Handle marked;
 
 LRESULT CALLBACK GetMessageHook(int code, WPARAM removing, LPARAM lParam) {
     auto* message = reinterpret_cast<MSG*>(lParam);
     if (code == HC_ACTION && removing == PM_REMOVE && message->message == MarkMessage) {
-        SetEvent(marked);
+        SetEvent(marked.get());
         message->message = WM_NULL;
     }
     return CallNextHookEx(nullptr, code, removing, lParam);
@@ -44,7 +46,7 @@ double Now() {
 // invalid (UpdateWindow sends WM_PAINT to the dialog's thread and returns once it is painted).
 bool Settle(HWND dialog) {
     PostMessageW(dialog, MarkMessage, 0, 0);
-    if (WaitForSingleObject(marked, 600000) != WAIT_OBJECT_0) return false;
+    if (WaitForSingleObject(marked.get(), 600000) != WAIT_OBJECT_0) return false;
     UpdateWindow(GetDlgItem(dialog, IDC_FILE_LIST));
     return true;
 }
@@ -60,14 +62,8 @@ struct Script {
 DWORD WINAPI Drive(void* parameter) {
     Script& script = *static_cast<Script*>(parameter);
     HWND dialog = nullptr;
-    for (int i = 0; i < 600000 && !dialog; ++i, Sleep(1)) {
-        GUITHREADINFO info{};
-        info.cbSize = sizeof(info);
-        if (GetGUIThreadInfo(script.uiThread, &info) && info.hwndActive &&
-            GetDlgItem(info.hwndActive, IDC_FILTER_EDIT)) {
-            dialog = info.hwndActive;
-        }
-    }
+    sprig::input::WaitUntil(
+        600000, [&] { return (dialog = sprig::input::FindDialog(script.uiThread)) != nullptr; }, 1);
     if (!dialog || !Settle(dialog)) return 0;
     script.firstShown = Now() - script.opened;
     HWND edit = GetDlgItem(dialog, IDC_FILTER_EDIT);
@@ -76,13 +72,13 @@ DWORD WINAPI Drive(void* parameter) {
     Settle(dialog);
     for (const wchar_t c : std::wstring(L"main.cpp")) {
         const double start = Now();
-        PostMessageW(edit, WM_CHAR, c, 1);
+        sprig::input::PostText(edit, {&c, 1});
         if (!Settle(dialog)) return 0;
         script.typed.push_back(Now() - start);
     }
     for (int i = 0; i < 8; ++i) {
         const double start = Now();
-        PostMessageW(edit, WM_CHAR, VK_BACK, 1);
+        sprig::input::PostText(edit, L"\b");
         if (!Settle(dialog)) return 0;
         script.erased.push_back(Now() - start);
     }
@@ -107,8 +103,8 @@ int main(int argc, char** argv) {
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_LISTVIEW_CLASSES | ICC_USEREX_CLASSES};
     InitCommonControlsEx(&controls);
     if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return 1;
-    marked = CreateEventW(nullptr, FALSE, FALSE, nullptr);
-    const HHOOK hook = SetWindowsHookExW(WH_GETMESSAGE, GetMessageHook, nullptr, GetCurrentThreadId());
+    marked.reset(CreateEventW(nullptr, FALSE, FALSE, nullptr));
+    const sprig::Hook hook(SetWindowsHookExW(WH_GETMESSAGE, GetMessageHook, nullptr, GetCurrentThreadId()));
     int status = 0;
     for (const std::size_t files : sizes) {
         sprig::model::SolutionModel model;
@@ -120,10 +116,9 @@ int main(int argc, char** argv) {
         const double walked = Now() - walkStart;
 
         Script script{GetCurrentThreadId(), Now(), {}, {}};
-        const HANDLE driver = CreateThread(nullptr, 0, Drive, &script, 0, nullptr);
+        const sprig::Handle driver(CreateThread(nullptr, 0, Drive, &script, 0, nullptr));
         dialog.DoModal(nullptr);
-        WaitForSingleObject(driver, INFINITE);
-        CloseHandle(driver);
+        WaitForSingleObject(driver.get(), INFINITE);
         std::printf("%zu files (walk %.0f ms, not timed below)\n", files, walked);
         if (!script.ok) {
             std::printf("  the dialog did not answer\n");
@@ -134,8 +129,6 @@ int main(int argc, char** argv) {
         Print("typing main.cpp, per key", script.typed);
         Print("Backspace, per key", script.erased);
     }
-    UnhookWindowsHookEx(hook);
-    CloseHandle(marked);
     CoUninitialize();
     return status;
 }

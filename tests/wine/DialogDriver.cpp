@@ -8,7 +8,10 @@
 
 #include "addin/DispatchSolutionView.h"
 #include "host/com/ModelObjects.h"
+#include "host/input/DialogInput.h"
 #include "resources/resource.h"
+#include "win/Owners.h"
+#include "win/WideText.h"
 
 namespace sprig::testing {
 namespace {
@@ -36,24 +39,17 @@ constexpr DWORD ScriptEndLimitMs = 3000;
 // What one run shares between the dialog's thread and the driver's.
 struct Run {
     Run(const std::function<void(DialogDriver&)>& script) : script(script) {
-        InitializeCriticalSection(&lock);
         // The hook records on the dialog's thread and must not allocate there: it keeps to this room.
         notices.reserve(100000);
     }
-    ~Run() {
-        DeleteCriticalSection(&lock);
-        CloseHandle(synced);
-    }
-    Run(const Run&) = delete;
-    Run& operator=(const Run&) = delete;
 
     const std::function<void(DialogDriver&)>& script;
     const DWORD uiThread = GetCurrentThreadId();
-    const HANDLE synced = CreateEventW(nullptr, FALSE, FALSE, nullptr);  // set whenever the hook answers a sync
-    std::atomic<LONG> lastSync{0};                                       // the sequence number it answered last
+    const Handle synced{CreateEventW(nullptr, FALSE, FALSE, nullptr)};  // set whenever the hook answers a sync
+    std::atomic<LONG> lastSync{0};                                      // the sequence number it answered last
     std::atomic<HWND> dialog{nullptr};
     std::atomic<bool> watchdogFired{false};
-    CRITICAL_SECTION lock;
+    CriticalSection lock;
     std::vector<Notice> notices;  // under lock
 };
 
@@ -65,7 +61,7 @@ LRESULT CALLBACK GetMessageHook(int code, WPARAM removing, LPARAM lParam) {
     auto* message = reinterpret_cast<MSG*>(lParam);
     if (code == HC_ACTION && removing == PM_REMOVE && message->message == SyncMessage) {
         active->lastSync = static_cast<LONG>(message->wParam);
-        SetEvent(active->synced);
+        SetEvent(active->synced.get());
         message->message = WM_NULL;
     }
     return CallNextHookEx(nullptr, code, removing, lParam);
@@ -81,9 +77,8 @@ LRESULT CALLBACK CallWindowHook(int code, WPARAM sent, LPARAM lParam) {
             const Notice notice = call->message == WM_NOTIFY ? Notice{reinterpret_cast<NMHDR*>(call->lParam)->idFrom,
                                                                       reinterpret_cast<NMHDR*>(call->lParam)->code}
                                                              : Notice{LOWORD(call->wParam), HIWORD(call->wParam)};
-            EnterCriticalSection(&active->lock);
+            const CriticalSectionHold hold(active->lock.get());
             if (active->notices.size() < active->notices.capacity()) active->notices.push_back(notice);
-            LeaveCriticalSection(&active->lock);
         }
     }
     return CallNextHookEx(nullptr, code, sent, lParam);
@@ -101,41 +96,22 @@ void CALLBACK Watchdog(HWND, UINT, UINT_PTR timer, DWORD) {
 DWORD WINAPI DriverMain(void* parameter) {
     Run& run = *static_cast<Run*>(parameter);
     HWND dialog = nullptr;
-    for (int waited = 0; waited < 5000; waited += 10) {
-        dialog = run.dialog;
-        if (dialog && IsWindowVisible(dialog)) break;
-        dialog = nullptr;
-        Sleep(10);
-    }
-    if (!dialog) {
+    if (!input::WaitUntil(
+            5000, [&] { return (dialog = run.dialog) && IsWindowVisible(dialog); }, 10)) {
         ADD_FAILURE() << "the dialog did not appear";
         return 0;
     }
     DialogDriver driver(dialog, run.uiThread);
     driver.Sync();
     run.script(driver);
-    for (DWORD waited = 0; waited < ScriptEndLimitMs; waited += 10) {
-        if (!IsWindow(dialog)) return 0;
-        Sleep(10);
+    if (input::WaitUntil(
+            ScriptEndLimitMs, [&] { return !IsWindow(dialog); }, 10)) {
+        return 0;
     }
     ADD_FAILURE() << "the dialog is still open after the script";
-    PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+    input::PostClose(dialog);
     return 0;
 }
-
-struct HookGuard {
-    HHOOK hook;
-    ~HookGuard() {
-        if (hook) UnhookWindowsHookEx(hook);
-    }
-};
-
-struct HandleGuard {
-    HANDLE handle;
-    ~HandleGuard() {
-        if (handle) CloseHandle(handle);
-    }
-};
 
 // Makes a run the one the hooks and the driver see, for as long as it lasts.
 struct ActiveRun {
@@ -152,12 +128,12 @@ INT_PTR DriveModal(const std::function<INT_PTR()>& show, const std::function<voi
     INT_PTR code = 0;
     std::exception_ptr failure;
     {
-        const HookGuard getMessage{SetWindowsHookExW(WH_GETMESSAGE, GetMessageHook, nullptr, run.uiThread)};
-        const HookGuard callWindow{SetWindowsHookExW(WH_CALLWNDPROC, CallWindowHook, nullptr, run.uiThread)};
-        EXPECT_TRUE(getMessage.hook && callWindow.hook);
+        const Hook getMessage(SetWindowsHookExW(WH_GETMESSAGE, GetMessageHook, nullptr, run.uiThread));
+        const Hook callWindow(SetWindowsHookExW(WH_CALLWNDPROC, CallWindowHook, nullptr, run.uiThread));
+        EXPECT_TRUE(getMessage && callWindow);
         const UINT_PTR timer = SetTimer(nullptr, 0, limitMs, Watchdog);
-        const HandleGuard driver{CreateThread(nullptr, 0, DriverMain, &run, 0, nullptr)};
-        EXPECT_TRUE(driver.handle);
+        const Handle driver(CreateThread(nullptr, 0, DriverMain, &run, 0, nullptr));
+        EXPECT_TRUE(driver);
         try {
             code = show();
         } catch (...) {
@@ -166,7 +142,7 @@ INT_PTR DriveModal(const std::function<INT_PTR()>& show, const std::function<voi
         KillTimer(nullptr, timer);
         // Every wait of the driver is bounded, so it ends soon after the dialog; CTest's timeout
         // is the last resort should a script never return.
-        if (driver.handle) WaitForSingleObject(driver.handle, INFINITE);
+        if (driver) WaitForSingleObject(driver.get(), INFINITE);
     }
     EXPECT_FALSE(run.watchdogFired) << "the dialog was still open after " << limitMs << " ms";
     if (failure) std::rethrow_exception(failure);
@@ -198,15 +174,17 @@ INT_PTR RunDialog(model::SolutionModel& model, const std::function<void(DialogDr
 }
 
 void DialogDriver::Post(HWND window, UINT message, WPARAM wParam, LPARAM lParam) const {
+    Posted(window, PostMessageW(window, message, wParam, lParam), message);
+}
+
+void DialogDriver::Posted(HWND window, bool posted, UINT message) const {
     if (!window) {
         ADD_FAILURE() << "no window for message " << message;
         return;
     }
     // Input to a window that the end of the dialog destroyed (the key release after Escape) is
     // lost, as for a person.
-    if (!PostMessageW(window, message, wParam, lParam) && IsWindow(window)) {
-        ADD_FAILURE() << "message " << message << " not posted";
-    }
+    if (!posted && IsWindow(window)) ADD_FAILURE() << "message " << message << " not posted";
 }
 
 void DialogDriver::Sync() {
@@ -219,21 +197,19 @@ void DialogDriver::Sync() {
             ADD_FAILURE() << "the dialog did not take its input within " << SyncLimitMs << " ms";
             return;
         }
-        WaitForSingleObject(active->synced, 10);
+        WaitForSingleObject(active->synced.get(), 10);
     }
 }
 
 void DialogDriver::Type(std::u16string_view text, int control) {
-    for (const char16_t unit : text) Post(Control(control), WM_CHAR, unit, 1);
+    Posted(Control(control), input::PostText(Control(control), WideString(text)), WM_CHAR);
     Sync();
 }
 
 void DialogDriver::Key(UINT key, int control) { KeyTo(key, Control(control)); }
 
 void DialogDriver::KeyTo(UINT key, HWND window) {
-    const LPARAM scan = static_cast<LPARAM>(MapVirtualKeyW(key, 0 /* MAPVK_VK_TO_VSC */)) << 16;
-    Post(window, WM_KEYDOWN, key, scan | 1);
-    Post(window, WM_KEYUP, key, scan | 1 | 0xC0000000);
+    Posted(window, input::PostKey(window, key), WM_KEYDOWN);
     Sync();
 }
 
@@ -258,12 +234,12 @@ void DialogDriver::DoubleClickList(POINT at) {
 }
 
 void DialogDriver::ClickButton(int id) {
-    Post(Control(id), BM_CLICK, 0, 0);
+    Posted(Control(id), input::PostClick(Control(id)), BM_CLICK);
     Sync();
 }
 
 void DialogDriver::Close() {
-    Post(dialog_, WM_SYSCOMMAND, SC_CLOSE, 0);
+    Posted(dialog_, input::PostClose(dialog_), WM_SYSCOMMAND);
     Sync();
 }
 
@@ -351,10 +327,8 @@ std::vector<std::wstring> DialogDriver::ProjectItems() const {
 }
 
 bool DialogDriver::Received(Notice notice) const {
-    EnterCriticalSection(&active->lock);
-    const bool found = std::find(active->notices.begin(), active->notices.end(), notice) != active->notices.end();
-    LeaveCriticalSection(&active->lock);
-    return found;
+    const CriticalSectionHold hold(active->lock.get());
+    return std::find(active->notices.begin(), active->notices.end(), notice) != active->notices.end();
 }
 
 TextProbe DialogDriver::AskDialog(UINT code, int item, int column, int size) const {

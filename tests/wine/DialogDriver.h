@@ -76,6 +76,9 @@ public:
 
 private:
     void Post(HWND window, UINT message, WPARAM wParam, LPARAM lParam) const;
+    // Fails the test when input meant for `window` found none, or was not posted to a window that
+    // is still there.
+    void Posted(HWND window, bool posted, UINT message) const;
 
     HWND dialog_;
     DWORD uiThread_;

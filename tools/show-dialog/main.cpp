@@ -12,15 +12,14 @@
 
 #include <cstdio>
 #include <cwchar>
-#include <memory>
 #include <string>
-#include <type_traits>
 #include <utility>
 #include <vector>
 
 #include "addin/DispatchSolutionView.h"
 #include "dialog/Sprig.h"
 #include "host/com/ModelObjects.h"
+#include "host/input/DialogInput.h"
 #include "solution/loader/DiskFiles.h"
 #include "solution/loader/SolutionLoader.h"
 #include "resources/resource.h"
@@ -37,24 +36,15 @@ struct Options {
     int closeAfterMs = -1;
 };
 
-BOOL CALLBACK FindDialog(HWND window, LPARAM found) {
-    if (!IsWindowVisible(window) || !GetDlgItem(window, IDC_FILTER_EDIT)) return TRUE;
-    *reinterpret_cast<HWND*>(found) = window;
-    return FALSE;
-}
-
 // Finds the dialog of `thread`, types the filter into it, reports where it stands, and closes it
 // when asked to.
 DWORD WINAPI Typist(void* parameter) {
     const auto& [options, thread] = *static_cast<std::pair<Options, DWORD>*>(parameter);
     HWND dialog = nullptr;
-    for (int waited = 0; waited < 10000 && !dialog; waited += 20) {
-        Sleep(20);
-        EnumThreadWindows(thread, FindDialog, reinterpret_cast<LPARAM>(&dialog));
+    if (!sprig::input::WaitUntil(10000, [&] { return (dialog = sprig::input::FindDialog(thread)) != nullptr; })) {
+        return 1;
     }
-    if (!dialog) return 1;
-    HWND edit = GetDlgItem(dialog, IDC_FILTER_EDIT);
-    for (const wchar_t unit : options.filter) SendMessageW(edit, WM_CHAR, unit, 1);
+    sprig::input::SendText(GetDlgItem(dialog, IDC_FILTER_EDIT), options.filter);
     RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     RECT bounds;
     GetWindowRect(dialog, &bounds);
@@ -62,7 +52,7 @@ DWORD WINAPI Typist(void* parameter) {
     std::fflush(stdout);
     if (options.closeAfterMs >= 0) {
         Sleep(static_cast<DWORD>(options.closeAfterMs));
-        PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+        sprig::input::PostClose(dialog);
     }
     return 0;
 }
@@ -84,10 +74,6 @@ bool LoadModel(const std::u16string& argument, SolutionModel& model) {
     if (!loaded) std::fprintf(stderr, "show-dialog: no solution loaded\n");
     return loaded;
 }
-
-struct WindowDestroyer {
-    void operator()(HWND window) const { DestroyWindow(window); }
-};
 
 }  // namespace
 
@@ -130,9 +116,9 @@ int wmain(int argc, wchar_t** argv) {
         const sprig::Handle typist(CreateThread(nullptr, 0, Typist, &typing, 0, nullptr));
         // The environment runs the dialog from its main window, which is active at that moment;
         // a plain window stands in for it.
-        const std::unique_ptr<std::remove_pointer_t<HWND>, WindowDestroyer> owner(
-            CreateWindowExW(0, L"STATIC", L"Stand-in environment", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 320, 120,
-                            nullptr, nullptr, nullptr, nullptr));
+        const sprig::Window owner(CreateWindowExW(0, L"STATIC", L"Stand-in environment",
+                                                  WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 320, 120, nullptr, nullptr,
+                                                  nullptr, nullptr));
         SetForegroundWindow(owner.get());
         code = dialog.DoModal(owner.get());
         if (typist) WaitForSingleObject(typist.get(), INFINITE);

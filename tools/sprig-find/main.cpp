@@ -5,6 +5,7 @@
 //   sprig-find [--catalogue FILE | --solution FILE.sln] [--project K|NAME] [--click C]... [--repeat N] FILTER
 //   sprig-find [--catalogue FILE | --solution FILE.sln] --projects
 //   sprig-find --help
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <chrono>
@@ -200,70 +201,116 @@ bool ReadInPieces(std::FILE* file, Catalogue& catalogue, std::string& error) {
     return false;
 }
 
-// The rows go out through one buffer of this size, a few large writes for a million rows.
-constexpr std::size_t OutputBuffer = std::size_t(1) << 22;
+// Standard output through one large buffer: a few large writes for a million rows, and each
+// text encoded straight into it.
+class Output {
+public:
+    Output() : buffer_(new char[Capacity]) {}
+    Output(const Output&) = delete;
+    Output& operator=(const Output&) = delete;
 
-// Writes `out` when it has grown large, or at the end; false when the output cannot be written.
-bool Flush(std::string& out, bool always) {
-    if (!always && out.size() < OutputBuffer) return true;
-    const bool written = std::fwrite(out.data(), 1, out.size(), stdout) == out.size();
-    out.clear();
-    return written;
-}
-
-// A tab or a line break in a text would split its row: they, and the "%" that marks them, are
-// written as %09, %0A, %0D and %25.
-void AppendField(std::u16string_view text, std::string& out) {
-    const std::size_t start = out.size();
-    AppendUtf8(text, out);
-    if (out.find_first_of("\t\n\r%", start) == std::string::npos) return;
-    std::string escaped;
-    for (const char c : std::string_view(out).substr(start)) {
-        switch (c) {
-        case '\t':
-            escaped += "%09";
-            break;
-        case '\n':
-            escaped += "%0A";
-            break;
-        case '\r':
-            escaped += "%0D";
-            break;
-        case '%':
-            escaped += "%25";
-            break;
-        default:
-            escaped += c;
-        }
+    void Append(std::string_view bytes) {
+        char* to = Room(bytes.size());
+        to = std::copy(bytes.begin(), bytes.end(), to);
+        used_ = static_cast<std::size_t>(to - buffer_.get());
     }
-    out.replace(start, std::string::npos, escaped);
-}
+    void Append(char byte) { Append(std::string_view(&byte, 1)); }
+    void AppendNumber(long long value) {
+        char digits[24];
+        Append(std::string_view(digits, static_cast<std::size_t>(std::snprintf(digits, sizeof digits, "%lld", value))));
+    }
 
-// Appends `value` in decimal.
-void AppendNumber(long long value, std::string& out) {
-    char digits[24];
-    const int length = std::snprintf(digits, sizeof digits, "%lld", value);
-    out.append(digits, static_cast<std::size_t>(length));
+    // A text in UTF-8, up to its terminator. A tab or a line break in it would split its row:
+    // they, and the "%" that marks them, are written as %09, %0A, %0D and %25.
+    void AppendField(const char16_t* text) {
+        const std::size_t length = TextLength(text);
+        // Three bytes at most a unit: an escape, or a character of the basic plane.
+        char* to = Room(3 * length);
+        for (const char16_t* end = text + length; text < end;) {
+            const char16_t unit = *text;
+            if (unit >= 0x80) {
+                // A run of other characters, pairs of surrogates kept together.
+                const char16_t* run = text;
+                while (text < end && *text >= 0x80) ++text;
+                std::string encoded = ToUtf8(std::u16string_view(run, static_cast<std::size_t>(text - run)));
+                to = std::copy(encoded.begin(), encoded.end(), to);
+                continue;
+            }
+            ++text;
+            if (unit == u'\t' || unit == u'\n' || unit == u'\r' || unit == u'%') {
+                static constexpr char Hex[] = "0123456789ABCDEF";
+                *to++ = '%';
+                *to++ = Hex[unit >> 4];
+                *to++ = Hex[unit & 0xF];
+            } else {
+                *to++ = static_cast<char>(unit);
+            }
+        }
+        used_ = static_cast<std::size_t>(to - buffer_.get());
+    }
+
+    bool Good() const { return written_; }
+    // Writes what the buffer holds; false once a write has failed.
+    bool Flush() {
+        if (written_ && used_ > 0) written_ = std::fwrite(buffer_.get(), 1, used_, stdout) == used_;
+        used_ = 0;
+        return written_;
+    }
+
+private:
+    static constexpr std::size_t Capacity = std::size_t(1) << 22;
+
+    // Room for `bytes` more at the end of the buffer, written out first when it has not that room.
+    char* Room(std::size_t bytes) {
+        if (used_ + bytes > capacity_) {
+            Flush();
+            if (bytes > capacity_) {  // a text longer than the buffer, as only a hostile file holds
+                buffer_.reset(new char[bytes]);
+                capacity_ = bytes;
+            }
+        }
+        return buffer_.get() + used_;
+    }
+
+    std::unique_ptr<char[]> buffer_;
+    std::size_t capacity_ = Capacity;
+    std::size_t used_ = 0;
+    bool written_ = true;
+};
+
+// How many rows ahead of the one being written its memory is asked for.
+constexpr std::size_t Ahead = 8;
+
+void Prefetch(const void* address) {
+#if defined(__GNUC__)
+    __builtin_prefetch(address);
+#else
+    (void)address;
+#endif
 }
 
 bool PrintResults(const Catalogue& catalogue, std::ptrdiff_t selected) {
-    std::string out;
-    out.reserve(OutputBuffer + 4096);
-    AppendUtf8(ResultTitle(catalogue).text, out);
-    out += '\n';
-    for (std::size_t i = 0; i < catalogue.ResultList.size(); ++i) {
-        const ResultRow& row = catalogue.ResultList[i];
-        out += static_cast<std::ptrdiff_t>(i) == selected ? '*' : ' ';
-        out += '\t';
-        AppendNumber(row.position, out);
+    Output out;
+    out.Append(ToUtf8(ResultTitle(catalogue).text));
+    out.Append('\n');
+    const std::vector<ResultRow>& rows = catalogue.ResultList;
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        // Sorted rows visit their files and paths in no order of memory: each is asked for well
+        // before it is written, so that the waits for memory overlap instead of adding up.
+        if (i + 2 * Ahead < rows.size()) Prefetch(rows[i + 2 * Ahead].file);
+        if (i + Ahead < rows.size()) Prefetch(rows[i + Ahead].file->path);
+        const ResultRow& row = rows[i];
+        out.Append(static_cast<std::ptrdiff_t>(i) == selected ? '*' : ' ');
+        out.Append('\t');
+        out.AppendNumber(row.position);
         for (const int column : {ColumnFilePath, ColumnProjectName, ColumnProjectPath}) {
-            out += '\t';
-            AppendField(ColumnText(*row.file, column), out);
+            out.Append('\t');
+            out.AppendField(ColumnText(*row.file, column));
         }
-        out += '\n';
-        if (!Flush(out, false)) return false;
+        out.Append('\n');
+        if (!out.Good()) return false;
     }
-    return Flush(out, true) && std::fflush(stdout) == 0;
+    return out.Flush() && std::fflush(stdout) == 0;
 }
 
 // Whether the write that failed met a pipe whose reader has closed it.
@@ -316,14 +363,15 @@ bool FindProject(const Catalogue& catalogue, const std::u16string& name, long& i
 
 // The project box's items, as --projects lists them.
 bool PrintProjects(const Catalogue& catalogue) {
-    std::string out = "0\t<All Projects>\n";
+    Output out;
+    out.Append("0\t<All Projects>\n");
     for (std::size_t k = 0; k < catalogue.ProjectList.size(); ++k) {
-        AppendNumber(static_cast<long long>(k + 1), out);
-        out += '\t';
-        AppendField(catalogue.ProjectList[k].get(), out);
-        out += '\n';
+        out.AppendNumber(static_cast<long long>(k + 1));
+        out.Append('\t');
+        out.AppendField(catalogue.ProjectList[k].get());
+        out.Append('\n');
     }
-    return Flush(out, true) && std::fflush(stdout) == 0;
+    return out.Flush() && std::fflush(stdout) == 0;
 }
 
 // The catalogue that the dialog would make of the solution: loaded from disk into the stand-in

@@ -22,7 +22,7 @@ std::int32_t ParseQuery(std::u16string_view text, ParsedFilter& filter) {
     ParseFilter(text, filter);
     if (filter.terms.empty()) return 0;
     FilterTerm& term = filter.terms.back();
-    if (term.field != TermField::FileName || term.kind != TermKind::And) return 0;
+    if (term.column != ColumnFileName || term.negated || !term.required) return 0;
     const auto start = static_cast<std::size_t>(term.pattern - filter.buffer.get());
     if (!StandsBare(text, start)) return 0;
 

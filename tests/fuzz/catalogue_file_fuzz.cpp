@@ -29,6 +29,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (!known || !file.projectPath || !file.path[0]) std::abort();
     }
     sprig::SortProjectList(catalogue);
-    sprig::RebuildResultList(catalogue, u"a", 1);
+    sprig::RebuildResultList(catalogue, u"a", 1, sprig::ProcessSortOrder);
     return 0;
 }

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "dialog/core/ResultTitle.h"
 #include "filter/ResultList.h"
 #include "win/WideText.h"
 
@@ -95,11 +96,12 @@ void ShowResultList(HWND dialog, HWND list, const Catalogue& catalogue, std::ptr
     SetWindowTextW(dialog, reinterpret_cast<const wchar_t*>(title.text));
 }
 
-LRESULT MatchHighlighter::OnCustomDraw(NMLVCUSTOMDRAW& draw, const std::vector<ResultRow>& rows, ParsedFilter& filter) {
+LRESULT MatchHighlighter::OnCustomDraw(NMLVCUSTOMDRAW& draw, const std::vector<ResultRow>& rows,
+                                       const ParsedFilter& filter) {
     switch (draw.nmcd.dwDrawStage) {
     case CDDS_PREPAINT:
         for (int column = 0; column < ColumnCount; ++column) {
-            if (HasPositiveTerm(filter.terms, static_cast<TermField>(column * 4))) return CDRF_NOTIFYITEMDRAW;
+            if (HasPositiveTerm(filter.terms, column)) return CDRF_NOTIFYITEMDRAW;
         }
         return CDRF_DODEFAULT;
     case CDDS_ITEMPREPAINT:
@@ -107,11 +109,10 @@ LRESULT MatchHighlighter::OnCustomDraw(NMLVCUSTOMDRAW& draw, const std::vector<R
     case CDDS_ITEMPREPAINT | CDDS_SUBITEM: {
         const int column = draw.iSubItem;
         if (column < 0 || column >= ColumnCount || draw.nmcd.dwItemSpec >= rows.size()) return CDRF_DODEFAULT;
-        const auto field = static_cast<TermField>(column * 4);
         // The whole column is drawn here, matched or not, so that its texts line up.
-        if (!HasPositiveTerm(filter.terms, field)) return CDRF_DODEFAULT;
+        if (!HasPositiveTerm(filter.terms, column)) return CDRF_DODEFAULT;
         const char16_t* text = ColumnText(*rows[draw.nmcd.dwItemSpec].file, column);
-        MatchRanges(text, field, filter, ranges_);
+        MatchRanges(text, column, filter, ranges_);
         return DrawCell(draw, text) ? CDRF_SKIPDEFAULT : CDRF_DODEFAULT;
     }
     default:

@@ -30,7 +30,7 @@ class MatchHighlighter {
 public:
     // The answer to the list's NM_CUSTOMDRAW, where row r of the list shows rows[r] and `filter`
     // holds the terms the rows were chosen by.
-    LRESULT OnCustomDraw(NMLVCUSTOMDRAW& draw, const std::vector<ResultRow>& rows, ParsedFilter& filter);
+    LRESULT OnCustomDraw(NMLVCUSTOMDRAW& draw, const std::vector<ResultRow>& rows, const ParsedFilter& filter);
 
 private:
     bool DrawCell(const NMLVCUSTOMDRAW& draw, const char16_t* text);

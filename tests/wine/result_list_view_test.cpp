@@ -115,7 +115,7 @@ protected:
 
     // What the dialog's refresh does with the texts it read from its controls.
     std::ptrdiff_t Refresh(std::u16string_view query) {
-        const std::ptrdiff_t row = RebuildResultList(catalogue, query, 0);
+        const std::ptrdiff_t row = RebuildResultList(catalogue, query, 0, ProcessSortOrder);
         ShowResultList(dialog.get(), list, catalogue, row);
         return row;
     }

@@ -25,6 +25,7 @@
 #include "catalogue/Utf8.h"
 #include "catalogue/Catalogue.h"
 #include "catalogue/SolutionWalker.h"
+#include "dialog/core/ResultTitle.h"
 #include "filter/ResultList.h"
 #include "filter/SortOrder.h"
 #include "solution/loader/DiskFiles.h"
@@ -429,7 +430,8 @@ int Run(const std::vector<std::u16string>& args) {
     std::ptrdiff_t selected = -1;
     const long runs = options.repeat > 0 ? options.repeat : 1;
     const auto start = std::chrono::steady_clock::now();
-    for (long i = 0; i < runs; ++i) selected = RebuildResultList(catalogue, options.filter, options.project);
+    for (long i = 0; i < runs; ++i)
+        selected = RebuildResultList(catalogue, options.filter, options.project, ProcessSortOrder);
     const std::chrono::duration<double, std::milli> elapsed = std::chrono::steady_clock::now() - start;
     if (options.repeat > 0) {
         std::fprintf(stderr, "sprig-find: one refresh: %.3f ms (mean of %ld over %zu files)\n", elapsed.count() / runs,

@@ -38,12 +38,15 @@ constexpr DWORD ScriptEndLimitMs = 3000;
 
 // What one run shares between the dialog's thread and the driver's.
 struct Run {
-    Run(const std::function<void(DialogDriver&)>& script) : script(script) {
+    Run(const std::function<void(DialogDriver&)>& script, bool mayEndUnshown)
+        : script(script), mayEndUnshown(mayEndUnshown) {
         // The hook records on the dialog's thread and must not allocate there: it keeps to this room.
         notices.reserve(100000);
     }
 
     const std::function<void(DialogDriver&)>& script;
+    const bool mayEndUnshown;
+    std::atomic<bool> showEnded{false};
     const DWORD uiThread = GetCurrentThreadId();
     const Handle synced{CreateEventW(nullptr, FALSE, FALSE, nullptr)};  // set whenever the hook answers a sync
     std::atomic<LONG> lastSync{0};                                      // the sequence number it answered last
@@ -96,8 +99,16 @@ void CALLBACK Watchdog(HWND, UINT, UINT_PTR timer, DWORD) {
 DWORD WINAPI DriverMain(void* parameter) {
     Run& run = *static_cast<Run*>(parameter);
     HWND dialog = nullptr;
-    if (!input::WaitUntil(
-            5000, [&] { return (dialog = run.dialog) && IsWindowVisible(dialog); }, 10)) {
+    bool visible = false;
+    const auto endedUnshown = [&] { return run.mayEndUnshown && run.showEnded; };
+    const auto shownOrEnded = [&] {
+        dialog = run.dialog;
+        visible = dialog && IsWindowVisible(dialog);
+        return visible || endedUnshown();
+    };
+    input::WaitUntil(5000, shownOrEnded, 10);
+    if (!visible) {
+        if (endedUnshown()) return 0;
         ADD_FAILURE() << "the dialog did not appear";
         return 0;
     }
@@ -122,8 +133,8 @@ struct ActiveRun {
 }  // namespace
 
 INT_PTR DriveModal(const std::function<INT_PTR()>& show, const std::function<void(DialogDriver&)>& script,
-                   DWORD limitMs) {
-    Run run(script);
+                   DWORD limitMs, bool mayEndUnshown) {
+    Run run(script, mayEndUnshown);
     const ActiveRun current(run);
     INT_PTR code = 0;
     std::exception_ptr failure;
@@ -139,6 +150,7 @@ INT_PTR DriveModal(const std::function<INT_PTR()>& show, const std::function<voi
         } catch (...) {
             failure = std::current_exception();
         }
+        run.showEnded = true;
         KillTimer(nullptr, timer);
         // Every wait of the driver is bounded, so it ends soon after the dialog; CTest's timeout
         // is the last resort should a script never return.

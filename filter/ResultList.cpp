@@ -1,6 +1,8 @@
 #include "filter/ResultList.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <memory>
 
 #include "filter/Filter.h"
 #include "filter/Query.h"
@@ -27,24 +29,71 @@ std::ptrdiff_t RebuildResultList(Catalogue& catalogue, std::u16string_view query
     return RebuildResultList(catalogue, filter, projectBoxIndex, sortOrder);
 }
 
+namespace {
+
+// Whether the rows on screen hold every row that `filter` and `project` let through, in the order
+// of `sortOrder`: a query that only narrows the one they were made for, over the same files, in
+// the same order.
+bool NarrowsShown(const Catalogue& catalogue, const ParsedFilter& filter, const char16_t* project,
+                  const SortOrder& sortOrder) {
+    const ShownRows& shown = catalogue.shown;
+    return shown.filter && shown.files == catalogue.FileList.size() && (!shown.project || shown.project == project) &&
+           std::equal(sortOrder.keys, sortOrder.keys + ColumnCount, shown.keys) &&
+           shown.descending == sortOrder.descending && Narrows(filter, *shown.filter);
+}
+
+void RememberShown(Catalogue& catalogue, const ParsedFilter& filter, const char16_t* project,
+                   const SortOrder& sortOrder, bool positionsKept) {
+    ShownRows& shown = catalogue.shown;
+    shown.filter = std::make_shared<const ParsedFilter>(CopyFilter(filter));
+    shown.project = project;
+    shown.files = catalogue.FileList.size();
+    std::copy(sortOrder.keys, sortOrder.keys + ColumnCount, shown.keys);
+    shown.descending = sortOrder.descending;
+    shown.positionsKept = positionsKept;
+}
+
+}  // namespace
+
 std::ptrdiff_t RebuildResultList(Catalogue& catalogue, const ParsedFilter& filter, std::ptrdiff_t projectBoxIndex,
                                  const SortOrder& sortOrder) {
     const char16_t* project = ChosenProject(catalogue, projectBoxIndex);
     FilterMatcher matcher(filter);
+    std::vector<ResultRow>& rows = catalogue.ResultList;
+    FileOrder& order = catalogue.sortedFiles;
+    const std::size_t fileCount = catalogue.FileList.size();
+    const auto passes = [&](const FileEntry& file, std::int32_t& position) {
+        return (!project || file.projectName == project) && matcher.Matches(file, position);
+    };
+
+    // A query that only narrows the one on screen (a unit typed at the end of a term, a term
+    // added, a project chosen) can pass none but the rows on screen, which stand in order
+    // already. Few rows are tested where they stand; many, which lie all over memory in screen
+    // order, are tested in catalogue order below, the others skipped by their kept positions.
+    const bool narrows = NarrowsShown(catalogue, filter, project, sortOrder);
+    if (narrows && rows.size() < fileCount / 8) {
+        std::size_t kept = 0;
+        for (const ResultRow& row : rows) {
+            std::int32_t position;
+            if (passes(*row.file, position)) rows[kept++] = ResultRow{row.file, position};
+        }
+        rows.resize(kept);
+        RememberShown(catalogue, filter, project, sortOrder, false);
+        return BestRow(rows);
+    }
+    const bool onlyKept = narrows && catalogue.shown.positionsKept;
 
     // The matching pass runs in catalogue order, through memory as it lies. The rows are then
     // taken in the order of all files sorted once per set of keys (so that a keystroke sorts
     // nothing), backwards for the descending direction; until that order is made, a query that
     // passes few files has only its rows sorted, which costs far less than sorting them all.
-    FileOrder& order = catalogue.sortedFiles;
-    const std::size_t fileCount = catalogue.FileList.size();
     const bool everyFile = filter.terms.empty() && !project;
     std::size_t matches = fileCount;
     if (!everyFile) {
         order.positions.resize(fileCount);
         std::int32_t* position = order.positions.data();
         for (const FileEntry& file : catalogue.FileList) {
-            if ((project && file.projectName != project) || !matcher.Matches(file, *position)) {
+            if ((onlyKept && *position == NoMatch) || !passes(file, *position)) {
                 *position = NoMatch;
                 --matches;
             }
@@ -67,7 +116,6 @@ std::ptrdiff_t RebuildResultList(Catalogue& catalogue, const ParsedFilter& filte
         SortFileIndices(fewRows, catalogue.FileList, sortOrder);
     }
     const std::vector<std::uint32_t>& sorted = allSorted ? order.files : fewRows;
-    std::vector<ResultRow>& rows = catalogue.ResultList;
     rows.clear();
     rows.reserve(fileCount);
     const auto take = [&](std::uint32_t index) {
@@ -79,6 +127,7 @@ std::ptrdiff_t RebuildResultList(Catalogue& catalogue, const ParsedFilter& filte
     } else {
         for (const std::uint32_t index : sorted) take(index);
     }
+    RememberShown(catalogue, filter, project, sortOrder, !everyFile);
     return BestRow(rows);
 }
 

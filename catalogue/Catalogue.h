@@ -34,6 +34,7 @@ struct FileOrder {
     std::vector<std::uint32_t> files;                   // indices into FileList
     std::int32_t keys[ColumnCount] = {-1, -1, -1, -1};  // -1: not sorted yet
     std::vector<std::int32_t> positions;                // the matching pass's work space, by FileList index
+    std::vector<std::uint32_t> rows;                    // the FileList index of each row of ResultList
 };
 
 // What made the rows on screen, kept by the result list: a query that only narrows that one needs
@@ -45,7 +46,8 @@ struct ShownRows {
     std::size_t files = 0;                              // FileList's size then: later files were never tested
     std::int32_t keys[ColumnCount] = {-1, -1, -1, -1};  // the sort order then
     bool descending = false;
-    bool positionsKept = false;  // FileOrder::positions holds the rows' positions, NoMatch elsewhere
+    // FileOrder's positions hold the rows' positions (NoMatch elsewhere) and its rows their files.
+    bool rowsKept = false;
 };
 
 // Appending never moves a FileEntry (a deque keeps references on push_back), so rows may point

@@ -36,21 +36,25 @@ namespace {
 // the same order.
 bool NarrowsShown(const Catalogue& catalogue, const ParsedFilter& filter, const char16_t* project,
                   const SortOrder& sortOrder) {
+    // Each term of one query is compared with each of the other: past this many terms that costs
+    // more than it is likely to save.
+    constexpr std::size_t MostTerms = 64;
     const ShownRows& shown = catalogue.shown;
-    return shown.filter && shown.files == catalogue.FileList.size() && (!shown.project || shown.project == project) &&
+    return shown.filter && filter.terms.size() <= MostTerms && shown.filter->terms.size() <= MostTerms &&
+           shown.files == catalogue.FileList.size() && (!shown.project || shown.project == project) &&
            std::equal(sortOrder.keys, sortOrder.keys + ColumnCount, shown.keys) &&
            shown.descending == sortOrder.descending && Narrows(filter, *shown.filter);
 }
 
 void RememberShown(Catalogue& catalogue, const ParsedFilter& filter, const char16_t* project,
-                   const SortOrder& sortOrder, bool positionsKept) {
+                   const SortOrder& sortOrder, bool rowsKept) {
     ShownRows& shown = catalogue.shown;
     shown.filter = std::make_shared<const ParsedFilter>(CopyFilter(filter));
     shown.project = project;
     shown.files = catalogue.FileList.size();
     std::copy(sortOrder.keys, sortOrder.keys + ColumnCount, shown.keys);
     shown.descending = sortOrder.descending;
-    shown.positionsKept = positionsKept;
+    shown.rowsKept = rowsKept;
 }
 
 }  // namespace
@@ -68,20 +72,26 @@ std::ptrdiff_t RebuildResultList(Catalogue& catalogue, const ParsedFilter& filte
 
     // A query that only narrows the one on screen (a unit typed at the end of a term, a term
     // added, a project chosen) can pass none but the rows on screen, which stand in order
-    // already. Few rows are tested where they stand; many, which lie all over memory in screen
-    // order, are tested in catalogue order below, the others skipped by their kept positions.
-    const bool narrows = NarrowsShown(catalogue, filter, project, sortOrder);
-    if (narrows && rows.size() < fileCount / 8) {
+    // already. Those files are tested in catalogue order, through memory as they lie (in screen
+    // order they lie all over it), and the rows that still pass are kept where they stand.
+    if (catalogue.shown.rowsKept && NarrowsShown(catalogue, filter, project, sortOrder)) {
+        std::int32_t* position = order.positions.data();
+        for (const FileEntry& file : catalogue.FileList) {
+            if (*position != NoMatch && !passes(file, *position)) *position = NoMatch;
+            ++position;
+        }
         std::size_t kept = 0;
-        for (const ResultRow& row : rows) {
-            std::int32_t position;
-            if (passes(*row.file, position)) rows[kept++] = ResultRow{row.file, position};
+        for (std::size_t row = 0; row < rows.size(); ++row) {
+            const std::uint32_t index = order.rows[row];
+            if (order.positions[index] == NoMatch) continue;
+            rows[kept] = ResultRow{rows[row].file, order.positions[index]};
+            order.rows[kept++] = index;
         }
         rows.resize(kept);
-        RememberShown(catalogue, filter, project, sortOrder, false);
+        order.rows.resize(kept);
+        RememberShown(catalogue, filter, project, sortOrder, true);
         return BestRow(rows);
     }
-    const bool onlyKept = narrows && catalogue.shown.positionsKept;
 
     // The matching pass runs in catalogue order, through memory as it lies. The rows are then
     // taken in the order of all files sorted once per set of keys (so that a keystroke sorts
@@ -93,7 +103,7 @@ std::ptrdiff_t RebuildResultList(Catalogue& catalogue, const ParsedFilter& filte
         order.positions.resize(fileCount);
         std::int32_t* position = order.positions.data();
         for (const FileEntry& file : catalogue.FileList) {
-            if ((onlyKept && *position == NoMatch) || !passes(file, *position)) {
+            if (!passes(file, *position)) {
                 *position = NoMatch;
                 --matches;
             }
@@ -118,9 +128,13 @@ std::ptrdiff_t RebuildResultList(Catalogue& catalogue, const ParsedFilter& filte
     const std::vector<std::uint32_t>& sorted = allSorted ? order.files : fewRows;
     rows.clear();
     rows.reserve(fileCount);
+    order.rows.clear();
+    order.rows.reserve(fileCount);
     const auto take = [&](std::uint32_t index) {
         const std::int32_t position = everyFile ? -1 : order.positions[index];
-        if (position != NoMatch) rows.push_back(ResultRow{&catalogue.FileList[index], position});
+        if (position == NoMatch) return;
+        rows.push_back(ResultRow{&catalogue.FileList[index], position});
+        order.rows.push_back(index);
     };
     if (sortOrder.descending) {
         for (std::size_t i = sorted.size(); i-- > 0;) take(sorted[i]);

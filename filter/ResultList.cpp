@@ -57,6 +57,34 @@ void RememberShown(Catalogue& catalogue, const ParsedFilter& filter, const char1
     shown.rowsKept = rowsKept;
 }
 
+// Tests again the files whose positions are not NoMatch, in catalogue order, and sets the
+// position of each that fails `passes` to NoMatch. They lie apart in memory, so each file's entry
+// is asked for several files ahead, and its text once the entry is there: the waits overlap.
+template <class Passes>
+void TestKeptFiles(const std::deque<FileEntry>& files, std::vector<std::int32_t>& positions, Passes&& passes) {
+    constexpr std::size_t Ahead = 16;  // a power of two: the ring of coming files
+    const std::size_t count = files.size();
+    std::size_t ring[Ahead];
+    std::size_t next = 0;  // the next file to look for
+    const auto find = [&] {
+        while (next < count && positions[next] == NoMatch) ++next;
+        return next++;
+    };
+    for (std::size_t k = 0; k < Ahead; ++k) {
+        ring[k] = find();
+        if (ring[k] < count) __builtin_prefetch(&files[ring[k]]);
+    }
+    for (std::size_t k = 0;; ++k) {
+        const std::size_t index = ring[k % Ahead];
+        if (index >= count) break;
+        const std::size_t half = ring[(k + Ahead / 2) % Ahead];
+        if (half < count) __builtin_prefetch(files[half].path + files[half].nameOffset);
+        ring[k % Ahead] = find();
+        if (ring[k % Ahead] < count) __builtin_prefetch(&files[ring[k % Ahead]]);
+        if (!passes(files[index], positions[index])) positions[index] = NoMatch;
+    }
+}
+
 }  // namespace
 
 std::ptrdiff_t RebuildResultList(Catalogue& catalogue, const ParsedFilter& filter, std::ptrdiff_t projectBoxIndex,
@@ -75,11 +103,7 @@ std::ptrdiff_t RebuildResultList(Catalogue& catalogue, const ParsedFilter& filte
     // already. Those files are tested in catalogue order, through memory as they lie (in screen
     // order they lie all over it), and the rows that still pass are kept where they stand.
     if (catalogue.shown.rowsKept && NarrowsShown(catalogue, filter, project, sortOrder)) {
-        std::int32_t* position = order.positions.data();
-        for (const FileEntry& file : catalogue.FileList) {
-            if (*position != NoMatch && !passes(file, *position)) *position = NoMatch;
-            ++position;
-        }
+        TestKeptFiles(catalogue.FileList, order.positions, passes);
         std::size_t kept = 0;
         for (std::size_t row = 0; row < rows.size(); ++row) {
             const std::uint32_t index = order.rows[row];

@@ -35,6 +35,9 @@ struct FileOrder {
     std::int32_t keys[ColumnCount] = {-1, -1, -1, -1};  // -1: not sorted yet
     std::vector<std::int32_t> positions;                // the matching pass's work space, by FileList index
     std::vector<std::uint32_t> rows;                    // the FileList index of each row of ResultList
+    // Each column's rank of every file by FileList index, once known (empty before): files alike
+    // in the column share a rank, and ranks ascend in the column's order.
+    std::vector<std::uint32_t> ranks[ColumnCount];
 };
 
 // What made the rows on screen, kept by the result list: a query that only narrows that one needs

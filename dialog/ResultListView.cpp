@@ -80,12 +80,15 @@ void SelectAndCenterRow(HWND list, std::ptrdiff_t row) {
     }
     const int index = static_cast<int>(row);
     ListView_SetItemState(list, index, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    // The row with every row above it when they all fit on the page, else the row near the
+    // middle; never past the last page.
+    const int perPage = std::max(ListView_GetCountPerPage(list), 1);
+    int top = index < perPage ? 0 : index - perPage / 2;
+    top = std::max(std::min(top, ListView_GetItemCount(list) - perPage), 0);
     RECT bounds{};
     if (!ListView_GetItemRect(list, index, &bounds, LVIR_BOUNDS)) return;
-    RECT client{};
-    if (GetClientRect(list, &client)) bounds.top -= (client.bottom - client.top) / 2;
-    // The list scrolls by whole rows, so the row lands near the middle, not exactly on it.
-    ListView_Scroll(list, 0, bounds.top);
+    // The list scrolls by whole rows from wherever it stood, by pixels that it counts in rows.
+    ListView_Scroll(list, 0, (top - ListView_GetTopIndex(list)) * (bounds.bottom - bounds.top));
 }
 
 void ShowResultList(HWND dialog, HWND list, const Catalogue& catalogue, std::ptrdiff_t row) {

@@ -28,7 +28,12 @@ std::int32_t ParseQuery(std::u16string_view text, ParsedFilter& filter) {
 
     const std::u16string_view pattern(term.pattern, term.length);
     const std::size_t colon = pattern.find(u':');
-    if (colon == 0 || colon == std::u16string_view::npos || colon + 1 == pattern.size()) return 0;
+    if (colon == 0 || colon == std::u16string_view::npos) return 0;
+    if (colon + 1 == pattern.size()) {
+        // "TEXT:" on the way to "TEXT:DIGITS": what TEXT finds, with no line yet.
+        ShortenTerm(filter, filter.terms.size() - 1, static_cast<std::uint32_t>(colon));
+        return 0;
+    }
     std::int64_t line = 0;
     for (std::size_t i = colon + 1; i < pattern.size(); ++i) {
         if (!IsDigit(pattern[i])) return 0;  // also a second ":"

@@ -398,6 +398,9 @@ TEST(ParseQuery, ALastBareNameTermWithALineFiltersByTheName) {
               (QueryParse{V{{u"src\\", Path, And}, {u"main.cpp", Name, And}}, 120}));
     EXPECT_EQ(ParseWithLine(u"*.h:7"), (QueryParse{V{{u"*.h", Name, And}}, 7}));
     EXPECT_EQ(ParseWithLine(u"! a:2"), (QueryParse{V{{u"a", Name, And}}, 2}));  // the prefix was dropped
+    // On the way to a line: the colon alone names none.
+    EXPECT_EQ(ParseWithLine(u"main.cpp:"), (QueryParse{V{{u"main.cpp", Name, And}}, 0}));
+    EXPECT_EQ(ParseWithLine(u"/src/ *.H: "), (QueryParse{V{{u"src\\", Path, And}, {u"*.h", Name, And}}, 0}));
     // Lines count from 1; a number past the largest 32-bit line asks for that line.
     EXPECT_EQ(ParseWithLine(u"a:0").line, 1);
     EXPECT_EQ(ParseWithLine(u"a:007").line, 7);
@@ -411,18 +414,38 @@ TEST(ParseQuery, ALastBareNameTermWithALineFiltersByTheName) {
 }
 
 TEST(ParseQuery, EveryOtherQueryParsesAsTheFilterAlone) {
-    for (const std::u16string_view text :
-         {u":core", u"/c:\\src\\", u"a:b:3", u"a:3:", u"a::3", u"main.cpp:", u"main.cpp:3x", u"main.cpp:\u0663",
-          u"main.cpp:3 foo", u"-main.cpp:3", u"|main.cpp:3", u"&main.cpp:3", u"\"main.cpp:3\"", u"\"main.cpp:3",
-          u"/main.cpp:3", u"//main.cpp:3", u":main.cpp:3", u"--main.cpp:3"}) {
+    for (const std::u16string_view text : {u":core",
+                                           u"/c:\\src\\",
+                                           u"a:b:3",
+                                           u"a:3:",
+                                           u"a::3",
+                                           u"a::",
+                                           u":",
+                                           u"main.cpp:x",
+                                           u"main.cpp: x",
+                                           u"-main.cpp:",
+                                           u"\"main.cpp:\"",
+                                           u"/main.cpp:",
+                                           u"main.cpp:3x",
+                                           u"main.cpp:\u0663",
+                                           u"main.cpp:3 foo",
+                                           u"-main.cpp:3",
+                                           u"|main.cpp:3",
+                                           u"&main.cpp:3",
+                                           u"\"main.cpp:3\"",
+                                           u"\"main.cpp:3",
+                                           u"/main.cpp:3",
+                                           u"//main.cpp:3",
+                                           u":main.cpp:3",
+                                           u"--main.cpp:3"}) {
         EXPECT_EQ(ParseWithLine(text), (QueryParse{Parse(text), 0})) << std::u16string(text).size();
     }
 }
 
 // Random queries over the characters that matter: each parses as the filter does, except that a
-// last term of the form TEXT:DIGITS with white space or nothing before it loses ":DIGITS". Where
-// the last term starts is found from the filter parser alone: the shortest head of the query
-// that already yields as many terms.
+// last term of the form TEXT:DIGITS or TEXT: with white space or nothing before it loses ":DIGITS"
+// or ":". Where the last term starts is found from the filter parser alone: the shortest head of
+// the query that already yields as many terms.
 TEST(ParseQuery, RandomQueriesAgreeWithTheFilterParser) {
     const std::u16string alphabet = u"aB.*?:09 \t\"-!&|/\\";
     std::mt19937 random(20);
@@ -452,7 +475,7 @@ TEST(ParseQuery, RandomQueriesAgreeWithTheFilterParser) {
             colon = term.find(u':');
             named = (start == 0 || text[start - 1] == u' ' || text[start - 1] == u'\t') &&
                     filter.back().column == Name && colon != std::u16string::npos && colon > 0 &&
-                    colon + 1 < term.size() && term.find_first_not_of(u"0123456789", colon + 1) == std::u16string::npos;
+                    term.find_first_not_of(u"0123456789", colon + 1) == std::u16string::npos;
         }
         if (!named) {
             ASSERT_EQ(query, (QueryParse{filter, 0})) << shown;
@@ -462,8 +485,11 @@ TEST(ParseQuery, RandomQueriesAgreeWithTheFilterParser) {
         std::vector<Term> expected = filter;
         const std::u16string digits = expected.back().pattern.substr(colon + 1);
         expected.back().pattern.resize(colon);
-        const std::int64_t line = std::stoll(std::string(digits.begin(), digits.end()));
-        const std::int64_t expectedLine = std::clamp<std::int64_t>(line, 1, std::numeric_limits<std::int32_t>::max());
+        // "TEXT:" names no line yet.
+        const std::int64_t expectedLine =
+            digits.empty() ? 0
+                           : std::clamp<std::int64_t>(std::stoll(std::string(digits.begin(), digits.end())), 1,
+                                                      std::numeric_limits<std::int32_t>::max());
         ASSERT_EQ(query, (QueryParse{expected, static_cast<std::int32_t>(expectedLine)})) << shown;
     }
     EXPECT_GT(withLine, 10000);
@@ -503,6 +529,7 @@ TEST(MatchRanges, EveryOccurrenceOfEveryPositiveTermOfTheField) {
     EXPECT_EQ(Ranges(u"", u"main.cpp"), R{});
     // The line of "name:line" is no part of the name term.
     EXPECT_EQ(Ranges(u"main.cpp:3", u"main.cpp"), (R{{0, 8}}));
+    EXPECT_EQ(Ranges(u"main.cpp:", u"main.cpp"), (R{{0, 8}}));
     EXPECT_EQ(Ranges(u"main", nullptr), R{});
 }
 

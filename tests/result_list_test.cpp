@@ -142,6 +142,9 @@ TEST_F(ResultListTest, SelectsTheFirstRowWithTheSmallestPosition) {
     // A line after the last name term leaves the rows and the choice as the name alone gives them.
     EXPECT_EQ(RebuildResultList(catalogue, u"main:12", 0, ProcessSortOrder), 1);
     EXPECT_EQ(Paths(), (std::vector<std::u16string>{u"C:\\src\\domain.cpp", u"C:\\src\\main.cpp"}));
+    // So does the colon typed before the line.
+    EXPECT_EQ(RebuildResultList(catalogue, u"main:", 0, ProcessSortOrder), 1);
+    EXPECT_EQ(Paths(), (std::vector<std::u16string>{u"C:\\src\\domain.cpp", u"C:\\src\\main.cpp"}));
 
     // Ties go to the earlier row in display order, whichever way the rows are sorted.
     add.File(u"C:\\lib\\main.cpp", p, pp);

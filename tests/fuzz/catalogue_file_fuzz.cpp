@@ -7,6 +7,7 @@
 #include "CatalogueFile.h"
 #include "catalogue/Utf8.h"
 #include "filter/ResultList.h"
+#include "filter/SortOrder.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);

@@ -101,6 +101,11 @@ inline std::int32_t TermOutcome(const FilterTerm& term, std::int32_t found, std:
 // The term's position in the file, or -1 when it does not hold.
 std::int32_t MatchTerm(const FileEntry& file, const FilterTerm& term);
 
+// Whether term `a` holds for no file that term `b` does not hold for, as far as their texts tell:
+// the same term, or plain terms of one column, negated alike, where a's text holds b's (negated:
+// where b's holds a's). Answers false where it cannot tell.
+bool Implies(const FilterTerm& a, const FilterTerm& b);
+
 // The terms of a query decided one by one for a file.
 struct TermTally {
     std::int32_t position = -1;    // the smallest position among the terms that hold

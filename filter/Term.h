@@ -64,15 +64,19 @@ std::int32_t FindPlain(const char16_t* text, const FilterTerm& term);
 
 // Where the segments of many patterns were found in one text, so that patterns sharing a
 // segment search for it once. A segment's first fit at or after an index is the same for every
-// index from where the search began up to that fit, so one search per segment serves all the
-// patterns that reach it there. Each distinct segment of a query has an id; the entries are valid
-// while `stamp[id]` equals `text`.
+// index from where the search began up to that fit, so one search serves all the patterns that
+// reach the segment there; a segment asked for from elsewhere gets a table of its first fit from
+// every index, made in one pass from the end of the text, and every later question costs one
+// look-up. Each distinct segment of a query has an id; the entries are valid while `stamp[id]`
+// equals `text`, and `tables` holds the text's tables.
 struct SegmentFits {
     const std::uint32_t* ids = nullptr;  // the id of each segment of the pattern being matched
     std::uint32_t text = 0;              // the text the entries stand for
     std::uint32_t* stamp = nullptr;
-    std::uint32_t* from = nullptr;  // where the search began
-    std::uint32_t* fit = nullptr;   // where it found the segment; past the text when it did not
+    std::uint32_t* from = nullptr;     // where the first search began
+    std::uint32_t* fit = nullptr;      // where it found the segment; past the text when it did not
+    std::uint32_t* tableAt = nullptr;  // 1 + where the segment's table starts in `tables`, or 0
+    std::vector<std::uint32_t>* tables = nullptr;
 };
 
 // Whole-text wildcard match of a folded pattern: the position it defines, or -1. The first form

@@ -357,7 +357,9 @@ bool MatchIndexed(const FileEntry& file, const std::vector<FilterTerm>& terms, c
         scratch.fitStamp.assign(index.segmentCount, 0);
         scratch.fitFrom.resize(index.segmentCount);
         scratch.fit.resize(index.segmentCount);
+        scratch.fitTableAt.resize(index.segmentCount);
     }
+    scratch.fitTables.clear();
     if (scratch.unitStamp.size() < index.firstUnits.size()) {
         scratch.unitStamp.assign(index.firstUnits.size(), 0);
         scratch.unitAt.resize(index.firstUnits.size());
@@ -441,8 +443,10 @@ bool MatchIndexed(const FileEntry& file, const std::vector<FilterTerm>& terms, c
     // their searches for segments.
     const auto wildcard = [&](std::uint32_t i) {
         const FilterTerm& term = terms[i];
-        SegmentFits fits{index.segmentIds[i].data(), stamp, scratch.fitStamp.data(), scratch.fitFrom.data(),
-                         scratch.fit.data()};
+        SegmentFits fits{index.segmentIds[i].data(), stamp,
+                         scratch.fitStamp.data(),    scratch.fitFrom.data(),
+                         scratch.fit.data(),         scratch.fitTableAt.data(),
+                         &scratch.fitTables};
         return MatchWildcard(lengths.Text(term.column), lengths.Of(term.column), term.pattern, term.wildcard,
                              term.column, nullptr, &fits);
     };

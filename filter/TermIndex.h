@@ -104,7 +104,7 @@ struct IndexScratch {
     std::vector<std::uint32_t> candidates;
     // The searches for segments in the file's texts (by segment id), and where the first literal
     // units of the alternatives' bounds first occur (by their id), marked likewise.
-    std::vector<std::uint32_t> fitStamp, fitFrom, fit;
+    std::vector<std::uint32_t> fitStamp, fitFrom, fit, fitTableAt, fitTables;
     std::vector<std::uint32_t> unitStamp;
     std::vector<std::int32_t> unitAt;
     // The outcome of each column's terms of "?" and "*" alone, by text length, once known.

@@ -86,15 +86,32 @@ std::size_t FirstFit(const char16_t* text, std::size_t n, const char16_t* patter
     return n + 1;
 }
 
-// The same, from what an earlier search over this text for the same segment found.
+// The same, from what earlier searches over this text for the same segment found.
 std::size_t SharedFirstFit(const char16_t* text, std::size_t n, const char16_t* pattern, const Segment& segment,
                            int column, std::size_t t, std::uint32_t id, SegmentFits& fits) {
-    if (fits.stamp[id] == fits.text && fits.from[id] <= t && t <= fits.fit[id]) return fits.fit[id];
-    const std::size_t fit = FirstFit(text, n, pattern, segment, column, t);
-    fits.stamp[id] = fits.text;
-    fits.from[id] = static_cast<std::uint32_t>(t);
-    fits.fit[id] = static_cast<std::uint32_t>(fit);
-    return fit;
+    if (fits.stamp[id] != fits.text) {
+        const std::size_t fit = FirstFit(text, n, pattern, segment, column, t);
+        fits.stamp[id] = fits.text;
+        fits.from[id] = static_cast<std::uint32_t>(t);
+        fits.fit[id] = static_cast<std::uint32_t>(fit);
+        fits.tableAt[id] = 0;
+        return fit;
+    }
+    if (fits.from[id] <= t && t <= fits.fit[id]) return fits.fit[id];
+    std::vector<std::uint32_t>& tables = *fits.tables;
+    if (fits.tableAt[id] == 0) {
+        const std::size_t start = tables.size();
+        tables.resize(start + n + 1);
+        auto next = static_cast<std::uint32_t>(n + 1);
+        for (std::size_t k = n + 1; k-- > 0;) {
+            if (k + segment.length <= n && SegmentMatches(text + k, pattern, segment, column)) {
+                next = static_cast<std::uint32_t>(k);
+            }
+            tables[start + k] = next;
+        }
+        fits.tableAt[id] = static_cast<std::uint32_t>(start + 1);
+    }
+    return tables[fits.tableAt[id] - 1 + t];
 }
 
 }  // namespace

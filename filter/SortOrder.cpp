@@ -14,9 +14,8 @@
 //
 // Each text unit is read about once per run that still ties on it, and the keys lie side by side,
 // so most comparisons touch no text: the cost grows with the files times the units that tell
-// them apart, not with the comparisons of a comparison sort. The work space is an item of three
-// words and a text pointer per file, in two arrays, so that a million files need no block above
-// 12 MB. The order of all files for one set of keys is kept (FileOrder): after a header
+// them apart, not with the comparisons of a comparison sort. The work space is one item of four
+// words per file. The order of all files for one set of keys is kept (FileOrder): after a header
 // click the files already stand in the order of the other keys, and a stable sort by the clicked
 // column alone gives the new order (SortFiles).
 #include "filter/SortOrder.h"
@@ -62,11 +61,11 @@ int CompareRows(const void* a, const void* b) {
 
 namespace {
 
-// One file while it is sorted: a key made of the units of its text from the depth being sorted,
-// and its place in the order before the sort. The texts being sorted by lie in an array of their
-// own, by place, so that no work array needs more than twelve bytes a file.
+// One file while it is sorted: its text of the key being sorted by, a key made of the units of
+// that text from the depth being sorted, and its place in the order before the sort.
 struct SortItem {
     std::uint32_t high, low, place;
+    const char16_t* text;
 };
 
 bool SameKey(const SortItem& a, const SortItem& b) { return a.high == b.high && a.low == b.low; }
@@ -84,7 +83,8 @@ bool ItemLess(const SortItem& a, const SortItem& b) {
 // with such a unit. In both, units past the end of the text are 0, below every unit.
 constexpr std::uint32_t WideMark = 0xFF;
 
-void LoadKey(SortItem& item, const char16_t* text, bool wide) {
+void LoadKey(SortItem& item, std::size_t depth, bool wide) {
+    const char16_t* text = item.text + depth;
     std::uint32_t key[2] = {0, 0};
     if (wide) {
         for (int i = 0; i < 4 && text[i] != u'\0'; ++i) {
@@ -137,12 +137,10 @@ constexpr std::size_t SmallRun = 24;
 void SortByKeys(std::vector<std::uint32_t>& order, const std::deque<FileEntry>& files, const std::int32_t* keys,
                 int count) {
     std::vector<SortItem> items(order.size());
-    std::vector<const char16_t*> texts(order.size());  // by place
     for (std::size_t i = 0; i < items.size(); ++i) {
         items[i].place = static_cast<std::uint32_t>(i);
-        texts[i] = ColumnText(files[order[i]], keys[0]);
+        items[i].text = ColumnText(files[order[i]], keys[0]);
     }
-    const auto textOf = [&texts](const SortItem& item) { return texts[item.place]; };
     const auto fileAt = [&](const SortItem& item) -> const FileEntry& { return files[order[item.place]]; };
 
     std::vector<Run> runs{{0, items.size(), 0, 0, false}};
@@ -153,7 +151,7 @@ void SortByKeys(std::vector<std::uint32_t>& order, const std::deque<FileEntry>& 
         SortItem* const last = items.data() + run.end;
         if (run.end - run.begin < SmallRun) {
             std::sort(first, last, [&](const SortItem& a, const SortItem& b) {
-                int result = CompareIgnoringAsciiCase(textOf(a) + run.depth, textOf(b) + run.depth);
+                int result = CompareIgnoringAsciiCase(a.text + run.depth, b.text + run.depth);
                 if (result == 0) result = CompareFiles(fileAt(a), fileAt(b), keys + run.key + 1, count - run.key - 1);
                 return result != 0 ? result < 0 : a.place < b.place;
             });
@@ -162,8 +160,8 @@ void SortByKeys(std::vector<std::uint32_t>& order, const std::deque<FileEntry>& 
         // The texts lie anywhere in memory: asking for them ahead keeps several on their way.
         constexpr std::ptrdiff_t Ahead = 8;
         for (SortItem* item = first; item != last; ++item) {
-            if (last - item > Ahead) __builtin_prefetch(textOf(item[Ahead]) + run.depth);
-            LoadKey(*item, textOf(*item) + run.depth, run.wide);
+            if (last - item > Ahead) __builtin_prefetch(item[Ahead].text + run.depth);
+            LoadKey(*item, run.depth, run.wide);
         }
         // A run enters in the order of places, so one key for all of it needs no sort; the units
         // its texts share beyond the key (the long common beginnings of paths) are then skipped
@@ -174,10 +172,10 @@ void SortByKeys(std::vector<std::uint32_t>& order, const std::deque<FileEntry>& 
             const Step step = NextStep(*first, run.wide);
             if (!step.ended && !step.wide) {
                 const std::size_t depth = run.depth + step.units;
-                const char16_t* head = textOf(*first) + depth;
+                const char16_t* head = first->text + depth;
                 std::size_t common = TextLength(head);
                 for (SortItem* item = first + 1; item != last && common > 0; ++item) {
-                    const char16_t* other = textOf(*item) + depth;
+                    const char16_t* other = item->text + depth;
                     if (other == head) continue;
                     std::size_t n = 0;
                     while (n < common && FoldAscii(other[n]) == FoldAscii(head[n])) ++n;
@@ -197,7 +195,7 @@ void SortByKeys(std::vector<std::uint32_t>& order, const std::deque<FileEntry>& 
                 runs.push_back({begin, stop, run.key, run.depth + step.units, step.wide});
             if (end - tie >= 2 && step.ended && run.key + 1 < count) {
                 for (SortItem* item = tie; item != end; ++item)
-                    texts[item->place] = ColumnText(fileAt(*item), keys[run.key + 1]);
+                    item->text = ColumnText(fileAt(*item), keys[run.key + 1]);
                 runs.push_back({begin, stop, run.key + 1, 0, false});
             }
             tie = end;

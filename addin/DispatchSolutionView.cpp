@@ -63,9 +63,9 @@ HostObject DispatchSolutionView::Item(const HostObject& items, std::int32_t inde
 
 HostText DispatchSolutionView::ItemKind(const HostObject& item) { return Give(PropertyText(Of(item), L"Kind")); }
 
-HostText DispatchSolutionView::ItemFileName(const HostObject& item) {
-    const Variant first(std::int16_t{0});
-    return Give(PropertyText(Of(item), L"FileNames", {*first}));
+HostText DispatchSolutionView::ItemFileName(const HostObject& item, std::int16_t index) {
+    const Variant position(index);
+    return Give(PropertyText(Of(item), L"FileNames", {*position}));
 }
 
 HostObject DispatchSolutionView::ItemChildren(const HostObject& item) {

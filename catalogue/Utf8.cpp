@@ -54,8 +54,17 @@ bool AppendUtf16(std::string_view bytes, std::u16string& out) {
 }
 
 void AppendUtf8(std::u16string_view text, std::string& out) {
+    // Never more than three bytes a unit (a pair of units makes four): room for the most first,
+    // the unused rest cut off at the end.
+    const std::size_t start = out.size();
+    out.resize(start + 3 * text.size());
+    char* to = &out[0] + start;
     for (std::size_t i = 0; i < text.size(); ++i) {
         unsigned value = text[i];
+        if (value < 0x80) {
+            *to++ = static_cast<char>(value);
+            continue;
+        }
         if (value >= 0xD800 && value <= 0xDFFF) {
             const bool paired =
                 value <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF;
@@ -65,22 +74,21 @@ void AppendUtf8(std::u16string_view text, std::string& out) {
                 value = 0xFFFD;
             }
         }
-        if (value < 0x80) {
-            out.push_back(static_cast<char>(value));
-        } else if (value < 0x800) {
-            out.push_back(static_cast<char>(0xC0 | value >> 6));
-            out.push_back(static_cast<char>(0x80 | (value & 0x3F)));
+        if (value < 0x800) {
+            *to++ = static_cast<char>(0xC0 | value >> 6);
+            *to++ = static_cast<char>(0x80 | (value & 0x3F));
         } else if (value < 0x10000) {
-            out.push_back(static_cast<char>(0xE0 | value >> 12));
-            out.push_back(static_cast<char>(0x80 | (value >> 6 & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (value & 0x3F)));
+            *to++ = static_cast<char>(0xE0 | value >> 12);
+            *to++ = static_cast<char>(0x80 | (value >> 6 & 0x3F));
+            *to++ = static_cast<char>(0x80 | (value & 0x3F));
         } else {
-            out.push_back(static_cast<char>(0xF0 | value >> 18));
-            out.push_back(static_cast<char>(0x80 | (value >> 12 & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (value >> 6 & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (value & 0x3F)));
+            *to++ = static_cast<char>(0xF0 | value >> 18);
+            *to++ = static_cast<char>(0x80 | (value >> 12 & 0x3F));
+            *to++ = static_cast<char>(0x80 | (value >> 6 & 0x3F));
+            *to++ = static_cast<char>(0x80 | (value & 0x3F));
         }
     }
+    out.resize(static_cast<std::size_t>(to - out.data()));
 }
 
 std::string ToUtf8(std::u16string_view text) {

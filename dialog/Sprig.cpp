@@ -157,10 +157,6 @@ INT_PTR CSprig::OnNotify(NMHDR& header) {
             if (OpenSelectedFiles(window_, catalogue_.ResultList, root_.get(), shownLine_)) EndDialog(window_, 0);
             return Answer(0);
         }
-    } else if (header.idFrom == IDC_PROJECT_BOX && header.code == CBEN_GETDISPINFOW) {
-        auto& info = reinterpret_cast<NMCOMBOBOXEXW&>(header);
-        if (info.ceItem.mask & CBEIF_TEXT) OnProjectGetDispInfo(info);
-        return Answer(0);
     }
     return FALSE;
 }
@@ -288,10 +284,12 @@ void CSprig::FillProjectBox() {
     item.iItem = 0;
     item.pszText = const_cast<wchar_t*>(L"<All Projects>");
     SendMessageW(box, CBEM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
-    // The projects' texts stay in the catalogue; the box asks for them when it draws.
-    item.pszText = LPSTR_TEXTCALLBACKW;
+    // The box holds its own copies of the names. Text-callback items would spare those few
+    // bytes, but boxes ask for such texts in ways that differ (without the item's index, without
+    // a buffer, or taking the answer for another character set) and one answer cannot suit them all.
     for (std::size_t k = 0; k < catalogue_.ProjectList.size(); ++k) {
         item.iItem = static_cast<INT_PTR>(k + 1);
+        item.pszText = const_cast<wchar_t*>(Wide(catalogue_.ProjectList[k].get()));
         SendMessageW(box, CBEM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
     }
     SendMessageW(box, CB_SETCURSEL, 0, 0);
@@ -331,11 +329,6 @@ void CSprig::OnListGetInfoTip(NMLVGETINFOTIPW& tip) const {
     // keep the tip the list view filled in, the cell's own text.
     if (tip.iSubItem == ColumnFileName) CopyTextCut(file->path, Units(tip.pszText), tip.cchTextMax);
     if (tip.iSubItem == ColumnProjectName) CopyTextCut(file->projectPath, Units(tip.pszText), tip.cchTextMax);
-}
-
-void CSprig::OnProjectGetDispInfo(NMCOMBOBOXEXW& info) const {
-    // Item 0 keeps its own text; the box asks only for the projects'.
-    CopyTextCut(ChosenProject(catalogue_, info.ceItem.iItem), Units(info.ceItem.pszText), info.ceItem.cchTextMax);
 }
 
 }  // namespace sprig

@@ -80,7 +80,6 @@ private:
     void OnColumnClick(int column);
     void OnListGetDispInfo(NMLVDISPINFOW& info) const;
     void OnListGetInfoTip(NMLVGETINFOTIPW& tip) const;
-    void OnProjectGetDispInfo(NMCOMBOBOXEXW& info) const;
     const FileEntry* RowFile(int row) const;
 
     // The window-system side: the window while it exists, the icon it shows, and an exception

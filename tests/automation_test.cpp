@@ -164,6 +164,88 @@ TEST(Automation, PassesArgumentsLastToFirstAndPutsAsTheNamedArgument) {
     EXPECT_EQ(recorder.named, (std::vector<DISPID>{DISPID_PROPERTYPUT}));
 }
 
+// Serves one text property, Kind, under a DISPID of its own, as an object of the ProjectItem
+// interface or as an object that does not answer it; counts the look-ups and calls that reach it.
+class NumberedItem final : public IDispatch {
+public:
+    NumberedItem(DISPID kind, bool published, const wchar_t* text) : kind_(kind), published_(published), text_(text) {}
+    int lookUps = 0, calls = 0;
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+        const bool answers =
+            iid == IID_IUnknown || iid == IID_IDispatch || (published_ && iid == host::IID_ProjectItem);
+        *out = answers ? this : nullptr;
+        return *out ? S_OK : E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
+        *count = 0;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return DISP_E_BADINDEX; }
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT, LCID, DISPID* ids) override {
+        ++lookUps;
+        ids[0] = _wcsicmp(names[0], L"Kind") == 0 ? kind_ : DISPID_UNKNOWN;
+        return ids[0] == kind_ ? S_OK : DISP_E_UNKNOWNNAME;
+    }
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS*, VARIANT* result, EXCEPINFO*,
+                                     UINT*) override {
+        ++calls;
+        if (id != kind_) return DISP_E_MEMBERNOTFOUND;
+        result->vt = VT_BSTR;
+        result->bstrVal = SysAllocString(text_);
+        return S_OK;
+    }
+
+private:
+    DISPID kind_;
+    bool published_;
+    const wchar_t* text_;
+};
+
+// A member named with its interface is looked up once for all the objects that answer the
+// interface, looked up again for an object that refuses the number, and called by name on an
+// object that does not answer the interface.
+TEST(Automation, AnInterfaceMembersNumberIsLearnedOnceAndAskedAgainWhenRefused) {
+    InterfaceMember kind{host::IID_ProjectItem, L"Kind"};
+    NumberedItem first(5, true, L"first"), second(5, true, L"second");
+    EXPECT_EQ(Text(PropertyText(&first, kind)), u"first");
+    EXPECT_EQ(Text(PropertyText(&second, kind)), u"second");
+    EXPECT_EQ(Text(PropertyText(&first, kind)), u"first");
+    EXPECT_EQ(first.lookUps + second.lookUps, 1);
+    EXPECT_EQ(first.calls + second.calls, 3);
+
+    // Refused, asked anew, called again; the new number is kept for the calls after it.
+    NumberedItem renumbered(9, true, L"renumbered");
+    EXPECT_EQ(Text(PropertyText(&renumbered, kind)), u"renumbered");
+    EXPECT_EQ(Text(PropertyText(&renumbered, kind)), u"renumbered");
+    EXPECT_EQ(renumbered.lookUps, 1);
+    EXPECT_EQ(renumbered.calls, 3);
+
+    // Without the interface: by name at every call, and what was learned stays.
+    NumberedItem unpublished(2, false, L"unpublished");
+    EXPECT_EQ(Text(PropertyText(&unpublished, kind)), u"unpublished");
+    EXPECT_EQ(Text(PropertyText(&unpublished, kind)), u"unpublished");
+    EXPECT_EQ(unpublished.lookUps, 2);
+    EXPECT_EQ(unpublished.calls, 2);
+    EXPECT_EQ(Text(PropertyText(&renumbered, kind)), u"renumbered");
+    EXPECT_EQ(renumbered.lookUps, 1);
+
+    // The stand-in's objects number the member as the type library does, also when one of them
+    // does not answer its interface; a member it does not have is nothing, asked once.
+    Objects o;
+    EXPECT_EQ(Text(PropertyText(o.item.get(), kind)), PhysicalFileKind);
+    o.file.FaultOf(Member::Interface) = Fault::Fail;
+    EXPECT_EQ(Text(PropertyText(o.item.get(), kind)), PhysicalFileKind);
+    InterfaceMember path{host::IID_ProjectItem, L"Path"};
+    EXPECT_FALSE(PropertyText(o.item.get(), path));
+    NumberedItem counted(5, true, L"counted");
+    EXPECT_FALSE(PropertyText(&counted, path));
+    EXPECT_EQ(counted.lookUps, 1);
+    EXPECT_EQ(counted.calls, 0);
+}
+
 // One raw IDispatch call, arguments last to first, with the named ones given.
 HRESULT Call(IDispatch* object, DISPID id, WORD flags, std::vector<VARIANT> arguments, std::vector<DISPID> named = {}) {
     DISPPARAMS parameters{arguments.data(), named.data(), static_cast<UINT>(arguments.size()),

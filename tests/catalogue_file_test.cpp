@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "CatalogueFile.h"
 #include "catalogue/Utf8.h"
@@ -130,6 +131,54 @@ TEST_F(LoadCatalogueTest, NamesTheFirstMalformedLine) {
         error.clear();
         EXPECT_FALSE(LoadCatalogue(c.content, fresh, error)) << c.message;
         EXPECT_EQ(error.compare(0, c.message.size(), c.message), 0) << error;
+    }
+}
+
+// What the reader keeps of a text: every file's four texts and the project list, or the error.
+std::vector<std::u16string> Outcome(bool loaded, const Catalogue& catalogue, const std::string& error) {
+    if (!loaded) return {u"error", std::u16string(error.begin(), error.end())};
+    std::vector<std::u16string> outcome;
+    for (const ProjectEntry& project : catalogue.ProjectList) outcome.push_back(project.get());
+    for (const FileEntry& file : catalogue.FileList) {
+        for (int column = 0; column < ColumnCount; ++column) outcome.push_back(ColumnText(file, column));
+    }
+    outcome.push_back(std::u16string(1, char16_t(catalogue.ProjectPathPool.size())));
+    return outcome;
+}
+
+// A file is read a piece at a time, and a piece may end anywhere: inside the byte order mark, a
+// character, a CR LF or a field. Split in two at every place, and a byte at a time, it reads as
+// the whole text does.
+TEST(CatalogueReader, PiecesEndingAnywhereReadAsTheWholeText) {
+    const std::string good = "p\tP\tP\tC:\\a.cpp\n";
+    const std::string contents[] = {
+        "\xEF\xBB\xBF"
+        "7\tcore\tcore\tC:\\a\\one.cpp\r\n"
+        "7\tcore\tcore\tC:\\a\\two.cpp\r\n"
+        "1\t\xC3\x84pp\tsln\\\xC3\x84pp\tC:\\\xF0\x9F\x98\x80\\four.h",
+        good + "\r\n",
+        good + "\n" + good,
+        good + "p\tQ\tP\tC:\\b.cpp\n",
+        good + "p\tP\tP\tC:\\\xE2\x82\n",
+    };
+    for (const std::string& content : contents) {
+        Catalogue whole;
+        std::string error;
+        const bool loaded = LoadCatalogue(content, whole, error);
+        const std::vector<std::u16string> expected = Outcome(loaded, whole, error);
+        for (std::size_t split = 0; split <= content.size(); ++split) {
+            Catalogue pieces;
+            CatalogueReader reader(pieces);
+            const bool read = reader.Add(std::string_view(content).substr(0, split)) &&
+                              reader.Add(std::string_view(content).substr(split)) && reader.Finish();
+            EXPECT_EQ(Outcome(read, pieces, reader.Error()), expected) << "split at " << split;
+        }
+        Catalogue bytes;
+        CatalogueReader reader(bytes);
+        bool read = true;
+        for (const char byte : content) read = read && reader.Add(std::string_view(&byte, 1));
+        read = read && reader.Finish();
+        EXPECT_EQ(Outcome(read, bytes, reader.Error()), expected);
     }
 }
 

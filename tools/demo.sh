@@ -19,11 +19,9 @@ filter=${SPRIG_DEMO_FILTER:-main}
 # SPRIG_DEMO_MODE is set once built: interactive with the caller's display, else scripted.
 if [ -z "${SPRIG_DEMO_MODE:-}" ]; then
   "$root/tools/install-deps.sh"
-  cmake -S "$root" -B "$root/build/win32" -G Ninja --toolchain "$root/cmake/mingw-i686.cmake" >/dev/null
-  if ! cmake --build "$root/build/win32" --target help | grep -q '^Sprig:'; then
-    echo "demo: this build makes no Sprig.dll yet" >&2
-    exit 1
-  fi
+  # A tree that exists keeps its generator; a new one is made with Ninja.
+  CMAKE_GENERATOR=${CMAKE_GENERATOR:-Ninja} cmake -S "$root" -B "$root/build/win32" \
+    --toolchain "$root/cmake/mingw-i686.cmake" >/dev/null
   cmake --build "$root/build/win32" -j 2 --target Sprig sprig-host
   if [ -n "${DISPLAY:-}" ]; then
     export SPRIG_DEMO_MODE=interactive

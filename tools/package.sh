@@ -7,7 +7,9 @@ set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 "$root/tools/install-deps.sh"
-cmake -S "$root" -B "$root/build/win32" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+# A tree that exists keeps its generator (tools/test.sh builds this one with Make); a new one is
+# made with Ninja.
+CMAKE_GENERATOR=${CMAKE_GENERATOR:-Ninja} cmake -S "$root" -B "$root/build/win32" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   --toolchain "$root/cmake/mingw-i686.cmake" >/dev/null
 cmake --build "$root/build/win32" -j "$(nproc)" --target sprig_packages
 ls -1 "$root"/build/win32/packages/Sprig-*-setup.exe "$root"/build/win32/packages/Sprig-*-win32.zip

@@ -15,7 +15,9 @@ if [ -z "${DISPLAY:-}" ]; then
   exec "$root/tools/with-display.sh" "$0" "$filter" "$output"
 fi
 
-cmake -S "$root" -B "$root/build/win32" -G Ninja --toolchain "$root/cmake/mingw-i686.cmake" >/dev/null
+# A tree that exists keeps its generator; a new one is made with Ninja.
+CMAKE_GENERATOR=${CMAKE_GENERATOR:-Ninja} cmake -S "$root" -B "$root/build/win32" \
+  --toolchain "$root/cmake/mingw-i686.cmake" >/dev/null
 cmake --build "$root/build/win32" -j 2 --target show-dialog
 export SPRIG_WINEPREFIX="${SPRIG_WINEPREFIX:-$root/build/wineprefix}"
 run() { "$root/tools/wine-run.sh" "$@"; }

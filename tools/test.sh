@@ -3,7 +3,8 @@
 #   native  core tests and benchmarks built with g++
 #   asan    the same tests under AddressSanitizer and UndefinedBehaviorSanitizer
 #   fuzz    the libFuzzer targets (clang), run for a fixed number of inputs
-#   win32   the MinGW cross build and the packages (tools/package.sh); its tests run under 32-bit Wine
+#   win32   the MinGW cross build and the packages (tools/package.sh); its tests run under 32-bit Wine.
+#           It is built with Make, the others with Ninja, so that the build keeps working with both.
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -11,22 +12,27 @@ cd "$root"
 "$root/tools/install-deps.sh"
 
 jobs=$(nproc)
-configure() {  # configure DIR [cmake args...]
-  local dir=$1; shift
-  cmake -S "$root" -B "$root/build/$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+configure() {  # configure DIR GENERATOR [cmake args...]
+  local dir=$1 generator=$2; shift 2
+  local cache="$root/build/$dir/CMakeCache.txt"
+  # CMake cannot switch a tree to another generator: such a tree is made afresh.
+  if [ -f "$cache" ] && ! grep -qxF "CMAKE_GENERATOR:INTERNAL=$generator" "$cache"; then
+    rm -rf "${root:?}/build/$dir"
+  fi
+  cmake -S "$root" -B "$root/build/$dir" -G "$generator" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
   cmake --build "$root/build/$dir" -j "$jobs"
 }
 
 echo "== native"
-configure native
+configure native Ninja
 ctest --test-dir build/native --output-on-failure -j "$jobs"
 
 echo "== asan"
-configure asan -DSPRIG_SANITIZE=ON -DSPRIG_BENCH=OFF
+configure asan Ninja -DSPRIG_SANITIZE=ON -DSPRIG_BENCH=OFF
 ctest --test-dir build/asan --output-on-failure -j "$jobs"
 
 echo "== fuzz"
-configure fuzz -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DSPRIG_FUZZ=ON -DSPRIG_SANITIZE=ON
+configure fuzz Ninja -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DSPRIG_FUZZ=ON -DSPRIG_SANITIZE=ON
 # A target's seed inputs (tests/fuzz/NAME/) and dictionary (tests/fuzz/NAME.dict) start it off;
 # what it finds goes to a scratch corpus. Each runs for a fixed number of inputs or three minutes.
 for fuzzer in build/fuzz/tests/fuzz/*_fuzz; do
@@ -40,7 +46,7 @@ for fuzzer in build/fuzz/tests/fuzz/*_fuzz; do
 done
 
 echo "== win32"
-configure win32 --toolchain "$root/cmake/mingw-i686.cmake"
+configure win32 "Unix Makefiles" --toolchain "$root/cmake/mingw-i686.cmake"
 "$root/tools/package.sh"
 SPRIG_WINEPREFIX="$root/build/wineprefix" \
   "$root/tools/with-display.sh" ctest --test-dir build/win32 --output-on-failure

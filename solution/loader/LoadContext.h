@@ -54,6 +54,7 @@ struct LoadContext {
     SolutionFiles& files;
     model::SolutionModel& model;
     std::vector<LoadMessage>& messages;
+    std::u16string_view solution = {};  // the solution file's full path, for the properties it defines
 
     void Report(std::u16string_view file, std::size_t line, std::string text) {
         messages.push_back({std::u16string(file), line, std::move(text)});

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "solution/loader/TextDecoding.h"
 #include "solution/loader/XmlDocument.h"
 #include "catalogue/Utf8.h"
 
@@ -45,13 +46,24 @@ std::string_view SectionName(std::string_view line, std::string_view keyword) {
     return rest.substr(0, rest.find(')'));
 }
 
-// "left = right": both sides without white space; false without " = ".
+// "left = right": both sides without white space. The environment writes " = "; a bare "=" is
+// taken where that is missing. False without either, or with an empty side.
 bool SplitAssignment(std::string_view line, std::u16string& left, std::u16string& right) {
-    const std::size_t equals = line.find(" = ");
+    std::size_t equals = line.find(" = "), after = equals + 3;
+    if (equals == std::string_view::npos) equals = line.find('='), after = equals + 1;
     if (equals == std::string_view::npos) return false;
     left = Utf16(TrimXmlSpace(line.substr(0, equals)));
-    right = Utf16(TrimXmlSpace(line.substr(equals + 3)));
-    return true;
+    right = Utf16(TrimXmlSpace(line.substr(after)));
+    return !left.empty() && !right.empty();
+}
+
+// A line as a message quotes it: cut short when it is long.
+std::string Quote(std::string_view line) {
+    constexpr std::size_t shown = 60;
+    if (line.size() <= shown) return "'" + std::string(line) + "'";
+    std::size_t cut = shown;
+    while (cut > 0 && (static_cast<unsigned char>(line[cut]) & 0xC0) == 0x80) --cut;  // whole characters only
+    return "'" + std::string(line.substr(0, cut)) + "...'";
 }
 
 // `Project("{type}") = "name", "path", "{id}"` (the part after "Project(").
@@ -69,6 +81,10 @@ SolutionEntry ParseProjectLine(LoadContext& context, const std::u16string& path,
     if (!entry.complete) {
         context.Report(path, line,
                        "the Project line of '" + ToUtf8(entry.name) + "' is cut short; it is listed without items");
+    } else if (!TrimXmlSpace(rest).empty()) {
+        context.Report(path, line,
+                       "the Project line of '" + ToUtf8(entry.name) +
+                           "' goes on after its id: " + Quote(TrimXmlSpace(rest)) + " is ignored");
     }
     return entry;
 }
@@ -83,9 +99,15 @@ public:
     bool Line(std::string_view line) {
         ++lineNumber_;
         if (line.empty()) return true;
-        // A section that is not closed ends with its block.
-        if (state_ == State::ProjectSection && (StartsWith(line, "Project(") || line == "EndProject")) {
+        // A section that is not closed ends with its block; a project that is not closed ends
+        // where the Global section begins.
+        if (state_ == State::ProjectSection &&
+            (StartsWith(line, "Project(") || line == "EndProject" || line == "Global")) {
             state_ = State::Project;
+        }
+        if (state_ == State::Project && line == "Global") {
+            ProjectNotEnded();
+            state_ = State::Top;
         }
         if (state_ == State::GlobalSection && line == "EndGlobal") state_ = State::Global;
         switch (state_) {
@@ -153,21 +175,22 @@ private:
         return true;
     }
 
+    // Outside blocks: comments ("# Visual Studio 2005") and settings ("VisualStudioVersion = ...")
+    // carry nothing that is read.
     void Top(std::string_view line) {
+        std::u16string name, value;
         if (StartsWith(line, "Project(")) {
             StartProject(line);
         } else if (line == "Global") {
             state_ = State::Global, globalLine_ = lineNumber_;
+        } else if (line[0] != '#' && !SplitAssignment(line, name, value)) {
+            NotUnderstood(line);
         }
     }
 
     void Project(std::string_view line) {
         if (StartsWith(line, "Project(")) {
-            if (!projectCut_) {
-                context_.Report(path_, solution_.projects.back().line,
-                                "project '" + ToUtf8(solution_.projects.back().name) +
-                                    "' has no EndProject; it is listed without items");
-            }
+            ProjectNotEnded();
             StartProject(line);
         } else if (line == "EndProject") {
             solution_.projects.back().complete = !projectCut_;
@@ -175,15 +198,22 @@ private:
         } else if (StartsWith(line, "ProjectSection(")) {
             solutionItems_ = SectionName(line, "ProjectSection(") == "SolutionItems";
             state_ = State::ProjectSection;
+        } else {
+            NotUnderstood(line);
         }
     }
 
+    // Only a SolutionItems section lists files; the others hold settings that are not read.
     void ProjectSection(std::string_view line) {
         std::u16string item, same;
         if (line == "EndProjectSection") {
             state_ = State::Project;
-        } else if (solutionItems_ && SplitAssignment(line, item, same)) {
-            solution_.projects.back().solutionItems.push_back(std::move(item));
+        } else if (solutionItems_) {
+            if (SplitAssignment(line, item, same)) {
+                solution_.projects.back().solutionItems.push_back(std::move(item));
+            } else {
+                NotUnderstood(line);
+            }
         }
     }
 
@@ -193,16 +223,35 @@ private:
         } else if (StartsWith(line, "GlobalSection(")) {
             nestedProjects_ = SectionName(line, "GlobalSection(") == "NestedProjects";
             state_ = State::GlobalSection;
+        } else {
+            NotUnderstood(line);
         }
     }
 
+    // Only the NestedProjects section is read; the others hold settings.
     void GlobalSection(std::string_view line) {
         Nesting nesting{{}, {}, lineNumber_};
         if (line == "EndGlobalSection") {
             state_ = State::Global;
-        } else if (nestedProjects_ && SplitAssignment(line, nesting.child, nesting.parent)) {
-            solution_.nesting.push_back(std::move(nesting));
+        } else if (nestedProjects_) {
+            if (SplitAssignment(line, nesting.child, nesting.parent)) {
+                solution_.nesting.push_back(std::move(nesting));
+            } else {
+                NotUnderstood(line);
+            }
         }
+    }
+
+    void NotUnderstood(std::string_view line) {
+        context_.Report(path_, lineNumber_, "the line " + Quote(line) + " is not understood here; it is ignored");
+    }
+
+    // The open project is left without its EndProject.
+    void ProjectNotEnded() {
+        if (projectCut_) return;  // its Project line was already reported
+        context_.Report(
+            path_, solution_.projects.back().line,
+            "project '" + ToUtf8(solution_.projects.back().name) + "' has no EndProject; it is listed without items");
     }
 
     // A project is complete once its EndProject comes.
@@ -228,10 +277,9 @@ bool ParseSolutionFile(LoadContext& context, const std::u16string& path, std::st
                        SolutionFile& solution) {
     SolutionParser parser(context, path, solution);
     for (std::size_t start = 0; start < text.size();) {
-        std::size_t end = text.find('\n', start);
-        if (end == std::string_view::npos) end = text.size();
+        const std::size_t end = LineEnd(text, start);
         if (!parser.Line(TrimXmlSpace(text.substr(start, end - start)))) return false;
-        start = end + 1;
+        start = NextLineStart(text, end);
     }
     return parser.End();
 }

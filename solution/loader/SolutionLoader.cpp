@@ -142,7 +142,7 @@ void ReadProject(LoadContext& context, const SolutionEntry& entry, Format format
 
 bool LoadSolution(const std::u16string& path, SolutionFiles& files, model::SolutionModel& model,
                   std::vector<LoadMessage>& messages) {
-    LoadContext context{files, model, messages};
+    LoadContext context{files, model, messages, path};
     std::string bytes, reason;
     if (files.Read(path, bytes, reason) != ReadResult::Read) {
         context.Report(path, 0, "cannot read the solution: " + reason);

@@ -88,7 +88,7 @@ bool HasUndefinedMark(std::u16string_view text) {
     return false;
 }
 
-// Text in a code page other than 1252, line by line (no code page has "\n" inside a character).
+// Text in a code page other than 1252, line by line (no code page has CR or LF inside a character).
 // A single-byte code page is read a byte at a time, so that no converter joins an accent to the
 // letter before it. False, with the line, at the first line that holds a byte of no character.
 bool FromCodePage(unsigned codePage, std::string_view bytes, std::string& utf8, std::size_t& errorLine) {
@@ -97,11 +97,10 @@ bool FromCodePage(unsigned codePage, std::string_view bytes, std::string& utf8, 
     std::array<char16_t, 128> high{};  // each byte from 0x80 once read; 0 until then
     std::u16string text;
     utf8.clear();
-    std::size_t line = 1;
-    for (std::size_t start = 0; start < bytes.size(); ++line) {
-        std::size_t end = bytes.find('\n', start);
-        end = end == std::string_view::npos ? bytes.size() : end + 1;
+    for (std::size_t start = 0; start < bytes.size();) {
+        const std::size_t end = NextLineStart(bytes, LineEnd(bytes, start));
         const std::string_view part = bytes.substr(start, end - start);
+        const std::size_t partStart = start;
         start = end;
         text.clear();
         bool read = true;
@@ -125,7 +124,7 @@ bool FromCodePage(unsigned codePage, std::string_view bytes, std::string& utf8, 
             }
         }
         if (!read) {
-            errorLine = line;
+            errorLine = LineAt(bytes, partStart);
             return false;
         }
         AppendUtf8(text, utf8);
@@ -223,10 +222,24 @@ bool DecodeXmlText(std::string_view bytes, std::string& utf8, std::string& error
     return true;
 }
 
-std::size_t LineAt(std::string_view text, std::size_t offset) {
-    std::size_t line = 1;
-    for (std::size_t i = 0; i < offset && i < text.size(); ++i) line += text[i] == '\n';
-    return line;
+std::size_t LineEnd(std::string_view text, std::size_t start) {
+    return std::min(text.find_first_of("\r\n", start), text.size());
 }
+
+std::size_t NextLineStart(std::string_view text, std::size_t end) {
+    if (end >= text.size()) return text.size();
+    return end + (text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n' ? 2 : 1);
+}
+
+std::size_t LineEndsBetween(std::string_view text, std::size_t from, std::size_t to) {
+    std::size_t ends = 0;
+    for (std::size_t i = from; i < to && i < text.size(); ++i) {
+        // The LF of a CR LF belongs to the line end that its CR began.
+        ends += text[i] == '\r' || (text[i] == '\n' && (i == 0 || text[i - 1] != '\r'));
+    }
+    return ends;
+}
+
+std::size_t LineAt(std::string_view text, std::size_t offset) { return 1 + LineEndsBetween(text, 0, offset); }
 
 }  // namespace sprig::loader

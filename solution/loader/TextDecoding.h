@@ -30,6 +30,14 @@ std::string DecodeSolutionText(std::string_view bytes);
 // is not supported or that the bytes cannot be in.
 bool DecodeXmlText(std::string_view bytes, std::string& utf8, std::string& error, std::size_t& errorLine);
 
+// Lines end at LF, at CR LF and at a lone CR, as the environment's own readers take them.
+// The end of the line that starts at `start`: its first CR or LF, or the end of `text`.
+std::size_t LineEnd(std::string_view text, std::size_t start);
+// Where the next line starts, for a line that ends at `end`.
+std::size_t NextLineStart(std::string_view text, std::size_t end);
+// The number of line ends that begin in [`from`, `to`) of `text`.
+std::size_t LineEndsBetween(std::string_view text, std::size_t from, std::size_t to);
+
 // The line, counted from 1, that holds the byte at `offset` of `text`.
 std::size_t LineAt(std::string_view text, std::size_t offset);
 

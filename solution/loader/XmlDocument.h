@@ -19,8 +19,18 @@ using XmlNode = rapidxml::xml_node<char>;
 // and real project files nest a few dozen levels at most.
 constexpr std::size_t MaxXmlDepth = 1000;
 
-// How project files are parsed.
-constexpr int XmlParseFlags = rapidxml::parse_validate_closing_tags;
+// How project files are parsed. References (&amp;, &#65;) are resolved after parsing, by
+// ResolveXmlReferences, since the parser keeps unknown ones as text and takes bad ones unevenly.
+constexpr int XmlParseFlags = rapidxml::parse_validate_closing_tags | rapidxml::parse_no_entity_translation;
+
+// Resolves the references in every attribute value and text of the elements under `document`,
+// in place. The environment's XML reader refuses a file with any reference it cannot resolve, so
+// this does too: false, with `where` pointing at the reference and `reason` saying why, at an
+// unknown entity (only the five of XML are known: a DOCTYPE's are not read), a "&" that begins
+// no reference, a reference without ";", and a character reference to a character that XML
+// does not allow (NUL and other controls but tab, LF and CR, surrogates, U+FFFE, U+FFFF, and
+// anything beyond U+10FFFF).
+bool ResolveXmlReferences(rapidxml::xml_document<char>& document, const char*& where, std::string& reason);
 
 // How deep the parser, given `text`, nests elements before it ends or fails (a root element is at
 // depth 1). Found without recursion by reading the text as the parser reads it, with the parser's
@@ -56,8 +66,7 @@ public:
     std::size_t LineOf(const XmlNode& node) const;
 
     // An attribute of `node` as UTF-16, empty when there is none. False, with a message, when its
-    // value is not valid UTF-8 (a character reference to a surrogate gives such a value) or holds
-    // a NUL (from a character reference to it).
+    // value is not valid UTF-8.
     bool Attribute(LoadContext& context, const XmlNode& node, const char* name, std::u16string& text) const;
 
     // MSBuild metadata of an item: the text of its child element of that name or else its

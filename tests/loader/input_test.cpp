@@ -104,17 +104,16 @@ TEST(LoadSolution, ProjectsThatCannotBeReadAreListedWithoutItems) {
     std::string deep;
     for (int i = 0; i < 100000; ++i) deep += "<Filter Name=\"x\">";
     files.files[u"C:\\s\\D\\D.vcproj"] = "<VisualStudioProject><Files>" + deep;
-    // A byte that is no UTF-8, a reference to a surrogate and one to NUL: those files are left out.
+    // A byte that is no UTF-8 leaves that file out.
     files.files[u"C:\\s\\Y\\Y.vcproj"] =
         "<VisualStudioProject><Files>\n<File RelativePath=\"a\xE9.cpp\"/>\n"
-        "<File RelativePath=\"b&#xD800;.cpp\"/>\n<File RelativePath=\"c.cpp\"/>\n"
-        "<File RelativePath=\"a&#0;b.cpp\"/>\n</Files></VisualStudioProject>";
+        "<File RelativePath=\"c.cpp\"/>\n</Files></VisualStudioProject>";
     const Loaded loaded = Load(files);
     EXPECT_TRUE(loaded.loaded);
     EXPECT_EQ(loaded.model,
               "Missing (C#)\nBroken (C++)\nForeign (C++)\nOdd (C++)\nSetup ({54435603-DBB4-11D2-8724-00A0C9A8B90C})\n"
               "Encoded (C++)\nDeep (C++)\nBytes (C++)\n  [file] c.cpp = C:\\s\\Y\\c.cpp\n");
-    ASSERT_EQ(loaded.messages.size(), 10u);
+    ASSERT_EQ(loaded.messages.size(), 8u);
     EXPECT_EQ(loaded.messages[0], "C:\\s\\S.sln: line 4: cannot read C:\\s\\M\\M.csproj: no such file");
     EXPECT_EQ(loaded.messages[1], "C:\\s\\B\\B.vcproj: line 5: malformed XML: invalid closing tag name");
     EXPECT_EQ(loaded.messages[2], "C:\\s\\F\\F.vcproj: line 1: the root element is not VisualStudioProject");
@@ -123,11 +122,108 @@ TEST(LoadSolution, ProjectsThatCannotBeReadAreListedWithoutItems) {
     EXPECT_EQ(loaded.messages[4].substr(0, 31), "C:\\s\\S.sln: line 12: 'Setup' is");
     EXPECT_EQ(loaded.messages[5], "C:\\s\\E\\E.vcproj: line 1: encoding 'koi8-r' is not supported");
     EXPECT_EQ(loaded.messages[6], "C:\\s\\D\\D.vcproj: elements nest more than 1000 levels deep");
-    EXPECT_EQ(loaded.messages[7],
-              "C:\\s\\Y\\Y.vcproj: line 2: RelativePath is not valid text (bad UTF-8 or character reference)");
-    EXPECT_EQ(loaded.messages[8].substr(0, 25), "C:\\s\\Y\\Y.vcproj: line 3: ");
-    EXPECT_EQ(loaded.messages[9],
-              "C:\\s\\Y\\Y.vcproj: line 5: RelativePath is not valid text (bad UTF-8 or character reference)");
+    EXPECT_EQ(loaded.messages[7], "C:\\s\\Y\\Y.vcproj: line 2: RelativePath is not valid UTF-8");
+}
+
+// Every line end the environment reads (LF, CR LF, a lone CR) ends a line, mixed in one file; a
+// line that is not understood where it stands is named, never passed over in silence.
+TEST(LoadSolution, EveryLineEndEndsALineAndNoLineIsSkippedUnsaid) {
+    const std::string a = "Project(\"" + Cpp + "\") = \"A\", \"a.vcproj\", \"{A1}\"";
+    const std::string b = "Project(\"" + Cpp + "\") = \"B\", \"a.vcproj\", \"{B1}\"";
+    const std::string header = "Microsoft Visual Studio Solution File, Format Version 9.00";
+    const std::string both = "A (C++)\n  [file] a.cpp = C:\\s\\a.cpp\nB (C++)\n  [file] a.cpp = C:\\s\\a.cpp\n";
+    for (const std::string& solution : {header + "\n" + a + "\nEndProject\r" + b + "\nEndProject\n",
+                                        header + "\r" + a + "\rEndProject\r" + b + "\rEndProject\r",
+                                        header + "\r\n" + a + "\r\r\nEndProject\n\r" + b + "\r\nEndProject"}) {
+        MemoryFiles files;
+        files.files[u"C:\\s\\S.sln"] = solution;
+        files.files[u"C:\\s\\a.vcproj"] =
+            "<VisualStudioProject><Files><File RelativePath=\"a.cpp\"/></Files></VisualStudioProject>";
+        EXPECT_EQ(CleanModel(files), both);
+    }
+
+    MemoryFiles files;
+    files.files[u"C:\\s\\a.vcproj"] = EmptyVcproj;
+    files.files[u"C:\\s\\S.sln"] =
+        header + "\n# Visual Studio 2005\nVisualStudioVersion = 12.0\nProjekt(\"x\")\n" +  // line 4
+        ProjectLine(Folder, "F", "F", "{F1}",
+                    "\tProjectSection(SolutionItems) = preProject\n\t\tnotes.txt\n\t\tx.txt=x.txt\n"
+                    "\tEndProjectSection\n\tstray\n") +  // lines 7, 10
+        a +
+        ", \"{Z9}\"\nEndProject\n" +  // line 12
+        b +
+        "\n"                                                                                // no EndProject
+        "Global\n\tGlobalSection(NestedProjects) = preSolution\n\t\t{B1}\n\t\t{B1}={F1}\n"  // lines 16, 17
+        "\tEndGlobalSection\n\tGlobalSektion(x)\nEndGlobal\n";                              // line 20
+    const Loaded loaded = Load(files);
+    EXPECT_EQ(loaded.model, "F (solution folder)\n  [sub] B\n    B (C++)\n  [file] x.txt = C:\\s\\x.txt\nA (C++)\n");
+    EXPECT_EQ(loaded.messages,
+              (Lines{"C:\\s\\S.sln: line 4: the line 'Projekt(\"x\")' is not understood here; it is ignored",
+                     "C:\\s\\S.sln: line 7: the line 'notes.txt' is not understood here; it is ignored",
+                     "C:\\s\\S.sln: line 10: the line 'stray' is not understood here; it is ignored",
+                     "C:\\s\\S.sln: line 12: the Project line of 'A' goes on after its id: ', \"{Z9}\"' is ignored",
+                     "C:\\s\\S.sln: line 14: project 'B' has no EndProject; it is listed without items",
+                     "C:\\s\\S.sln: line 17: the line '{B1}' is not understood here; it is ignored",
+                     "C:\\s\\S.sln: line 20: the line 'GlobalSektion(x)' is not understood here; it is ignored"}));
+
+    // A project file's lines are counted alike.
+    files.files[u"C:\\s\\S.sln"] = Solution(ProjectLine(Cpp, "A", "a.vcproj", "{A1}"));
+    files.files[u"C:\\s\\a.vcproj"] =
+        "<VisualStudioProject>\r<Files>\r\n\r<File RelativePath=\"a\xE9\"/>\n</Files></VisualStudioProject>";
+    EXPECT_EQ(Load(files).messages, Lines{"C:\\s\\a.vcproj: line 4: RelativePath is not valid UTF-8"});
+}
+
+// One rule for every reference in a project file, as the environment's XML reader has it: the five
+// entities of XML and character references to characters that XML allows are resolved; anything
+// else makes the file malformed, named at its line, and the project is listed without items.
+TEST(LoadSolution, ReferencesThatCannotBeResolvedMakeTheProjectFileMalformed) {
+    const auto load = [](const std::string& include, const std::string& doctype = "") {
+        MemoryFiles files;
+        files.files[u"C:\\s\\S.sln"] = Solution(ProjectLine(CSharp, "P", "P.csproj", "{A1}"));
+        files.files[u"C:\\s\\P.csproj"] = doctype + "<Project>\n<ItemGroup><Compile Include=\"" + include +
+                                          "\"/><Compile Include=\"z.cs\"/></ItemGroup>\n</Project>";
+        return Load(files);
+    };
+    const std::pair<std::string, std::string> refused[] = {
+        {"a&bogus;b.cs", "unknown entity '&bogus;' (only &amp; &lt; &gt; &quot; &apos; are known)"},
+        {"&#0;.cs", "'&#0;' refers to no character that XML allows"},
+        {"&#1;.cs", "'&#1;' refers to no character that XML allows"},
+        {"a&#xD800;.cs", "'&#xD800;' refers to no character that XML allows"},
+        {"&#xFFFE;.cs", "'&#xFFFE;' refers to no character that XML allows"},
+        {"&#x110000;.cs", "'&#x110000;' refers to no character that XML allows"},
+        {"&#99999999999999999999;.cs", "'&#99999999999999999999;' refers to no character that XML allows"},
+        {"&#65.cs", "'&#65.cs' is no character reference: digits and \";\" must follow \"&#\""},
+        {"&#1A;.cs", "'&#1A;' is no character reference: digits and \";\" must follow \"&#\""},
+        {"&#X41;.cs", "'&#X41;' is no character reference: digits and \";\" must follow \"&#\""},
+        {"&#;.cs", "'&#;' is no character reference: digits and \";\" must follow \"&#\""},
+        {"a & b.cs", "'&' begins no reference (a '&' of its own is written &amp;)"},
+    };
+    for (const auto& [include, reason] : refused) {
+        const Loaded loaded = load(include);
+        EXPECT_EQ(loaded.model, "P (C#)\n") << include;
+        EXPECT_EQ(loaded.messages, Lines{"C:\\s\\P.csproj: line 2: malformed XML: " + reason}) << include;
+    }
+    // An entity that a DOCTYPE declares is not read either: its ";" never splits the item.
+    const Loaded declared = load("&e;", "<!DOCTYPE Project [<!ENTITY e \"x.cs;y.cs\">]>\n");
+    EXPECT_EQ(declared.model, "P (C#)\n");
+    EXPECT_EQ(declared.messages, Lines{"C:\\s\\P.csproj: line 3: malformed XML: unknown entity '&e;' (only &amp; "
+                                       "&lt; &gt; &quot; &apos; are known)"});
+    // In element text too; and references in a comment or CDATA section are no references.
+    MemoryFiles files;
+    files.files[u"C:\\s\\S.sln"] = Solution(ProjectLine(CSharp, "P", "P.csproj", "{A1}"));
+    files.files[u"C:\\s\\P.csproj"] =
+        "<Project><!-- &bogus; --><ItemGroup><Compile Include=\"a.cs\"><Link><![CDATA[&x;]]></Link></Compile>"
+        "<None Include=\"b.txt\"><Link>\n&nope;</Link></None></ItemGroup></Project>";
+    EXPECT_EQ(Load(files).messages,
+              Lines{"C:\\s\\P.csproj: line 2: malformed XML: unknown entity '&nope;' (only &amp; &lt; &gt; &quot; "
+                    "&apos; are known)"});
+
+    // What resolves: a ";" written as a reference splits the item as MSBuild splits it, one
+    // written as MSBuild's escape does not.
+    EXPECT_EQ(load("&#65;&#x42;&#x1F600;&amp;&lt;&gt;&quot;&apos;.cs;x&#59;y.cs;a%3Bb%.cs").model,
+              "P (C#)\n  [file] AB\xF0\x9F\x98\x80&<>\"'.cs = C:\\s\\AB\xF0\x9F\x98\x80&<>\"'.cs\n"
+              "  [file] x = C:\\s\\x\n  [file] y.cs = C:\\s\\y.cs\n  [file] a;b%.cs = C:\\s\\a;b%.cs\n"
+              "  [file] z.cs = C:\\s\\z.cs\n");
 }
 
 // Deep nesting hidden from the depth check by a quote in a name or by an unknown "<!" node would

@@ -197,6 +197,85 @@ TEST(LoadSolution, VcxprojItemsGoIntoTheFiltersOfTheFiltersFile) {
               "  [file] grammar.y = C:\\s\\Bare\\grammar.y\n");
 }
 
+// The properties that the environment defines for a loaded project, with "\" at the end of the
+// folders where MSBuild puts one; a full path inside the project's folder shows as a relative one.
+// What is still not evaluated is named.
+TEST(LoadSolution, BuiltInPropertiesOfTheSolutionAndTheProjectAreEvaluated) {
+    MemoryFiles files;
+    files.files[u"C:\\s\\S.sln"] = Solution(ProjectLine(CSharp, "App", "App\\App.csproj", "{A1}") +
+                                            ProjectLine(CSharp, "Named", "N\\Named.csproj", "{A2}") +
+                                            ProjectLine(Cpp, "Kit", "Kit\\Kit.vcxproj", "{A3}"));
+    files.files[u"C:\\s\\App\\App.csproj"] = R"(<Project>
+  <ItemGroup>
+    <Compile Include="$(SolutionDir)lib\x.cs;$(ProjectDir)Sub\y.cs" />
+    <Compile Include="$(MSBuildThisFileDirectory)z.cs;$(MSBuildProjectDirectory)\w.cs" />
+    <None Include="$(msbuildprojectname)$(ProjectExt).txt;$(SolutionName)$(SolutionExt).txt" />
+    <None Include="$(SolutionPath).bak;$(SolutionFileName).user;$(ProjectPath).user;$(ProjectFileName).old" />
+    <None Include="$(ProjectName).a;$(MSBuildProjectFile).b;$(MSBuildProjectExtension).c;$(MSBuildThisFile).d" />
+    <None Include="$(MSBuildThisFileName).e;$(MSBuildThisFileExtension).f;$(MSBuildProjectFullPath).g" />
+    <None Include="$(MSBuildThisFileFullPath).h;C:\$(MSBuildProjectDirectoryNoRoot)\i;D:\$(MSBuildThisFileDirectoryNoRoot)j" />
+    <None Include="$( SolutionDir )k;$(Configuration)\gen.cs;$(SolutionDir" />
+  </ItemGroup>
+</Project>
+)";
+    // A project that sets ProjectName itself: that one is its own, the others are built in.
+    files.files[u"C:\\s\\N\\Named.csproj"] = R"(<Project>
+  <PropertyGroup Condition="'$(Configuration)' == ''"><ProjectName>Other</ProjectName></PropertyGroup>
+  <ItemGroup><Compile Include="$(ProjectName).cs;$(ProjectDir)n.cs" /></ItemGroup>
+</Project>
+)";
+    // The .filters file names the items as the project does, and finds them.
+    files.files[u"C:\\s\\Kit\\Kit.vcxproj"] =
+        R"(<Project><ItemGroup><ClCompile Include="$(ProjectDir)src\k.cpp;$(SolutionDir)common\c.cpp" /></ItemGroup></Project>)";
+    files.files[u"C:\\s\\Kit\\Kit.vcxproj.filters"] = R"(<Project>
+  <ItemGroup><Filter Include="Source" /></ItemGroup>
+  <ItemGroup>
+    <ClCompile Include="$(ProjectDir)src\k.cpp"><Filter>Source</Filter></ClCompile>
+    <ClCompile Include="$(SolutionDir)common\c.cpp"><Filter>Source</Filter></ClCompile>
+  </ItemGroup>
+</Project>
+)";
+    const Loaded loaded = Load(files);
+    EXPECT_EQ(loaded.model,
+              "App (C#)\n"
+              "  [folder] Sub = C:\\s\\App\\Sub\\\n"
+              "    [file] y.cs = C:\\s\\App\\Sub\\y.cs\n"
+              "  [file] x.cs = C:\\s\\lib\\x.cs\n"
+              "  [file] z.cs = C:\\s\\App\\z.cs\n"
+              "  [file] w.cs = C:\\s\\App\\w.cs\n"
+              "  [file] App.csproj.txt = C:\\s\\App\\App.csproj.txt\n"
+              "  [file] S.sln.txt = C:\\s\\App\\S.sln.txt\n"
+              "  [file] S.sln.bak = C:\\s\\S.sln.bak\n"
+              "  [file] S.sln.user = C:\\s\\App\\S.sln.user\n"
+              "  [file] App.csproj.user = C:\\s\\App\\App.csproj.user\n"
+              "  [file] App.csproj.old = C:\\s\\App\\App.csproj.old\n"
+              "  [file] App.a = C:\\s\\App\\App.a\n"
+              "  [file] App.csproj.b = C:\\s\\App\\App.csproj.b\n"
+              "  [file] .csproj.c = C:\\s\\App\\.csproj.c\n"
+              "  [file] App.csproj.d = C:\\s\\App\\App.csproj.d\n"
+              "  [file] App.e = C:\\s\\App\\App.e\n"
+              "  [file] .csproj.f = C:\\s\\App\\.csproj.f\n"
+              "  [file] App.csproj.g = C:\\s\\App\\App.csproj.g\n"
+              "  [file] App.csproj.h = C:\\s\\App\\App.csproj.h\n"
+              "  [file] i = C:\\s\\App\\i\n"
+              "  [file] j = D:\\s\\App\\j\n"
+              "  [file] k = C:\\s\\k\n"
+              "Named (C#)\n"
+              "  [file] n.cs = C:\\s\\N\\n.cs\n"
+              "Kit (C++)\n"
+              "  [filter] Source\n"
+              "    [file] k.cpp = C:\\s\\Kit\\src\\k.cpp\n"
+              "    [file] c.cpp = C:\\s\\common\\c.cpp\n");
+    EXPECT_EQ(
+        loaded.messages,
+        (Lines{"C:\\s\\App\\App.csproj: line 10: '$(Configuration)\\gen.cs' is left out: wildcards and properties "
+               "are not evaluated",
+               "C:\\s\\App\\App.csproj: line 10: '$(SolutionDir' is left out: wildcards and properties are not "
+               "evaluated",
+               "C:\\s\\N\\Named.csproj: line 3: '$(ProjectName).cs' is left out: wildcards and properties are "
+               "not evaluated"}));
+}
+
 TEST(LoadSolution, WebSitesHoldTheFilesOfTheirFolderFoldersFirst) {
     MemoryFiles files;
     files.files[u"C:\\s\\S.sln"] = Solution(ProjectLine(WebSite, "C:\\web\\Site\\", "..\\web\\Site\\", "{A1}") +

@@ -257,6 +257,13 @@ void DialogDriver::DoubleClickList(POINT at) {
     Sync();
 }
 
+void DialogDriver::Click(HWND window, POINT at) {
+    const LPARAM where = MAKELPARAM(at.x, at.y);
+    Post(window, WM_LBUTTONDOWN, MK_LBUTTON, where);
+    Post(window, WM_LBUTTONUP, 0, where);
+    Sync();
+}
+
 void DialogDriver::ClickButton(int id) {
     Post(Control(id), BM_CLICK, 0, 0);
     Sync();
@@ -337,16 +344,17 @@ SIZE DialogDriver::DialogClientSize() const {
 std::vector<std::wstring> DialogDriver::ProjectItems() const {
     HWND box = Control(IDC_PROJECT_BOX);
     const int count = static_cast<int>(SendMessageW(box, CB_GETCOUNT, 0, 0));
-    if (count <= 0) return {};
-    // Item 0 keeps its text in the box; the others are asked of the dialog whenever they are drawn.
-    wchar_t text[64] = {};
-    COMBOBOXEXITEMW item{};
-    item.mask = CBEIF_TEXT;
-    item.pszText = text;
-    item.cchTextMax = 64;
-    SendMessageW(box, CBEM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
-    std::vector<std::wstring> items{text};
-    for (int i = 1; i < count; ++i) items.emplace_back(AskDialog(CBEN_GETDISPINFOW, i, 0, 256).units.data());
+    std::vector<std::wstring> items;
+    for (int i = 0; i < count; ++i) {
+        wchar_t text[256] = {};
+        COMBOBOXEXITEMW item{};
+        item.mask = CBEIF_TEXT;
+        item.iItem = i;
+        item.pszText = text;
+        item.cchTextMax = 256;
+        SendMessageW(box, CBEM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+        items.emplace_back(item.pszText ? item.pszText : L"");
+    }
     return items;
 }
 
@@ -359,11 +367,9 @@ bool DialogDriver::Received(Notice notice) const {
 
 TextProbe DialogDriver::AskDialog(UINT code, int item, int column, int size) const {
     TextProbe probe(size);
-    const int control = code == CBEN_GETDISPINFOW ? IDC_PROJECT_BOX : IDC_FILE_LIST;
-    const NMHDR header{Control(control), static_cast<UINT_PTR>(control), code};
+    const NMHDR header{Control(IDC_FILE_LIST), static_cast<UINT_PTR>(IDC_FILE_LIST), code};
     NMLVDISPINFOW cell{header, {}};
     NMLVGETINFOTIPW tip{header, 0, probe.units.data(), size, item, column, 0};
-    NMCOMBOBOXEXW project{header, {}};
     NMHDR* request = &cell.hdr;
     if (code == LVN_GETDISPINFOW) {
         cell.item.mask = LVIF_TEXT;
@@ -371,16 +377,10 @@ TextProbe DialogDriver::AskDialog(UINT code, int item, int column, int size) con
         cell.item.iSubItem = column;
         cell.item.pszText = probe.units.data();
         cell.item.cchTextMax = size;
-    } else if (code == LVN_GETINFOTIPW) {
-        request = &tip.hdr;
     } else {
-        project.ceItem.mask = CBEIF_TEXT;
-        project.ceItem.iItem = item;
-        project.ceItem.pszText = probe.units.data();
-        project.ceItem.cchTextMax = size;
-        request = &project.hdr;
+        request = &tip.hdr;
     }
-    SendMessageW(dialog_, WM_NOTIFY, control, reinterpret_cast<LPARAM>(request));
+    SendMessageW(dialog_, WM_NOTIFY, IDC_FILE_LIST, reinterpret_cast<LPARAM>(request));
     return probe;
 }
 

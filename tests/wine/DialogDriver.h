@@ -47,6 +47,8 @@ public:
     void ClickHeader(int column);
     // A double click at a point of the list's client area.
     void DoubleClickList(POINT at);
+    // A left click at a point of `window`'s client area.
+    void Click(HWND window, POINT at);
     void ClickButton(int id);
     void Close();
     void Sync();
@@ -69,7 +71,7 @@ public:
     bool Received(Notice notice) const;
 
     // The dialog's answer to a text request (LVN_GETDISPINFOW or LVN_GETINFOTIPW for a row and
-    // column, CBEN_GETDISPINFOW for a project box item), sent as the control would send it.
+    // column), sent as the list would send it.
     TextProbe AskDialog(UINT code, int item, int column, int size) const;
     // A cell's text asked of the list view (LVM_GETITEMTEXTW) into a buffer of `size` units.
     TextProbe AskList(int row, int column, int size) const;

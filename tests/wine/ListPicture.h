@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <type_traits>
@@ -16,7 +17,8 @@ namespace sprig::testing {
 // One 0x00RRGGBB value per pixel, the top row first. The list may belong to another thread.
 class Picture {
 public:
-    explicit Picture(HWND list) {
+    // The bitmap starts as `fill`, which shows where the window drew nothing.
+    explicit Picture(HWND list, DWORD fill = 0) {
         RECT client;
         GetClientRect(list, &client);
         width = client.right;
@@ -32,6 +34,7 @@ public:
         void* bits = nullptr;
         const GdiObject<HBITMAP> bitmap(CreateDIBSection(dc.get(), &format, DIB_RGB_COLORS, &bits, nullptr, 0));
         if (!bitmap || !bits) return;
+        std::fill_n(static_cast<DWORD*>(bits), width * height, fill);
         const HGDIOBJ previous = SelectObject(dc.get(), bitmap.get());
         SendMessageW(list, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc.get()), PRF_CLIENT | PRF_ERASEBKGND);
         GdiFlush();

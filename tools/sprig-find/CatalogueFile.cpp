@@ -1,6 +1,6 @@
 #include "CatalogueFile.h"
 
-#include <unordered_map>
+#include <cstring>
 
 #include "catalogue/Utf8.h"
 
@@ -23,74 +23,106 @@ int SplitFields(std::string_view line, std::string_view (&fields)[4]) {
 
 }  // namespace
 
-bool LoadCatalogue(std::string_view content, Catalogue& catalogue, std::string& error) {
-    if (content.substr(0, ByteOrderMark.size()) == ByteOrderMark) content.remove_prefix(ByteOrderMark.size());
+bool CatalogueReader::Fail(const std::string& what, std::size_t lineNumber) {
+    failed_ = true;
+    error_ = "line " + std::to_string(lineNumber) + ": " + what;
+    return false;
+}
 
-    std::unordered_map<std::string_view, const char16_t*> projectsById;
-    // The line before: consecutive lines mostly share project and project path, whose bytes are
-    // then taken as they were (checked and decoded already) instead of decoded again.
-    std::string_view lastId, lastName, lastPathBytes;
-    const char16_t* lastProject = nullptr;
-    const char16_t* lastPath = nullptr;
-    std::u16string text;
-
-    std::size_t lineNumber = 0;
-    while (!content.empty()) {
-        ++lineNumber;
-        const std::size_t end = content.find('\n');
-        std::string_view line = content.substr(0, end);
-        content.remove_prefix(end == std::string_view::npos ? content.size() : end + 1);
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-        // Editors often end a file with an empty line.
-        if (line.empty() && content.empty()) break;
-
-        const auto fail = [&](const std::string& what) {
-            error = "line " + std::to_string(lineNumber) + ": " + what;
-            return false;
-        };
-        std::string_view fields[4];
-        const int count = SplitFields(line, fields);
-        if (count != 4) {
-            return fail("expected 4 tab-separated fields (projectId, projectName, projectPath, path), found " +
-                        std::string(count > 4 ? "more" : std::to_string(count)));
+bool CatalogueReader::Add(std::string_view piece) {
+    while (!failed_ && !piece.empty()) {
+        const void* found = std::memchr(piece.data(), '\n', piece.size());
+        if (!found) {
+            partial_.append(piece);
+            break;
         }
-        // Catalogue texts end at their first NUL, so one inside a field would cut it short.
-        if (line.find('\0') != std::string_view::npos) return fail("holds a NUL byte");
-        const bool sameProject = lastProject && fields[0] == lastId && fields[1] == lastName;
-        const bool samePath = sameProject && fields[2] == lastPathBytes;
-        std::u16string name, projectPath;
-        for (int f = sameProject ? 2 : 0; f < 3; ++f) {
-            if (f == 2 && samePath) break;
-            text.clear();
-            if (!AppendUtf16(fields[f], text)) return fail("not valid UTF-8");
-            if (f == 1) name = text;
-            if (f == 2) projectPath = text;
+        const std::size_t end = static_cast<std::size_t>(static_cast<const char*>(found) - piece.data());
+        if (partial_.empty()) {
+            Line(piece.substr(0, end));
+        } else {
+            partial_.append(piece.data(), end);
+            Line(partial_);
+            partial_.clear();
         }
-        text.clear();
-        if (!AppendUtf16(fields[3], text)) return fail("not valid UTF-8");
-        if (fields[0].empty()) return fail("empty project id");
-        if (fields[3].empty()) return fail("empty path");
-
-        const char16_t* project = lastProject;
-        if (!sameProject) {
-            const char16_t*& known = projectsById[fields[0]];
-            if (!known) {
-                catalogue.ProjectList.push_back(CopyText(name));
-                known = catalogue.ProjectList.back().get();
-            } else if (name != known) {
-                return fail("project id " + std::string(fields[0]) + " was given another name on an earlier line");
-            }
-            project = known;
-        }
-        if (!samePath && (project != lastProject || projectPath != lastPath)) {
-            catalogue.ProjectPathPool.push_back(CopyText(projectPath));
-            lastPath = catalogue.ProjectPathPool.back().get();
-        }
-        lastId = fields[0], lastName = fields[1], lastPathBytes = fields[2];
-        lastProject = project;
-        AddFile(catalogue, text, project, lastPath);
+        piece.remove_prefix(end + 1);
     }
+    return !failed_;
+}
+
+bool CatalogueReader::Finish() {
+    if (!failed_ && !partial_.empty()) {
+        Line(partial_);
+        partial_.clear();
+    }
+    return !failed_;
+}
+
+bool CatalogueReader::Line(std::string_view line) {
+    ++lines_;
+    if (lines_ == 1 && line.substr(0, ByteOrderMark.size()) == ByteOrderMark) line.remove_prefix(ByteOrderMark.size());
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    // Editors often end a file with an empty line; anywhere else it is a line without fields,
+    // refused once a line follows it.
+    if (emptyLine_ && !Take(std::string_view(), lines_ - 1)) return false;
+    emptyLine_ = line.empty();
+    return emptyLine_ || Take(line, lines_);
+}
+
+bool CatalogueReader::Take(std::string_view line, std::size_t lineNumber) {
+    std::string_view fields[4];
+    const int count = SplitFields(line, fields);
+    const auto fail = [&](const std::string& what) { return Fail(what, lineNumber); };
+    if (count != 4) {
+        return fail("expected 4 tab-separated fields (projectId, projectName, projectPath, path), found " +
+                    std::string(count > 4 ? "more" : std::to_string(count)));
+    }
+    // Catalogue texts end at their first NUL, so one inside a field would cut it short.
+    if (std::memchr(line.data(), '\0', line.size())) return fail("holds a NUL byte");
+    const bool sameProject = lastProject_ && fields[0] == lastId_ && fields[1] == lastName_;
+    const bool samePath = sameProject && fields[2] == lastPathBytes_;
+    if (!sameProject) {
+        name_.clear();
+        if (!AppendUtf16(fields[0], name_)) return fail("not valid UTF-8");  // the id, checked only
+        name_.clear();
+        if (!AppendUtf16(fields[1], name_)) return fail("not valid UTF-8");
+    }
+    if (!samePath) {
+        projectPath_.clear();
+        if (!AppendUtf16(fields[2], projectPath_)) return fail("not valid UTF-8");
+    }
+    text_.clear();
+    if (!AppendUtf16(fields[3], text_)) return fail("not valid UTF-8");
+    if (fields[0].empty()) return fail("empty project id");
+    if (fields[3].empty()) return fail("empty path");
+
+    const char16_t* project = lastProject_;
+    if (!sameProject) {
+        const char16_t*& known = projectsById_[std::string(fields[0])];
+        if (!known) {
+            catalogue_.ProjectList.push_back(CopyText(name_));
+            known = catalogue_.ProjectList.back().get();
+        } else if (name_ != known) {
+            return fail("project id " + std::string(fields[0]) + " was given another name on an earlier line");
+        }
+        project = known;
+    }
+    if (!samePath && (project != lastProject_ || projectPath_ != lastPath_)) {
+        catalogue_.ProjectPathPool.push_back(CopyText(projectPath_));
+        lastPath_ = catalogue_.ProjectPathPool.back().get();
+    }
+    lastId_.assign(fields[0].data(), fields[0].size());
+    lastName_.assign(fields[1].data(), fields[1].size());
+    lastPathBytes_.assign(fields[2].data(), fields[2].size());
+    lastProject_ = project;
+    AddFile(catalogue_, text_, project, lastPath_);
     return true;
+}
+
+bool LoadCatalogue(std::string_view content, Catalogue& catalogue, std::string& error) {
+    CatalogueReader reader(catalogue);
+    const bool loaded = reader.Add(content) && reader.Finish();
+    if (!loaded) error = reader.Error();
+    return loaded;
 }
 
 }  // namespace sprig

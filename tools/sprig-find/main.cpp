@@ -2,8 +2,10 @@
 // that the solution walk makes of a solution loaded from disk, so that filtering and ordering can
 // be scripted and timed outside the dialog.
 //
-//   sprig-find [--catalogue FILE | --solution FILE.sln] [--project K] [--click C]... [--repeat N] FILTER
+//   sprig-find [--catalogue FILE | --solution FILE.sln] [--project K|NAME] [--click C]... [--repeat N] FILTER
+//   sprig-find [--catalogue FILE | --solution FILE.sln] --projects
 //   sprig-find --help
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <chrono>
@@ -33,8 +35,44 @@ namespace sprig {
 namespace {
 
 constexpr char Usage[] =
-    "usage: sprig-find [--catalogue FILE | --solution FILE.sln] [--project K] [--click C]... [--repeat N] FILTER\n"
+    "usage: sprig-find [--catalogue FILE | --solution FILE.sln] [--project K|NAME] [--click C]... [--repeat N] FILTER\n"
+    "       sprig-find [--catalogue FILE | --solution FILE.sln] --projects\n"
     "       sprig-find --help\n";
+
+constexpr char Help[] =
+    "\n"
+    "Lists the files of a catalogue that FILTER keeps, as the Open File(s) in Solution dialog lists\n"
+    "them, best match first.\n"
+    "\n"
+    "  --catalogue FILE  the catalogue: UTF-8 lines projectId<TAB>projectName<TAB>projectPath<TAB>path;\n"
+    "                    \"-\" or no --catalogue reads it from standard input\n"
+    "  --solution FILE.sln  the files of a solution on disk instead, walked as the dialog walks them\n"
+    "  --project K|NAME  only the files of one project: K is the project box's item (0 all projects,\n"
+    "                    1 and on the projects by name), NAME a project's name in any ASCII case\n"
+    "  --projects        lists the project box's items, one \"K<TAB>name\" a line, and ends\n"
+    "  --click C         a click on the header of column C (0 File Name, 1 File Path, 2 Project Name,\n"
+    "                    3 Project Path): the first click sorts by it, the next turns the direction\n"
+    "  --repeat N        runs the refresh N times and writes its mean time to standard error\n"
+    "  --                ends the options, for a FILTER that begins with --\n"
+    "\n"
+    "FILTER: terms separated by spaces; a file is kept when its name holds every term\n"
+    "(ASCII letters in any case):\n"
+    "  main            the name contains main\n"
+    "  foo bar         the name contains foo and bar\n"
+    "  |foo |bar       the name contains foo or bar\n"
+    "  -test  !test    the name does not contain test\n"
+    "  /src/  \\src\\    the full path contains \\src\\ (either slash matches either slash)\n"
+    "  :core           the project name contains core\n"
+    "  /:tools\\app     the project path contains tools\\app\n"
+    "  *.h  ?.cpp      the name matches the whole wildcard pattern\n"
+    "  \"my file\"       the text with its space\n"
+    "  main.cpp:120    what main.cpp finds (the dialog opens the files at line 120)\n"
+    "Prefixes combine: -/test\\ leaves out every path holding test\\. \"\" lists every file.\n"
+    "\n"
+    "Output: the dialog's title, \"Open File(s) in Solution (SHOWN of TOTAL)\", then one line a row in\n"
+    "the list's order: the selected row's mark (* or a space), the position of the match in the\n"
+    "file name, the file path, the project name and the project path, separated by tabs. A tab,\n"
+    "a line break or a % inside a text is written %09, %0A, %0D or %25.\n";
 
 struct Options {
     bool hasCatalogue = false;
@@ -42,6 +80,8 @@ struct Options {
     bool hasSolution = false;
     std::u16string solution;
     long project = 0;
+    std::u16string projectName;  // the project chosen by name, when not empty
+    bool listProjects = false;
     std::vector<int> clicks;
     long repeat = 0;  // 0: run once and print no time
     bool hasFilter = false;
@@ -80,9 +120,15 @@ bool ParseArguments(const std::vector<std::u16string>& args, Options& options, s
                 options.hasSolution = true;
                 options.solution = value;
             } else if (arg == u"--project") {
+                // A value of digits alone is an item of the project box; anything else a name.
+                options.projectName.clear();
                 if (!ParseNumber(value, 0, 999999999, number)) {
-                    error = "--project wants a project box item, 0 or more, not '" + ToUtf8(value) + "'";
-                    return false;
+                    if (value.empty() || (value.find_first_not_of(u"0123456789") == std::u16string::npos)) {
+                        error = "--project wants a project box item, 0 or more, or a project's name, not '" +
+                                ToUtf8(value) + "'";
+                        return false;
+                    }
+                    options.projectName = value;
                 }
                 options.project = number;
             } else if (arg == u"--click") {
@@ -103,6 +149,8 @@ bool ParseArguments(const std::vector<std::u16string>& args, Options& options, s
         } else if (!optionsEnded && arg == u"--help") {
             options.help = true;
             return true;
+        } else if (!optionsEnded && arg == u"--projects") {
+            options.listProjects = true;
         } else if (!optionsEnded && arg.size() > 2 && arg.compare(0, 2, u"--") == 0) {
             // A filter may itself begin with "--" (the negated term "-x"); it then follows "--".
             error = "unknown option '" + ToUtf8(arg) + "' (put -- before a FILTER that begins with --)";
@@ -115,7 +163,11 @@ bool ParseArguments(const std::vector<std::u16string>& args, Options& options, s
             options.filter = arg;
         }
     }
-    if (!options.hasFilter) {
+    if (options.hasFilter && options.listProjects) {
+        error = "--projects lists the projects and takes no FILTER";
+        return false;
+    }
+    if (!options.hasFilter && !options.listProjects) {
         error = "no FILTER given (\"\" lists every file)";
         return false;
     }
@@ -134,76 +186,131 @@ std::FILE* OpenForReading(const std::u16string& name) {
 #endif
 }
 
-bool ReadAll(std::FILE* file, std::string& content) {
-    // A file of known size is read in one go; a pipe, and anything past that size, in chunks.
-    const long start = std::ftell(file);
-    if (start >= 0 && std::fseek(file, 0, SEEK_END) == 0) {
-        const long end = std::ftell(file);
-        if (std::fseek(file, start, SEEK_SET) != 0) return false;
-        if (end > start) {
-            content.resize(static_cast<std::size_t>(end - start));
-            content.resize(std::fread(&content[0], 1, content.size(), file));
-        }
-    }
-    char chunk[1 << 16];
+// Reads `file` into the catalogue a piece at a time, decoding each line as it comes; false when
+// reading fails (errno set) or a line is malformed (`error` set).
+bool ReadInPieces(std::FILE* file, Catalogue& catalogue, std::string& error) {
+    CatalogueReader reader(catalogue);
+    std::vector<char> piece(1 << 20);
     std::size_t n;
-    while ((n = std::fread(chunk, 1, sizeof(chunk), file)) > 0) content.append(chunk, n);
-    return !std::ferror(file);
-}
-
-// Writes `out` when it has grown large, or at the end; false when the output cannot be written.
-bool Flush(std::string& out, bool always) {
-    if (!always && out.size() < (1u << 20)) return true;
-    const bool written = std::fwrite(out.data(), 1, out.size(), stdout) == out.size();
-    out.clear();
-    return written;
-}
-
-// A tab or a line break in a text would split its row: they, and the "%" that marks them, are
-// written as %09, %0A, %0D and %25.
-void AppendField(std::u16string_view text, std::string& out) {
-    const std::size_t start = out.size();
-    AppendUtf8(text, out);
-    if (out.find_first_of("\t\n\r%", start) == std::string::npos) return;
-    std::string escaped;
-    for (const char c : std::string_view(out).substr(start)) {
-        switch (c) {
-        case '\t':
-            escaped += "%09";
-            break;
-        case '\n':
-            escaped += "%0A";
-            break;
-        case '\r':
-            escaped += "%0D";
-            break;
-        case '%':
-            escaped += "%25";
-            break;
-        default:
-            escaped += c;
-        }
+    while ((n = std::fread(piece.data(), 1, piece.size(), file)) > 0) {
+        if (!reader.Add(std::string_view(piece.data(), n))) break;
     }
-    out.replace(start, std::string::npos, escaped);
+    if (std::ferror(file)) return false;
+    if (reader.Finish()) return true;
+    error = reader.Error();
+    return false;
+}
+
+// Standard output through one large buffer: a few large writes for a million rows, and each
+// text encoded straight into it.
+class Output {
+public:
+    Output() : buffer_(new char[Capacity]) {}
+    Output(const Output&) = delete;
+    Output& operator=(const Output&) = delete;
+
+    void Append(std::string_view bytes) {
+        char* to = Room(bytes.size());
+        to = std::copy(bytes.begin(), bytes.end(), to);
+        used_ = static_cast<std::size_t>(to - buffer_.get());
+    }
+    void Append(char byte) { Append(std::string_view(&byte, 1)); }
+    void AppendNumber(long long value) {
+        char digits[24];
+        Append(std::string_view(digits, static_cast<std::size_t>(std::snprintf(digits, sizeof digits, "%lld", value))));
+    }
+
+    // A text in UTF-8, up to its terminator. A tab or a line break in it would split its row:
+    // they, and the "%" that marks them, are written as %09, %0A, %0D and %25.
+    void AppendField(const char16_t* text) {
+        const std::size_t length = TextLength(text);
+        // Three bytes at most a unit: an escape, or a character of the basic plane.
+        char* to = Room(3 * length);
+        for (const char16_t* end = text + length; text < end;) {
+            const char16_t unit = *text;
+            if (unit >= 0x80) {
+                // A run of other characters, pairs of surrogates kept together.
+                const char16_t* run = text;
+                while (text < end && *text >= 0x80) ++text;
+                std::string encoded = ToUtf8(std::u16string_view(run, static_cast<std::size_t>(text - run)));
+                to = std::copy(encoded.begin(), encoded.end(), to);
+                continue;
+            }
+            ++text;
+            if (unit == u'\t' || unit == u'\n' || unit == u'\r' || unit == u'%') {
+                static constexpr char Hex[] = "0123456789ABCDEF";
+                *to++ = '%';
+                *to++ = Hex[unit >> 4];
+                *to++ = Hex[unit & 0xF];
+            } else {
+                *to++ = static_cast<char>(unit);
+            }
+        }
+        used_ = static_cast<std::size_t>(to - buffer_.get());
+    }
+
+    bool Good() const { return written_; }
+    // Writes what the buffer holds; false once a write has failed.
+    bool Flush() {
+        if (written_ && used_ > 0) written_ = std::fwrite(buffer_.get(), 1, used_, stdout) == used_;
+        used_ = 0;
+        return written_;
+    }
+
+private:
+    static constexpr std::size_t Capacity = std::size_t(1) << 22;
+
+    // Room for `bytes` more at the end of the buffer, written out first when it has not that room.
+    char* Room(std::size_t bytes) {
+        if (used_ + bytes > capacity_) {
+            Flush();
+            if (bytes > capacity_) {  // a text longer than the buffer, as only a hostile file holds
+                buffer_.reset(new char[bytes]);
+                capacity_ = bytes;
+            }
+        }
+        return buffer_.get() + used_;
+    }
+
+    std::unique_ptr<char[]> buffer_;
+    std::size_t capacity_ = Capacity;
+    std::size_t used_ = 0;
+    bool written_ = true;
+};
+
+// How many rows ahead of the one being written its memory is asked for.
+constexpr std::size_t Ahead = 8;
+
+void Prefetch(const void* address) {
+#if defined(__GNUC__)
+    __builtin_prefetch(address);
+#else
+    (void)address;
+#endif
 }
 
 bool PrintResults(const Catalogue& catalogue, std::ptrdiff_t selected) {
-    std::string out;
-    AppendUtf8(ResultTitle(catalogue).text, out);
-    out += '\n';
-    for (std::size_t i = 0; i < catalogue.ResultList.size(); ++i) {
-        const ResultRow& row = catalogue.ResultList[i];
-        out += static_cast<std::ptrdiff_t>(i) == selected ? '*' : ' ';
-        out += '\t';
-        out += std::to_string(row.position);
+    Output out;
+    out.Append(ToUtf8(ResultTitle(catalogue).text));
+    out.Append('\n');
+    const std::vector<ResultRow>& rows = catalogue.ResultList;
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        // Sorted rows visit their files and paths in no order of memory: each is asked for well
+        // before it is written, so that the waits for memory overlap instead of adding up.
+        if (i + 2 * Ahead < rows.size()) Prefetch(rows[i + 2 * Ahead].file);
+        if (i + Ahead < rows.size()) Prefetch(rows[i + Ahead].file->path);
+        const ResultRow& row = rows[i];
+        out.Append(static_cast<std::ptrdiff_t>(i) == selected ? '*' : ' ');
+        out.Append('\t');
+        out.AppendNumber(row.position);
         for (const int column : {ColumnFilePath, ColumnProjectName, ColumnProjectPath}) {
-            out += '\t';
-            AppendField(ColumnText(*row.file, column), out);
+            out.Append('\t');
+            out.AppendField(ColumnText(*row.file, column));
         }
-        out += '\n';
-        if (!Flush(out, false)) return false;
+        out.Append('\n');
+        if (!out.Good()) return false;
     }
-    return Flush(out, true) && std::fflush(stdout) == 0;
+    return out.Flush() && std::fflush(stdout) == 0;
 }
 
 // Whether the write that failed met a pipe whose reader has closed it.
@@ -222,24 +329,49 @@ int Fail(const std::string& message, bool withUsage = false) {
     return 2;
 }
 
-// The catalogue from its text form: the file, or else standard input.
+// The catalogue from its text form: the file, or else ("-" or no file given) standard input.
 bool ReadCatalogue(const Options& options, Catalogue& catalogue, std::string& error) {
-    const std::string source = options.hasCatalogue ? ToUtf8(options.catalogue) : std::string("standard input");
-    std::string content;
-    bool read;
-    if (options.hasCatalogue) {
-        const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(OpenForReading(options.catalogue), std::fclose);
-        read = file && ReadAll(file.get(), content);
-    } else {
-        read = ReadAll(stdin, content);
-    }
-    if (!read) {
+    const bool fromFile = options.hasCatalogue && options.catalogue != u"-";
+    const std::string source = fromFile ? ToUtf8(options.catalogue) : std::string("standard input");
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(fromFile ? OpenForReading(options.catalogue) : nullptr,
+                                                         std::fclose);
+    if (fromFile && !file) {
         error = "cannot read " + source + ": " + std::strerror(errno);
         return false;
     }
-    if (LoadCatalogue(content, catalogue, error)) return true;
-    error = source + ": " + error;
+    error.clear();
+    if (ReadInPieces(fromFile ? file.get() : stdin, catalogue, error)) return true;
+    error = error.empty() ? "cannot read " + source + ": " + std::strerror(errno) : source + ": " + error;
     return false;
+}
+
+// The project box's item for --project NAME: the one project of that name, in any ASCII case.
+bool FindProject(const Catalogue& catalogue, const std::u16string& name, long& item, std::string& error) {
+    item = 0;
+    for (std::size_t k = 0; k < catalogue.ProjectList.size(); ++k) {
+        if (CompareIgnoringAsciiCase(catalogue.ProjectList[k].get(), name.c_str()) != 0) continue;
+        if (item != 0) {
+            error = "--project " + ToUtf8(name) + ": items " + std::to_string(item) + " and " + std::to_string(k + 1) +
+                    " have that name; give the item (--projects lists them)";
+            return false;
+        }
+        item = static_cast<long>(k + 1);
+    }
+    if (item == 0) error = "--project " + ToUtf8(name) + ": no project has that name (--projects lists them)";
+    return item != 0;
+}
+
+// The project box's items, as --projects lists them.
+bool PrintProjects(const Catalogue& catalogue) {
+    Output out;
+    out.Append("0\t<All Projects>\n");
+    for (std::size_t k = 0; k < catalogue.ProjectList.size(); ++k) {
+        out.AppendNumber(static_cast<long long>(k + 1));
+        out.Append('\t');
+        out.AppendField(catalogue.ProjectList[k].get());
+        out.Append('\n');
+    }
+    return out.Flush() && std::fflush(stdout) == 0;
 }
 
 // The catalogue that the dialog would make of the solution: loaded from disk into the stand-in
@@ -271,7 +403,9 @@ int Run(const std::vector<std::u16string>& args) {
     Options options;
     std::string error;
     if (!ParseArguments(args, options, error)) return Fail(error, true);
-    if (options.help) return std::fputs(Usage, stdout) >= 0 && std::fflush(stdout) == 0 ? 0 : 2;
+    if (options.help) {
+        return std::fputs(Usage, stdout) >= 0 && std::fputs(Help, stdout) >= 0 && std::fflush(stdout) == 0 ? 0 : 2;
+    }
 
     Catalogue catalogue;
     const bool filled = options.hasSolution ? WalkSolution(options.solution, catalogue, error)
@@ -279,6 +413,13 @@ int Run(const std::vector<std::u16string>& args) {
     if (!filled) return Fail(error);
     // As the dialog does when it fills its project box.
     SortProjectList(catalogue);
+    if (options.listProjects) {
+        if (PrintProjects(catalogue)) return 0;
+        return ReaderGone() ? 0 : Fail(std::string("cannot write the output: ") + std::strerror(errno));
+    }
+    if (!options.projectName.empty() && !FindProject(catalogue, options.projectName, options.project, error)) {
+        return Fail(error);
+    }
     if (static_cast<std::size_t>(options.project) > catalogue.ProjectList.size()) {
         return Fail("--project " + std::to_string(options.project) + ": the project box has items 0 to " +
                     std::to_string(catalogue.ProjectList.size()));

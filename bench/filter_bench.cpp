@@ -13,13 +13,13 @@ void MatchAll(benchmark::State& state, const char16_t* query) {
     sprig::bench::FillSyntheticCatalogue(catalogue, static_cast<std::size_t>(state.range(0)));
     sprig::ParsedFilter filter;
     sprig::ParseFilter(query, filter);
-    const std::uint16_t mask = sprig::TermMask(filter.terms);
+    sprig::FilterMatcher matcher(filter);
     std::size_t passed = 0;
     for (auto _ : state) {
         passed = 0;
         for (const sprig::FileEntry& file : catalogue.FileList) {
             std::int32_t position;
-            passed += sprig::MatchFilter(file, filter, mask, position);
+            passed += matcher.Matches(file, position);
         }
         benchmark::DoNotOptimize(passed);
     }
@@ -42,12 +42,12 @@ void WorstCaseWildcard(benchmark::State& state) {
     }
     sprig::ParsedFilter filter;
     sprig::ParseFilter(u"*a*a*a*a*a*a*a*a*b", filter);
-    const std::uint16_t mask = sprig::TermMask(filter.terms);
+    sprig::FilterMatcher matcher(filter);
     for (auto _ : state) {
         std::size_t passed = 0;
         for (const sprig::FileEntry& file : catalogue.FileList) {
             std::int32_t position;
-            passed += sprig::MatchFilter(file, filter, mask, position);
+            passed += matcher.Matches(file, position);
         }
         benchmark::DoNotOptimize(passed);
     }

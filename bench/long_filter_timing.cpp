@@ -10,6 +10,7 @@
 
 #include "SyntheticCatalogue.h"
 #include "filter/ResultList.h"
+#include "filter/SortOrder.h"
 
 namespace {
 
@@ -78,7 +79,7 @@ int main(int argc, char** argv) {
         double fastest = 0;
         for (int run = 0; run < runs; ++run) {
             const auto start = std::chrono::steady_clock::now();
-            sprig::RebuildResultList(catalogue, c.query, 0);
+            sprig::RebuildResultList(catalogue, c.query, 0, sprig::ProcessSortOrder);
             const std::chrono::duration<double, std::milli> ms = std::chrono::steady_clock::now() - start;
             if (run == 0 || ms.count() < fastest) fastest = ms.count();
         }

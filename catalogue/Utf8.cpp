@@ -53,6 +53,31 @@ bool AppendUtf16(std::string_view bytes, std::u16string& out) {
     return finish(true);
 }
 
+char* EncodeUtf8(char16_t unit, char16_t next, char* to, bool& pair) {
+    unsigned value = unit;
+    pair = false;
+    if (value >= 0xD800 && value <= 0xDFFF) {
+        pair = value <= 0xDBFF && next >= 0xDC00 && next <= 0xDFFF;
+        value = pair ? 0x10000 + ((value - 0xD800) << 10) + (next - 0xDC00) : 0xFFFD;
+    }
+    if (value < 0x80) {
+        *to++ = static_cast<char>(value);
+    } else if (value < 0x800) {
+        *to++ = static_cast<char>(0xC0 | value >> 6);
+        *to++ = static_cast<char>(0x80 | (value & 0x3F));
+    } else if (value < 0x10000) {
+        *to++ = static_cast<char>(0xE0 | value >> 12);
+        *to++ = static_cast<char>(0x80 | (value >> 6 & 0x3F));
+        *to++ = static_cast<char>(0x80 | (value & 0x3F));
+    } else {
+        *to++ = static_cast<char>(0xF0 | value >> 18);
+        *to++ = static_cast<char>(0x80 | (value >> 12 & 0x3F));
+        *to++ = static_cast<char>(0x80 | (value >> 6 & 0x3F));
+        *to++ = static_cast<char>(0x80 | (value & 0x3F));
+    }
+    return to;
+}
+
 void AppendUtf8(std::u16string_view text, std::string& out) {
     // Never more than three bytes a unit (a pair of units makes four): room for the most first,
     // the unused rest cut off at the end.
@@ -60,33 +85,13 @@ void AppendUtf8(std::u16string_view text, std::string& out) {
     out.resize(start + 3 * text.size());
     char* to = &out[0] + start;
     for (std::size_t i = 0; i < text.size(); ++i) {
-        unsigned value = text[i];
-        if (value < 0x80) {
-            *to++ = static_cast<char>(value);
+        if (text[i] < 0x80) {
+            *to++ = static_cast<char>(text[i]);
             continue;
         }
-        if (value >= 0xD800 && value <= 0xDFFF) {
-            const bool paired =
-                value <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF;
-            if (paired) {
-                value = 0x10000 + ((value - 0xD800) << 10) + (text[++i] - 0xDC00);
-            } else {
-                value = 0xFFFD;
-            }
-        }
-        if (value < 0x800) {
-            *to++ = static_cast<char>(0xC0 | value >> 6);
-            *to++ = static_cast<char>(0x80 | (value & 0x3F));
-        } else if (value < 0x10000) {
-            *to++ = static_cast<char>(0xE0 | value >> 12);
-            *to++ = static_cast<char>(0x80 | (value >> 6 & 0x3F));
-            *to++ = static_cast<char>(0x80 | (value & 0x3F));
-        } else {
-            *to++ = static_cast<char>(0xF0 | value >> 18);
-            *to++ = static_cast<char>(0x80 | (value >> 12 & 0x3F));
-            *to++ = static_cast<char>(0x80 | (value >> 6 & 0x3F));
-            *to++ = static_cast<char>(0x80 | (value & 0x3F));
-        }
+        bool pair;
+        to = EncodeUtf8(text[i], i + 1 < text.size() ? text[i + 1] : u'\0', to, pair);
+        i += pair;
     }
     out.resize(static_cast<std::size_t>(to - out.data()));
 }

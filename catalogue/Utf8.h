@@ -10,6 +10,11 @@ namespace sprig {
 // bytes are not well-formed UTF-8 (overlong forms, surrogates and values past U+10FFFF included).
 bool AppendUtf16(std::string_view bytes, std::u16string& out);
 
+// Writes the UTF-8 form of the character that starts with `unit` at `to`, four bytes at most, and
+// answers where it ends. `next` is the unit after it (0 when none); `pair` tells whether the two
+// made one character. A lone surrogate becomes U+FFFD.
+char* EncodeUtf8(char16_t unit, char16_t next, char* to, bool& pair);
+
 // Appends the UTF-8 form of `text` to `out`; a lone surrogate becomes U+FFFD.
 void AppendUtf8(std::u16string_view text, std::string& out);
 

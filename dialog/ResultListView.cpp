@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "dialog/core/ResultTitle.h"
 #include "filter/ResultList.h"
 #include "win/WideText.h"
 
@@ -79,12 +80,15 @@ void SelectAndCenterRow(HWND list, std::ptrdiff_t row) {
     }
     const int index = static_cast<int>(row);
     ListView_SetItemState(list, index, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    // The row with every row above it when they all fit on the page, else the row near the
+    // middle; never past the last page.
+    const int perPage = std::max(ListView_GetCountPerPage(list), 1);
+    int top = index < perPage ? 0 : index - perPage / 2;
+    top = std::max(std::min(top, ListView_GetItemCount(list) - perPage), 0);
     RECT bounds{};
     if (!ListView_GetItemRect(list, index, &bounds, LVIR_BOUNDS)) return;
-    RECT client{};
-    if (GetClientRect(list, &client)) bounds.top -= (client.bottom - client.top) / 2;
-    // The list scrolls by whole rows, so the row lands near the middle, not exactly on it.
-    ListView_Scroll(list, 0, bounds.top);
+    // The list scrolls by whole rows from wherever it stood, by pixels that it counts in rows.
+    ListView_Scroll(list, 0, (top - ListView_GetTopIndex(list)) * (bounds.bottom - bounds.top));
 }
 
 void ShowResultList(HWND dialog, HWND list, const Catalogue& catalogue, std::ptrdiff_t row) {
@@ -95,11 +99,12 @@ void ShowResultList(HWND dialog, HWND list, const Catalogue& catalogue, std::ptr
     SetWindowTextW(dialog, reinterpret_cast<const wchar_t*>(title.text));
 }
 
-LRESULT MatchHighlighter::OnCustomDraw(NMLVCUSTOMDRAW& draw, const std::vector<ResultRow>& rows, ParsedFilter& filter) {
+LRESULT MatchHighlighter::OnCustomDraw(NMLVCUSTOMDRAW& draw, const std::vector<ResultRow>& rows,
+                                       const ParsedFilter& filter) {
     switch (draw.nmcd.dwDrawStage) {
     case CDDS_PREPAINT:
         for (int column = 0; column < ColumnCount; ++column) {
-            if (HasPositiveTerm(filter.terms, static_cast<TermField>(column * 4))) return CDRF_NOTIFYITEMDRAW;
+            if (HasPositiveTerm(filter.terms, column)) return CDRF_NOTIFYITEMDRAW;
         }
         return CDRF_DODEFAULT;
     case CDDS_ITEMPREPAINT:
@@ -107,11 +112,10 @@ LRESULT MatchHighlighter::OnCustomDraw(NMLVCUSTOMDRAW& draw, const std::vector<R
     case CDDS_ITEMPREPAINT | CDDS_SUBITEM: {
         const int column = draw.iSubItem;
         if (column < 0 || column >= ColumnCount || draw.nmcd.dwItemSpec >= rows.size()) return CDRF_DODEFAULT;
-        const auto field = static_cast<TermField>(column * 4);
         // The whole column is drawn here, matched or not, so that its texts line up.
-        if (!HasPositiveTerm(filter.terms, field)) return CDRF_DODEFAULT;
+        if (!HasPositiveTerm(filter.terms, column)) return CDRF_DODEFAULT;
         const char16_t* text = ColumnText(*rows[draw.nmcd.dwItemSpec].file, column);
-        MatchRanges(text, field, filter, ranges_);
+        MatchRanges(text, column, filter, ranges_);
         return DrawCell(draw, text) ? CDRF_SKIPDEFAULT : CDRF_DODEFAULT;
     }
     default:

@@ -14,8 +14,9 @@
 
 namespace sprig {
 
-// Clears the selection of every row, then selects and focuses `row` and scrolls it towards the
-// middle of the list. A negative row selects nothing. Keyboard focus does not move.
+// Clears the selection of every row, then selects and focuses `row` and scrolls so that the rows
+// above it show too when they fit on the page, else so that it stands near the middle of the
+// list. A negative row selects nothing. Keyboard focus does not move.
 void SelectAndCenterRow(HWND list, std::ptrdiff_t row);
 
 // Shows the ResultList that RebuildResultList left: the owner-data list's row count, the chosen
@@ -30,7 +31,7 @@ class MatchHighlighter {
 public:
     // The answer to the list's NM_CUSTOMDRAW, where row r of the list shows rows[r] and `filter`
     // holds the terms the rows were chosen by.
-    LRESULT OnCustomDraw(NMLVCUSTOMDRAW& draw, const std::vector<ResultRow>& rows, ParsedFilter& filter);
+    LRESULT OnCustomDraw(NMLVCUSTOMDRAW& draw, const std::vector<ResultRow>& rows, const ParsedFilter& filter);
 
 private:
     bool DrawCell(const NMLVCUSTOMDRAW& draw, const char16_t* text);

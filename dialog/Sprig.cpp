@@ -302,7 +302,7 @@ void CSprig::RefreshResults() {
     const std::ptrdiff_t chosen = box ? SendMessageW(box, CB_GETCURSEL, 0, 0) : CB_ERR;
     const std::u16string query = WindowText(GetDlgItem(window_, IDC_FILTER_EDIT));
     shownLine_ = ParseQuery(query, shownFilter_);
-    const std::ptrdiff_t row = RebuildResultList(catalogue_, shownFilter_, chosen);
+    const std::ptrdiff_t row = RebuildResultList(catalogue_, shownFilter_, chosen, ProcessSortOrder);
     ShowResultList(window_, list, catalogue_, row);
 }
 

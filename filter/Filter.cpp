@@ -1,5 +1,6 @@
 #include "filter/Filter.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace sprig {
@@ -11,19 +12,19 @@ bool IsSeparator(char16_t unit) { return unit == u'\t' || unit == u'\n' || unit 
 struct SplitState {
     std::size_t start = 0;
     bool started = false;
+    bool alternative = false;  // "|" rather than "&"
     bool kindPending = false;
-    TermKind kind = TermKind::And;
     bool negated = false;
     bool path = false;
     bool project = false;
     bool inQuotes = false;
 };
 
-TermField FieldOf(const SplitState& state) {
-    if (state.path && state.project) return TermField::ProjectPath;
-    if (state.path) return TermField::FilePath;
-    if (state.project) return TermField::ProjectName;
-    return TermField::FileName;
+int ColumnOf(const SplitState& state) {
+    if (state.path && state.project) return ColumnProjectPath;
+    if (state.path) return ColumnFilePath;
+    if (state.project) return ColumnProjectName;
+    return ColumnFileName;
 }
 
 // Ends the current term (if one started) at `end` and clears every state item.
@@ -31,14 +32,14 @@ void CloseTerm(char16_t* buffer, std::size_t end, SplitState& state, std::vector
     if (state.started) {
         buffer[end] = u'\0';
         FilterTerm term{};
-        term.field = FieldOf(state);
-        const auto kind = static_cast<std::int32_t>(state.kindPending ? state.kind : TermKind::And);
-        term.kind = static_cast<TermKind>(state.negated ? kind * 2 : kind);
+        term.column = ColumnOf(state);
+        term.negated = state.negated;
+        term.required = !state.alternative;
         term.pattern = buffer + state.start;
         term.length = static_cast<std::uint32_t>(end - state.start);
         term.hasWildcard = false;
         for (std::size_t i = state.start; i < end; ++i) {
-            buffer[i] = FoldChar(buffer[i], term.field);
+            buffer[i] = FoldChar(buffer[i], term.column);
             if (buffer[i] == u'*' || buffer[i] == u'?') term.hasWildcard = true;
         }
         if (term.hasWildcard) term.wildcard = SplitWildcard(term.pattern);
@@ -47,55 +48,22 @@ void CloseTerm(char16_t* buffer, std::size_t end, SplitState& state, std::vector
     state = SplitState{};
 }
 
-// Plain substring search from the left; the field text is folded unit by unit, never copied.
-template <bool PathField>
-std::int32_t FindFolded(const char16_t* text, const char16_t* pattern, std::uint32_t length) {
-    if (length == 0) return 0;
-    const auto fold = [](char16_t unit) { return PathField ? FoldChar(unit, TermField::FilePath) : FoldAscii(unit); };
-    const char16_t head = pattern[0];
-    for (std::size_t s = 0; text[s] != u'\0'; ++s) {
-        if (fold(text[s]) != head) continue;
-        std::uint32_t j = 1;
-        for (; j < length; ++j) {
-            const char16_t unit = text[s + j];
-            if (unit == u'\0') return -1;  // the text ends: no later start fits either
-            if (fold(unit) != pattern[j]) break;
-        }
-        if (j == length) return static_cast<std::int32_t>(s);
-    }
-    return -1;
-}
-
 // Up to this many terms a file is tested term by term, each a plain search, stopping at the first
 // required term that fails: for the few terms people type that is about twice as fast as the
 // index, whose single pass over each field costs the same for one term as for thousands.
 constexpr std::size_t TermByTermLimit = 4;
 
-// The index is made only for the queries that use it.
-void IndexTerms(ParsedFilter& filter) {
-    filter.index = filter.terms.size() > TermByTermLimit ? BuildTermIndex(filter.terms) : TermIndex{};
-}
+bool UsesIndex(const ParsedFilter& filter) { return filter.terms.size() > TermByTermLimit; }
 
-// The term's position in the file, or -1 when it does not hold. A holding negated term reports
-// where its pattern would have started at the latest (0 when the pattern is longer than the text).
-std::int32_t MatchTerm(const FileEntry& file, const FilterTerm& term) {
-    const char16_t* text = FieldText(file, term.field);
-    if (!text) return -1;
-    const bool negated = term.kind == TermKind::AndNot || term.kind == TermKind::OrNot;
-    if (!term.hasWildcard && !negated) return FindPlain(text, term);
-    const std::size_t n = TextLength(text);
-    const std::int32_t r =
-        term.hasWildcard ? MatchWildcard(text, n, term.pattern, term.wildcard, term.field) : FindPlain(text, term);
-    if (!negated) return r;
-    if (r >= 0) return -1;
-    return static_cast<std::int32_t>(n > term.length ? n - term.length : 0);
-}
+// The index is made only for the queries that use it.
+void IndexTerms(ParsedFilter& filter) { filter.index = UsesIndex(filter) ? BuildTermIndex(filter.terms) : TermIndex{}; }
 
 }  // namespace
 
 void ParseFilter(std::u16string_view text, ParsedFilter& filter) {
     filter.buffer.reset();
     filter.terms.clear();
+    filter.hasAlternatives = false;
     filter.index = TermIndex{};
     if (text.empty()) return;
     filter.buffer = CopyText(text);
@@ -147,7 +115,7 @@ void ParseFilter(std::u16string_view text, ParsedFilter& filter) {
                 startsTerm = true;
             } else {
                 state.kindPending = true;
-                state.kind = unit == u'&' ? TermKind::And : TermKind::Or;
+                state.alternative = unit == u'|';
             }
             break;
         case u'/':
@@ -165,6 +133,8 @@ void ParseFilter(std::u16string_view text, ParsedFilter& filter) {
             state.start = i;
         }
     }
+    filter.hasAlternatives =
+        std::any_of(filter.terms.begin(), filter.terms.end(), [](const FilterTerm& term) { return !term.required; });
     IndexTerms(filter);
 }
 
@@ -177,37 +147,21 @@ void ShortenTerm(ParsedFilter& filter, std::size_t i, std::uint32_t length) {
     IndexTerms(filter);
 }
 
-std::int32_t FindPlain(const char16_t* text, const FilterTerm& term) {
-    if (term.field == TermField::FilePath || term.field == TermField::ProjectPath) {
-        return FindFolded<true>(text, term.pattern, term.length);
-    }
-    return FindFolded<false>(text, term.pattern, term.length);
-}
+FilterMatcher::FilterMatcher(const ParsedFilter& filter)
+    : filter_(filter), scratch_(UsesIndex(filter) ? filter.terms.size() : 0) {}
 
-std::uint16_t TermMask(const std::vector<FilterTerm>& terms) {
-    std::uint16_t mask = 0;
-    for (const FilterTerm& term : terms) mask |= TermBit(term);
-    return mask;
-}
-
-bool MatchFilter(const FileEntry& file, ParsedFilter& filter, std::uint16_t mask, std::int32_t& position) {
-    const bool hasAlternatives = (mask & AlternativeBits) != 0;
-    if (filter.terms.size() > TermByTermLimit) {
-        return MatchIndexed(file, filter.terms, filter.index, hasAlternatives, position);
+bool FilterMatcher::Matches(const FileEntry& file, std::int32_t& position) {
+    if (UsesIndex(filter_)) {
+        return MatchIndexed(file, filter_.terms, filter_.index, scratch_, filter_.hasAlternatives, position);
     }
     position = -1;
-    bool alternativeHeld = false;
-    for (const FilterTerm& term : filter.terms) {
-        const std::int32_t r = MatchTerm(file, term);
-        const bool required = (TermBit(term) & RequiredBits) != 0;
-        if (r < 0) {
-            if (required) return false;  // nothing after it can make the file pass
-            continue;
-        }
-        if (position < 0 || r < position) position = r;
-        alternativeHeld |= !required;
+    TermTally tally;
+    for (const FilterTerm& term : filter_.terms) {
+        // A required term that fails ends the test: nothing after it can make the file pass.
+        if (!tally.Add(term, MatchTerm(file, term))) return false;
     }
-    return alternativeHeld || !hasAlternatives;
+    position = tally.position;
+    return tally.Passes(filter_.hasAlternatives);
 }
 
 }  // namespace sprig

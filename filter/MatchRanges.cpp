@@ -5,8 +5,6 @@
 namespace sprig {
 namespace {
 
-bool IsNegated(TermKind kind) { return kind == TermKind::AndNot || kind == TermKind::OrNot; }
-
 // Every occurrence, found by the matcher's own search, each one searched for from the unit after
 // the start of the one before, so that overlapping occurrences count too.
 void AddPlainRanges(const char16_t* text, const FilterTerm& term, std::vector<TextRange>& ranges) {
@@ -23,7 +21,7 @@ void AddPlainRanges(const char16_t* text, const FilterTerm& term, std::vector<Te
 // matcher places them.
 void AddWildcardRanges(const char16_t* text, const FilterTerm& term, std::vector<TextRange>& ranges) {
     std::vector<std::size_t> placements;
-    if (MatchWildcard(text, TextLength(text), term.pattern, term.wildcard, term.field, &placements) < 0) return;
+    if (MatchWildcard(text, TextLength(text), term.pattern, term.wildcard, term.column, &placements) < 0) return;
     for (std::size_t i = 0; i < placements.size(); ++i) {
         const WildcardPattern::Segment& segment = term.wildcard.segments[i];
         for (std::uint32_t j = 0; j < segment.length; ++j) {
@@ -36,16 +34,16 @@ void AddWildcardRanges(const char16_t* text, const FilterTerm& term, std::vector
 
 }  // namespace
 
-bool HasPositiveTerm(const std::vector<FilterTerm>& terms, TermField field) {
+bool HasPositiveTerm(const std::vector<FilterTerm>& terms, int column) {
     return std::any_of(terms.begin(), terms.end(),
-                       [field](const FilterTerm& term) { return term.field == field && !IsNegated(term.kind); });
+                       [column](const FilterTerm& term) { return term.column == column && !term.negated; });
 }
 
-void MatchRanges(const char16_t* text, TermField field, ParsedFilter& filter, std::vector<TextRange>& ranges) {
+void MatchRanges(const char16_t* text, int column, const ParsedFilter& filter, std::vector<TextRange>& ranges) {
     ranges.clear();
     if (!text) return;
     for (const FilterTerm& term : filter.terms) {
-        if (term.field != field || IsNegated(term.kind)) continue;
+        if (term.column != column || term.negated) continue;
         if (term.hasWildcard)
             AddWildcardRanges(text, term, ranges);
         else

@@ -22,13 +22,18 @@ std::int32_t ParseQuery(std::u16string_view text, ParsedFilter& filter) {
     ParseFilter(text, filter);
     if (filter.terms.empty()) return 0;
     FilterTerm& term = filter.terms.back();
-    if (term.field != TermField::FileName || term.kind != TermKind::And) return 0;
+    if (term.column != ColumnFileName || term.negated || !term.required) return 0;
     const auto start = static_cast<std::size_t>(term.pattern - filter.buffer.get());
     if (!StandsBare(text, start)) return 0;
 
     const std::u16string_view pattern(term.pattern, term.length);
     const std::size_t colon = pattern.find(u':');
-    if (colon == 0 || colon == std::u16string_view::npos || colon + 1 == pattern.size()) return 0;
+    if (colon == 0 || colon == std::u16string_view::npos) return 0;
+    if (colon + 1 == pattern.size()) {
+        // "TEXT:" on the way to "TEXT:DIGITS": what TEXT finds, with no line yet.
+        ShortenTerm(filter, filter.terms.size() - 1, static_cast<std::uint32_t>(colon));
+        return 0;
+    }
     std::int64_t line = 0;
     for (std::size_t i = colon + 1; i < pattern.size(); ++i) {
         if (!IsDigit(pattern[i])) return 0;  // also a second ":"

@@ -9,26 +9,7 @@
 namespace sprig {
 namespace {
 
-constexpr char16_t Caption[] = u"Open File(s) in Solution";
-
-// Appends the decimal digits of `value` at `out`; answers the end.
-char16_t* AppendNumber(char16_t* out, std::uint32_t value) {
-    char16_t digits[10];
-    int n = 0;
-    do {
-        digits[n++] = static_cast<char16_t>(u'0' + value % 10);
-        value /= 10;
-    } while (value != 0);
-    while (n > 0) *out++ = digits[--n];
-    return out;
-}
-
 constexpr std::int32_t NoMatch = INT32_MIN;  // below every match position
-
-char16_t* AppendText(char16_t* out, const char16_t* text) {
-    while (*text) *out++ = *text++;
-    return out;
-}
 
 }  // namespace
 
@@ -39,15 +20,17 @@ const char16_t* ChosenProject(const Catalogue& catalogue, std::ptrdiff_t project
     return catalogue.ProjectList[static_cast<std::size_t>(projectBoxIndex) - 1].get();
 }
 
-std::ptrdiff_t RebuildResultList(Catalogue& catalogue, std::u16string_view query, std::ptrdiff_t projectBoxIndex) {
+std::ptrdiff_t RebuildResultList(Catalogue& catalogue, std::u16string_view query, std::ptrdiff_t projectBoxIndex,
+                                 const SortOrder& sortOrder) {
     ParsedFilter filter;
     ParseQuery(query, filter);  // the line to open at is the dialog's business
-    return RebuildResultList(catalogue, filter, projectBoxIndex);
+    return RebuildResultList(catalogue, filter, projectBoxIndex, sortOrder);
 }
 
-std::ptrdiff_t RebuildResultList(Catalogue& catalogue, ParsedFilter& filter, std::ptrdiff_t projectBoxIndex) {
+std::ptrdiff_t RebuildResultList(Catalogue& catalogue, const ParsedFilter& filter, std::ptrdiff_t projectBoxIndex,
+                                 const SortOrder& sortOrder) {
     const char16_t* project = ChosenProject(catalogue, projectBoxIndex);
-    const std::uint16_t mask = TermMask(filter.terms);
+    FilterMatcher matcher(filter);
 
     // The matching pass runs in catalogue order, through memory as it lies. The rows are then
     // taken in the order of all files sorted once per set of keys (so that a keystroke sorts
@@ -61,23 +44,27 @@ std::ptrdiff_t RebuildResultList(Catalogue& catalogue, ParsedFilter& filter, std
         order.positions.resize(fileCount);
         std::int32_t* position = order.positions.data();
         for (const FileEntry& file : catalogue.FileList) {
-            if ((project && file.projectName != project) || !MatchFilter(file, filter, mask, *position)) {
+            if ((project && file.projectName != project) || !matcher.Matches(file, *position)) {
                 *position = NoMatch;
                 --matches;
             }
             ++position;
         }
     }
+    // Sorting rows costs about the same per row whether they are a query's few or all the files (a
+    // radix sort, a few units a step), so a query that passes an eighth of the files sorts its
+    // rows for about an eighth of the full sort. Below that the full sort is put off, as typing
+    // mostly narrows; a broader query pays for it once, and the keystrokes after it sort nothing.
     std::vector<std::uint32_t> fewRows;
-    const bool allSorted = IsSortedFor(order, catalogue.FileList, ProcessSortOrder) || matches >= fileCount / 8;
+    const bool allSorted = IsSortedFor(order, catalogue.FileList, sortOrder) || matches >= fileCount / 8;
     if (allSorted) {
-        SortFiles(order, catalogue.FileList, ProcessSortOrder);
+        SortFiles(order, catalogue.FileList, sortOrder);
     } else {
         fewRows.reserve(matches);
         for (std::uint32_t index = 0; index < fileCount; ++index) {
             if (order.positions[index] != NoMatch) fewRows.push_back(index);
         }
-        SortFileIndices(fewRows, catalogue.FileList, ProcessSortOrder);
+        SortFileIndices(fewRows, catalogue.FileList, sortOrder);
     }
     const std::vector<std::uint32_t>& sorted = allSorted ? order.files : fewRows;
     std::vector<ResultRow>& rows = catalogue.ResultList;
@@ -87,7 +74,7 @@ std::ptrdiff_t RebuildResultList(Catalogue& catalogue, ParsedFilter& filter, std
         const std::int32_t position = everyFile ? -1 : order.positions[index];
         if (position != NoMatch) rows.push_back(ResultRow{&catalogue.FileList[index], position});
     };
-    if (ProcessSortOrder.descending) {
+    if (sortOrder.descending) {
         for (std::size_t i = sorted.size(); i-- > 0;) take(sorted[i]);
     } else {
         for (const std::uint32_t index : sorted) take(index);
@@ -103,22 +90,6 @@ std::ptrdiff_t BestRow(const std::vector<ResultRow>& rows) {
         }
     }
     return best;
-}
-
-TitleText ResultTitle(const Catalogue& catalogue) {
-    // The longest title, with two ten-digit counts, takes 51 units: the buffer never overflows.
-    static_assert(sizeof(Caption) / sizeof(Caption[0]) - 1 + 2 + 10 + 4 + 10 + 1 < TitleCapacity);
-    TitleText title;
-    char16_t* out = AppendText(title.text, Caption);
-    if (!catalogue.FileList.empty()) {
-        out = AppendText(out, u" (");
-        out = AppendNumber(out, static_cast<std::uint32_t>(catalogue.ResultList.size()));
-        out = AppendText(out, u" of ");
-        out = AppendNumber(out, static_cast<std::uint32_t>(catalogue.FileList.size()));
-        out = AppendText(out, u")");
-    }
-    *out = u'\0';
-    return title;
 }
 
 }  // namespace sprig

@@ -10,31 +10,24 @@
 namespace sprig {
 
 struct ParsedFilter;
+struct SortOrder;
 
 // The project that item `projectBoxIndex` of the project box stands for (item k + 1 is
 // ProjectList entry k), or null for "<All Projects>", no selection or an index out of range.
 const char16_t* ChosenProject(const Catalogue& catalogue, std::ptrdiff_t projectBoxIndex);
 
 // Rebuilds ResultList: the files of the chosen project (by identity of its string, never by
-// text) that pass `query`, in the order of ProcessSortOrder (files alike on all four keys in no
+// text) that pass `query`, in the order of `sortOrder` (files alike on all four keys in no
 // particular order). Answers the row to select, or -1 when there are no rows. The query is read
 // by ParseQuery: a line after the last name term asks nothing of the rows.
-std::ptrdiff_t RebuildResultList(Catalogue& catalogue, std::u16string_view query, std::ptrdiff_t projectBoxIndex);
+std::ptrdiff_t RebuildResultList(Catalogue& catalogue, std::u16string_view query, std::ptrdiff_t projectBoxIndex,
+                                 const SortOrder& sortOrder);
 // The same for a query that ParseQuery has already read, so that a caller that keeps the parse
 // (the dialog, for its marks and its line) reads each keystroke's text once.
-std::ptrdiff_t RebuildResultList(Catalogue& catalogue, ParsedFilter& filter, std::ptrdiff_t projectBoxIndex);
+std::ptrdiff_t RebuildResultList(Catalogue& catalogue, const ParsedFilter& filter, std::ptrdiff_t projectBoxIndex,
+                                 const SortOrder& sortOrder);
 
 // The first of the rows with the smallest match position, or -1 when there are none.
 std::ptrdiff_t BestRow(const std::vector<ResultRow>& rows);
-
-constexpr std::size_t TitleCapacity = 64;
-
-struct TitleText {
-    char16_t text[TitleCapacity];
-};
-
-// The dialog title: the bare caption for an empty solution, else the caption with the shown and
-// total counts, "Open File(s) in Solution (3 of 340)".
-TitleText ResultTitle(const Catalogue& catalogue);
 
 }  // namespace sprig

@@ -1,3 +1,23 @@
+// Sorting files by the four columns, as the result list shows them.
+//
+// Two texts compare unit by unit after folding A-Z onto a-z (CompareFiles); the first key that
+// differs decides. Comparing whole texts this way is slow for a million paths that share long
+// beginnings, so the whole catalogue is sorted by a radix sort over the texts (SortByKeys): each
+// file gets a 64-bit key made of the next few folded units of its text, the files are sorted by
+// that key, and every run of files whose keys tie goes on from the units after it. Most keys hold
+// eight units of one byte (paths are nearly all ASCII); a unit that does not fit a byte ends the
+// key with a mark that still orders it after every narrower unit, and the tie goes on with keys of
+// four 16-bit units. A run whose files all share one key skips the units they share beyond it in
+// one pass (the common folders of a path), and a run of fewer than SmallRun files is finished by
+// comparing texts. Files alike on one column go on to the next; ties on all four keep the order
+// they came in, so the sort is stable.
+//
+// Each text unit is read about once per run that still ties on it, and the keys lie side by side,
+// so most comparisons touch no text: the cost grows with the files times the units that tell
+// them apart, not with the comparisons of a comparison sort. The work space is one item of four
+// words per file. The order of all files for one set of keys is kept (FileOrder): after a header
+// click the files already stand in the order of the other keys, and a stable sort by the clicked
+// column alone gives the new order (SortFiles).
 #include "filter/SortOrder.h"
 
 #include <algorithm>

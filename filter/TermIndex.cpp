@@ -2,24 +2,13 @@
 
 #include <algorithm>
 #include <set>
+#include <tuple>
 #include <string_view>
 
 #include "filter/Filter.h"
 
 namespace sprig {
 namespace {
-
-bool IsNegated(TermKind kind) { return kind == TermKind::AndNot || kind == TermKind::OrNot; }
-
-bool IsRequired(const FilterTerm& term) { return (TermBit(term) & RequiredBits) != 0; }
-
-std::size_t ColumnOf(TermField field) { return static_cast<std::size_t>(field) / 4; }
-
-// Where a holding negated term reports its match: where the pattern would have started at the
-// latest, or 0 when the pattern is longer than the text.
-std::int32_t LatestStart(std::size_t textLength, std::uint32_t patternLength) {
-    return static_cast<std::int32_t>(textLength > patternLength ? textLength - patternLength : 0);
-}
 
 // The longest run of literal units (neither "?" nor "*") in a wildcard term; empty when it has
 // none.
@@ -84,10 +73,10 @@ enum class Step { Fail, More, Done };
 // Walks the tree from every unit of `text` and calls `meet` with each node reached and the unit
 // the walk started from; answers false as soon as `meet` says the file fails, and stops early
 // when it says all is found.
-template <bool PathField, class Meet>
+template <bool PathColumn, class Meet>
 bool FindRuns(const TermTree& tree, const char16_t* text, Meet&& meet) {
-    const auto fold = [](char16_t unit) { return PathField ? FoldChar(unit, TermField::FilePath) : FoldAscii(unit); };
-    // Most queries give a field one run, or runs that share their first unit: then a compare with
+    const auto fold = [](char16_t unit) { return PathColumn ? FoldChar(unit, ColumnFilePath) : FoldAscii(unit); };
+    // Most queries give a column one run, or runs that share their first unit: then a compare with
     // that unit replaces the look-ups in the table of first units.
     const TermTree::Node* nodes = tree.nodes.data();
     const auto& roots = nodes[0].children;
@@ -134,17 +123,14 @@ LengthOutcome OutcomeOfLength(const char16_t* text, std::size_t n, const std::ve
     LengthOutcome outcome;
     for (const std::uint32_t i : list) {
         const FilterTerm& term = terms[i];
-        std::int32_t r = MatchWildcard(text, n, term.pattern, term.wildcard, term.field);
-        if (IsNegated(term.kind)) r = r >= 0 ? -1 : LatestStart(n, term.length);
-        if (r < 0) {
-            outcome.fails |= IsRequired(term);
-            continue;
-        }
-        outcome.alternativeHeld |= !IsRequired(term);
-        if (outcome.position < 0 || r < outcome.position) outcome.position = r;
+        const std::int32_t found = MatchWildcard(text, n, term.pattern, term.wildcard, term.column);
+        outcome.fails |= !outcome.held.Add(term, TermOutcome(term, found, n));
     }
     return outcome;
 }
+
+// Terms of one column whose texts are equal and that count alike hold for the same files.
+bool CountAlike(const FilterTerm& a, const FilterTerm& b) { return a.negated == b.negated && a.required == b.required; }
 
 }  // namespace
 
@@ -155,16 +141,17 @@ TermIndex BuildTermIndex(const std::vector<FilterTerm>& terms) {
         std::uint32_t term;
     };
     std::vector<Run> runs;
-    std::set<std::pair<std::uint16_t, std::u16string_view>> wildcards;  // bit and text of each one so far
+    // Column, negation, requirement and text of each wildcard term so far.
+    std::set<std::tuple<int, bool, bool, std::u16string_view>> wildcards;
     for (std::uint32_t i = 0; i < terms.size(); ++i) {
         const FilterTerm& term = terms[i];
         const std::u16string_view text(term.pattern, term.length);
         if (!term.hasWildcard) {
             runs.push_back({text, i});
-        } else if (wildcards.emplace(TermBit(term), text).second) {
+        } else if (wildcards.emplace(term.column, term.negated, term.required, text).second) {
             const std::u16string_view key = LongestRun(term);
             if (key.empty()) {
-                index.lengthOnly[ColumnOf(term.field)].push_back(i);
+                index.lengthOnly[term.column].push_back(i);
             } else {
                 runs.push_back({key, i});
             }
@@ -173,130 +160,112 @@ TermIndex BuildTermIndex(const std::vector<FilterTerm>& terms) {
     std::stable_sort(runs.begin(), runs.end(), [](const Run& a, const Run& b) { return a.text < b.text; });
     for (const Run& run : runs) {
         const FilterTerm& term = terms[run.term];
-        TermTree& tree = index.trees[ColumnOf(term.field)];
+        TermTree& tree = index.trees[term.column];
         TermTree::Node& node = tree.nodes[Insert(tree, run.text)];
         const bool newRunNode = node.ends.empty() && node.keys.empty();
         if (term.hasWildcard) {
             node.keys.push_back(run.term);
         } else if (std::none_of(node.ends.begin(), node.ends.end(),
-                                [&](std::uint32_t other) { return terms[other].kind == term.kind; })) {
+                                [&](std::uint32_t other) { return CountAlike(terms[other], term); })) {
             node.ends.push_back(run.term);
         } else {
             continue;  // a repeat
         }
         if (newRunNode) ++tree.runNodes;
-        if (term.kind == TermKind::And) {
+        if (term.required && !term.negated) {
             ++index.distinctAnd;
             if (!term.hasWildcard) ++tree.plainAnd;
         }
-        if (term.kind == TermKind::AndNot) tree.longestAndNot = std::max(tree.longestAndNot, term.length);
-        if (term.kind == TermKind::OrNot) tree.orNotByLength.push_back(run.term);
+        if (term.required && term.negated) tree.longestAndNot = std::max(tree.longestAndNot, term.length);
+        if (!term.required && term.negated) tree.orNotByLength.push_back(run.term);
     }
     for (TermTree& tree : index.trees) {
         std::stable_sort(tree.orNotByLength.begin(), tree.orNotByLength.end(),
                          [&terms](std::uint32_t a, std::uint32_t b) { return terms[a].length > terms[b].length; });
     }
-    index.matchedIn.assign(terms.size(), 0);
-    index.keyFoundIn.assign(terms.size(), 0);
     return index;
 }
 
-bool MatchIndexed(const FileEntry& file, const std::vector<FilterTerm>& terms, TermIndex& index, bool hasAlternatives,
-                  std::int32_t& position) {
-    const std::uint32_t stamp = ++index.file;
+bool MatchIndexed(const FileEntry& file, const std::vector<FilterTerm>& terms, const TermIndex& index,
+                  IndexScratch& scratch, bool hasAlternatives, std::int32_t& position) {
+    const std::uint32_t stamp = ++scratch.file;
     FieldLengths lengths(file);
     position = -1;
-    const auto consider = [&position](std::int32_t r) {
-        if (position < 0 || r < position) position = r;
-    };
-    bool alternativeHeld = false;
+    TermTally tally;
     std::uint32_t andMatched = 0;
-    // Term `i` matched at `at`; false when that alone makes the file fail.
+    // The pattern of term `i` found at `at`; false when that alone makes the file fail. A negated
+    // term found does not hold (the text's length is then of no account); the negated
+    // alternatives that hold are looked for below.
     const auto matched = [&](std::uint32_t i, std::int32_t at) {
-        index.matchedIn[i] = stamp;
-        switch (terms[i].kind) {
-        case TermKind::And:
-            ++andMatched;
-            break;
-        case TermKind::AndNot:
-            return false;
-        case TermKind::Or:
-            alternativeHeld = true;
-            break;
-        case TermKind::OrNot:
-            return true;  // it does not hold; the longest that holds is looked for below
-        }
-        consider(at);
-        return true;
+        const FilterTerm& term = terms[i];
+        scratch.matchedIn[i] = stamp;
+        if (term.required && !term.negated) ++andMatched;
+        return tally.Add(term, TermOutcome(term, at, 0));
     };
 
-    // One pass over each field's text finds its runs; the first time it meets one is the run's
+    // One pass over each column's text finds its runs; the first time it meets one is the run's
     // leftmost occurrence.
-    index.candidates.clear();
-    for (std::size_t column = 0; column < ColumnCount; ++column) {
+    scratch.candidates.clear();
+    for (int column = 0; column < ColumnCount; ++column) {
         const TermTree& tree = index.trees[column];
         if (tree.nodes.empty()) continue;
-        const auto field = static_cast<TermField>(column * 4);
         const std::uint32_t andBefore = andMatched;
         std::uint32_t runsMet = 0;
         const auto meet = [&](const TermTree::Node& node, std::size_t s) {
             if (node.ends.empty() && node.keys.empty()) return Step::More;
             // A run is met first at its leftmost occurrence; later meetings change nothing.
-            const bool first =
-                node.ends.empty() ? index.keyFoundIn[node.keys[0]] != stamp : index.matchedIn[node.ends[0]] != stamp;
+            const bool first = node.ends.empty() ? scratch.keyFoundIn[node.keys[0]] != stamp
+                                                 : scratch.matchedIn[node.ends[0]] != stamp;
             if (!first) return Step::More;
             for (const std::uint32_t i : node.ends) {
                 if (!matched(i, static_cast<std::int32_t>(s))) return Step::Fail;
             }
             for (const std::uint32_t i : node.keys) {
-                index.keyFoundIn[i] = stamp;
-                index.candidates.push_back(i);
+                scratch.keyFoundIn[i] = stamp;
+                scratch.candidates.push_back(i);
             }
             return ++runsMet == tree.runNodes ? Step::Done : Step::More;
         };
-        const bool path = field == TermField::FilePath || field == TermField::ProjectPath;
-        if (!(path ? FindRuns<true>(tree, lengths.Text(column), meet)
-                   : FindRuns<false>(tree, lengths.Text(column), meet))) {
+        if (!(IsPathColumn(column) ? FindRuns<true>(tree, lengths.Text(column), meet)
+                                   : FindRuns<false>(tree, lengths.Text(column), meet))) {
             return false;
         }
-        // A plain And term of this field that was not found fails the file before the other
-        // fields are read.
+        // A plain And term of this column that was not found fails the file before the other
+        // columns are read.
         if (andMatched - andBefore < tree.plainAnd) return false;
     }
     // The wildcard terms whose key occurs, matched in full; the others cannot match.
-    for (const std::uint32_t i : index.candidates) {
+    for (const std::uint32_t i : scratch.candidates) {
         const FilterTerm& term = terms[i];
-        const std::size_t column = ColumnOf(term.field);
         const std::int32_t r =
-            MatchWildcard(lengths.Text(column), lengths.Of(column), term.pattern, term.wildcard, term.field);
+            MatchWildcard(lengths.Text(term.column), lengths.Of(term.column), term.pattern, term.wildcard, term.column);
         if (r >= 0 && !matched(i, r)) return false;
     }
     if (andMatched < index.distinctAnd) return false;
 
-    // The negated terms in the trees that were not matched hold.
-    for (std::size_t column = 0; column < ColumnCount; ++column) {
+    // The negated terms in the trees that were not found hold.
+    for (int column = 0; column < ColumnCount; ++column) {
         const TermTree& tree = index.trees[column];
         if (tree.nodes.empty()) continue;
-        if (tree.longestAndNot > 0) consider(LatestStart(lengths.Of(column), tree.longestAndNot));
+        if (tree.longestAndNot > 0) tally.Holds(true, LatestStart(lengths.Of(column), tree.longestAndNot));
         for (const std::uint32_t i : tree.orNotByLength) {
-            if (index.matchedIn[i] == stamp) continue;
-            alternativeHeld = true;
-            consider(LatestStart(lengths.Of(column), terms[i].length));
+            if (scratch.matchedIn[i] == stamp) continue;
+            tally.Holds(false, LatestStart(lengths.Of(column), terms[i].length));
             break;
         }
     }
 
-    for (std::size_t column = 0; column < ColumnCount; ++column) {
+    for (int column = 0; column < ColumnCount; ++column) {
         if (index.lengthOnly[column].empty()) continue;
         const std::size_t n = lengths.Of(column);
-        auto [known, added] = index.byLength[column].try_emplace(n);
+        auto [known, added] = scratch.byLength[column].try_emplace(n);
         if (added) known->second = OutcomeOfLength(lengths.Text(column), n, terms, index.lengthOnly[column]);
         const LengthOutcome& outcome = known->second;
         if (outcome.fails) return false;
-        alternativeHeld |= outcome.alternativeHeld;
-        if (outcome.position >= 0) consider(outcome.position);
+        tally.Join(outcome.held);
     }
-    return alternativeHeld || !hasAlternatives;
+    position = tally.position;
+    return tally.Passes(hasAlternatives);
 }
 
 }  // namespace sprig

@@ -2,18 +2,20 @@
 // however many terms the query holds.
 //
 // A term that holds for a file mostly holds because a run of its literal units occurs in the
-// field's text. The runs of all terms of a field go into one tree of their texts, and one pass
+// column's text. The runs of all terms of a column go into one tree of their texts, and one pass
 // over a file's text, trying the tree from each unit, finds every run that occurs there and the
 // first place it does:
 //  - a term without wildcards is its own run, and the pass decides it: found or not, and where;
 //  - a wildcard term with literal units is keyed by its longest run; only the terms whose key was
 //    found are matched in full, the others cannot hold (or, negated, hold without a test);
 //  - a wildcard term of "?" and "*" alone looks at the text's length only, so the outcome of all
-//    such terms of a field is worked out once per length and remembered.
+//    such terms of a column is worked out once per length and remembered.
 // Negated terms that hold report their latest start, which only their length decides: the longest
 // one that holds gives the smallest position, so they are kept longest first.
-// Each distinct term is tested once: a term equal to one before it (text, field and kind) holds
-// exactly when that one does.
+// Each distinct term is tested once: a term equal to one before it (text, column, negation and
+// requirement) holds exactly when that one does.
+// Below, an And term is a required term that is not negated, an AndNot term a required negated
+// one, an OrNot term a negated alternative.
 #pragma once
 
 #include <cstddef>
@@ -23,12 +25,11 @@
 #include <vector>
 
 #include "catalogue/FileEntry.h"
+#include "filter/Term.h"
 
 namespace sprig {
 
-struct FilterTerm;
-
-// The terms' runs of one field.
+// The terms' runs of one column.
 struct TermTree {
     struct Node {
         std::vector<std::pair<char16_t, std::uint32_t>> children;  // by unit, ascending; node indices
@@ -47,30 +48,37 @@ struct TermTree {
     std::vector<std::uint32_t> orNotByLength;  // the keyed and plain OrNot terms, longest first
 };
 
-// What the terms of one field made only of "?" and "*" say about a text of one length.
-struct LengthOutcome {
-    bool fails = false;            // a required one does not hold
-    bool alternativeHeld = false;  // an alternative one holds
-    std::int32_t position = -1;    // the smallest position among those that hold
+// The index is read-only once built; what testing files keeps from one file to the next is an
+// IndexScratch of whoever tests them.
+struct TermIndex {
+    TermTree trees[ColumnCount];                         // by column
+    std::uint32_t distinctAnd = 0;                       // And terms in the trees, each of which must be matched
+    std::vector<std::uint32_t> lengthOnly[ColumnCount];  // terms of "?" and "*" alone, by column
 };
 
-struct TermIndex {
-    TermTree trees[ColumnCount];                         // by field: a quarter of its value
-    std::uint32_t distinctAnd = 0;                       // And terms in the trees, each of which must be matched
-    std::vector<std::uint32_t> lengthOnly[ColumnCount];  // terms of "?" and "*" alone, by field
-    std::unordered_map<std::size_t, LengthOutcome> byLength[ColumnCount];
+// What the terms of one column made only of "?" and "*" say about a text of one length.
+struct LengthOutcome {
+    bool fails = false;  // a required one does not hold
+    TermTally held;      // those that hold
+};
+
+struct IndexScratch {
+    // Room for the terms of a query of `termCount` terms.
+    explicit IndexScratch(std::size_t termCount) : matchedIn(termCount, 0), keyFoundIn(termCount, 0) {}
 
     // Per file: the terms matched and the keys found in it, marked with the file's number so
     // that nothing is cleared between files; and the keyed terms to match in full.
     std::uint32_t file = 0;
     std::vector<std::uint32_t> matchedIn, keyFoundIn;
     std::vector<std::uint32_t> candidates;
+    // The outcome of each column's terms of "?" and "*" alone, by text length, once known.
+    std::unordered_map<std::size_t, LengthOutcome> byLength[ColumnCount];
 };
 
 TermIndex BuildTermIndex(const std::vector<FilterTerm>& terms);
 
-// Whether the file passes the terms (see MatchFilter), and its position.
-bool MatchIndexed(const FileEntry& file, const std::vector<FilterTerm>& terms, TermIndex& index, bool hasAlternatives,
-                  std::int32_t& position);
+// Whether the file passes the terms (see Term.h), and its position.
+bool MatchIndexed(const FileEntry& file, const std::vector<FilterTerm>& terms, const TermIndex& index,
+                  IndexScratch& scratch, bool hasAlternatives, std::int32_t& position);
 
 }  // namespace sprig

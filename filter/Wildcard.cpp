@@ -30,17 +30,17 @@
 // length.
 #include <algorithm>
 
-#include "filter/Filter.h"
+#include "filter/Term.h"
 
 namespace sprig {
 namespace {
 
 using Segment = WildcardPattern::Segment;
 
-bool SegmentMatches(const char16_t* text, const char16_t* pattern, const Segment& segment, TermField field) {
+bool SegmentMatches(const char16_t* text, const char16_t* pattern, const Segment& segment, int column) {
     const char16_t* p = pattern + segment.start;
     for (std::uint32_t j = 0; j < segment.length; ++j) {
-        if (p[j] != u'?' && FoldChar(text[j], field) != p[j]) return false;
+        if (p[j] != u'?' && FoldChar(text[j], column) != p[j]) return false;
     }
     return true;
 }
@@ -68,17 +68,17 @@ WildcardPattern SplitWildcard(const char16_t* pattern) {
     return split;
 }
 
-std::int32_t MatchWildcard(const char16_t* text, const char16_t* pattern, TermField field) {
-    return MatchWildcard(text, TextLength(text), pattern, SplitWildcard(pattern), field);
+std::int32_t MatchWildcard(const char16_t* text, const char16_t* pattern, int column) {
+    return MatchWildcard(text, TextLength(text), pattern, SplitWildcard(pattern), column);
 }
 
 std::int32_t MatchWildcard(const char16_t* text, std::size_t n, const char16_t* pattern, const WildcardPattern& split,
-                           TermField field, std::vector<std::size_t>* placements) {
+                           int column, std::vector<std::size_t>* placements) {
     if (split.shortestText > n) return -1;
     const auto& segments = split.segments;
     const std::size_t last = segments.size() - 1;
     const Segment& head = segments[0];
-    if (!SegmentMatches(text, pattern, head, field)) return -1;
+    if (!SegmentMatches(text, pattern, head, column)) return -1;
     if (placements) placements->assign(1, 0);
     if (last == 0) {  // no star but perhaps a trailing one
         if (split.trailingStar) return 0;
@@ -93,10 +93,10 @@ std::int32_t MatchWildcard(const char16_t* text, std::size_t n, const char16_t* 
         const Segment& segment = segments[i];
         if (i == last && !split.trailingStar) {
             placed = n - segment.length;  // the last segment ends the text
-            if (placed < t || !SegmentMatches(text + placed, pattern, segment, field)) return -1;
+            if (placed < t || !SegmentMatches(text + placed, pattern, segment, column)) return -1;
         } else {
             placed = t;
-            while (placed + rest <= n && !SegmentMatches(text + placed, pattern, segment, field)) ++placed;
+            while (placed + rest <= n && !SegmentMatches(text + placed, pattern, segment, column)) ++placed;
             if (placed + rest > n) return -1;
         }
         if (placements) placements->push_back(placed);

@@ -17,17 +17,25 @@
 namespace sprig {
 namespace {
 
+// A term's kind as the query language's prefixes name it, read from its flags.
+enum class Kind { And, AndNot, Or, OrNot };
+
+Kind KindOf(const FilterTerm& term) {
+    if (term.required) return term.negated ? Kind::AndNot : Kind::And;
+    return term.negated ? Kind::OrNot : Kind::Or;
+}
+
 struct Term {
     std::u16string pattern;
-    TermField field;
-    TermKind kind;
-    bool operator==(const Term& o) const { return pattern == o.pattern && field == o.field && kind == o.kind; }
+    int column;
+    Kind kind;
+    bool operator==(const Term& o) const { return pattern == o.pattern && column == o.column && kind == o.kind; }
 };
 
 std::ostream& operator<<(std::ostream& out, const Term& term) {
     out << '"';
     for (char16_t c : term.pattern) out << (c < 128 ? static_cast<char>(c) : '?');
-    return out << "\" field " << static_cast<int>(term.field) << " kind " << static_cast<int>(term.kind);
+    return out << "\" column " << term.column << " kind " << static_cast<int>(term.kind);
 }
 
 std::vector<Term> Parse(std::u16string_view text) {
@@ -36,14 +44,13 @@ std::vector<Term> Parse(std::u16string_view text) {
     std::vector<Term> terms;
     for (const FilterTerm& t : filter.terms) {
         EXPECT_EQ(std::u16string(t.pattern).size(), t.length);
-        terms.push_back({t.pattern, t.field, t.kind});
+        terms.push_back({t.pattern, t.column, KindOf(t)});
     }
     return terms;
 }
 
-constexpr TermField Name = TermField::FileName, Path = TermField::FilePath, Proj = TermField::ProjectName,
-                    ProjPath = TermField::ProjectPath;
-constexpr TermKind And = TermKind::And, AndNot = TermKind::AndNot, Or = TermKind::Or, OrNot = TermKind::OrNot;
+constexpr int Name = ColumnFileName, Path = ColumnFilePath, Proj = ColumnProjectName, ProjPath = ColumnProjectPath;
+constexpr Kind And = Kind::And, AndNot = Kind::AndNot, Or = Kind::Or, OrNot = Kind::OrNot;
 
 TEST(ParseFilter, WhiteSpaceAloneGivesNoTerms) {
     ParsedFilter filter;
@@ -123,12 +130,16 @@ TEST(ParseFilter, MarksWildcardsAndReplacesThePreviousParse) {
     EXPECT_EQ(std::u16string(filter.terms[0].pattern), u"y");
 }
 
-TEST(TermMask, OneGroupPerField) {
+TEST(ParseFilter, NotesWhetherTheQueryHasAlternatives) {
     ParsedFilter filter;
     ParseFilter(u"a -b |c |!d /e :f /:g", filter);
-    EXPECT_EQ(TermMask(filter.terms), 0x1 | 0x2 | 0x4 | 0x8 | 0x10 | 0x100 | 0x1000);
+    EXPECT_TRUE(filter.hasAlternatives);
+    ParseFilter(u"a -b /e :f /:g &h", filter);
+    EXPECT_FALSE(filter.hasAlternatives);
+    ParseFilter(u"/:|-x", filter);
+    EXPECT_TRUE(filter.hasAlternatives);
     ParseFilter(u"", filter);
-    EXPECT_EQ(TermMask(filter.terms), 0);
+    EXPECT_FALSE(filter.hasAlternatives);
 }
 
 // The terms at the ends of a tree's nodes, in node order.
@@ -176,7 +187,7 @@ protected:
     int Position(const FileEntry& file, std::u16string_view query) {
         ParseFilter(query, filter_);
         std::int32_t position = 0;
-        return MatchFilter(file, filter_, TermMask(filter_.terms), position) ? position : -2;
+        return FilterMatcher(filter_).Matches(file, position) ? position : -2;
     }
 
     Catalogue catalogue_;
@@ -290,11 +301,11 @@ TEST_F(MatchFilterTest, AgreesWithThePlainRule) {
         // One parse serves every file, as in a refresh, so that what the matcher keeps from one
         // file to the next is tried too.
         ParseFilter(query, filter_);
-        const std::uint16_t mask = TermMask(filter_.terms);
+        FilterMatcher matcher(filter_);
         for (const FileEntry* file : files) {
             const std::optional<std::int32_t> expected = testing::LiteralMatchFilter(*file, filter_.terms);
             std::int32_t position = 0;
-            const bool passed = MatchFilter(*file, filter_, mask, position);
+            const bool passed = matcher.Matches(*file, position);
             ASSERT_EQ(passed ? position : -2, expected.value_or(-2)) << std::string(query.begin(), query.end());
         }
     }
@@ -318,7 +329,7 @@ QueryParse ParseWithLine(std::u16string_view text) {
     parse.line = ParseQuery(text, filter);
     for (const FilterTerm& t : filter.terms) {
         EXPECT_EQ(std::u16string(t.pattern).size(), t.length);
-        parse.terms.push_back({t.pattern, t.field, t.kind});
+        parse.terms.push_back({t.pattern, t.column, KindOf(t)});
     }
     return parse;
 }
@@ -330,6 +341,9 @@ TEST(ParseQuery, ALastBareNameTermWithALineFiltersByTheName) {
               (QueryParse{V{{u"src\\", Path, And}, {u"main.cpp", Name, And}}, 120}));
     EXPECT_EQ(ParseWithLine(u"*.h:7"), (QueryParse{V{{u"*.h", Name, And}}, 7}));
     EXPECT_EQ(ParseWithLine(u"! a:2"), (QueryParse{V{{u"a", Name, And}}, 2}));  // the prefix was dropped
+    // On the way to a line: the colon alone names none.
+    EXPECT_EQ(ParseWithLine(u"main.cpp:"), (QueryParse{V{{u"main.cpp", Name, And}}, 0}));
+    EXPECT_EQ(ParseWithLine(u"/src/ *.H: "), (QueryParse{V{{u"src\\", Path, And}, {u"*.h", Name, And}}, 0}));
     // Lines count from 1; a number past the largest 32-bit line asks for that line.
     EXPECT_EQ(ParseWithLine(u"a:0").line, 1);
     EXPECT_EQ(ParseWithLine(u"a:007").line, 7);
@@ -343,18 +357,38 @@ TEST(ParseQuery, ALastBareNameTermWithALineFiltersByTheName) {
 }
 
 TEST(ParseQuery, EveryOtherQueryParsesAsTheFilterAlone) {
-    for (const std::u16string_view text :
-         {u":core", u"/c:\\src\\", u"a:b:3", u"a:3:", u"a::3", u"main.cpp:", u"main.cpp:3x", u"main.cpp:\u0663",
-          u"main.cpp:3 foo", u"-main.cpp:3", u"|main.cpp:3", u"&main.cpp:3", u"\"main.cpp:3\"", u"\"main.cpp:3",
-          u"/main.cpp:3", u"//main.cpp:3", u":main.cpp:3", u"--main.cpp:3"}) {
+    for (const std::u16string_view text : {u":core",
+                                           u"/c:\\src\\",
+                                           u"a:b:3",
+                                           u"a:3:",
+                                           u"a::3",
+                                           u"a::",
+                                           u":",
+                                           u"main.cpp:x",
+                                           u"main.cpp: x",
+                                           u"-main.cpp:",
+                                           u"\"main.cpp:\"",
+                                           u"/main.cpp:",
+                                           u"main.cpp:3x",
+                                           u"main.cpp:\u0663",
+                                           u"main.cpp:3 foo",
+                                           u"-main.cpp:3",
+                                           u"|main.cpp:3",
+                                           u"&main.cpp:3",
+                                           u"\"main.cpp:3\"",
+                                           u"\"main.cpp:3",
+                                           u"/main.cpp:3",
+                                           u"//main.cpp:3",
+                                           u":main.cpp:3",
+                                           u"--main.cpp:3"}) {
         EXPECT_EQ(ParseWithLine(text), (QueryParse{Parse(text), 0})) << std::u16string(text).size();
     }
 }
 
 // Random queries over the characters that matter: each parses as the filter does, except that a
-// last term of the form TEXT:DIGITS with white space or nothing before it loses ":DIGITS". Where
-// the last term starts is found from the filter parser alone: the shortest head of the query
-// that already yields as many terms.
+// last term of the form TEXT:DIGITS or TEXT: with white space or nothing before it loses ":DIGITS"
+// or ":". Where the last term starts is found from the filter parser alone: the shortest head of
+// the query that already yields as many terms.
 TEST(ParseQuery, RandomQueriesAgreeWithTheFilterParser) {
     const std::u16string alphabet = u"aB.*?:09 \t\"-!&|/\\";
     std::mt19937 random(20);
@@ -383,8 +417,8 @@ TEST(ParseQuery, RandomQueriesAgreeWithTheFilterParser) {
             const std::u16string term = text.substr(start, filter.back().pattern.size());
             colon = term.find(u':');
             named = (start == 0 || text[start - 1] == u' ' || text[start - 1] == u'\t') &&
-                    filter.back().field == Name && colon != std::u16string::npos && colon > 0 &&
-                    colon + 1 < term.size() && term.find_first_not_of(u"0123456789", colon + 1) == std::u16string::npos;
+                    filter.back().column == Name && colon != std::u16string::npos && colon > 0 &&
+                    term.find_first_not_of(u"0123456789", colon + 1) == std::u16string::npos;
         }
         if (!named) {
             ASSERT_EQ(query, (QueryParse{filter, 0})) << shown;
@@ -394,15 +428,18 @@ TEST(ParseQuery, RandomQueriesAgreeWithTheFilterParser) {
         std::vector<Term> expected = filter;
         const std::u16string digits = expected.back().pattern.substr(colon + 1);
         expected.back().pattern.resize(colon);
-        const std::int64_t line = std::stoll(std::string(digits.begin(), digits.end()));
-        const std::int64_t expectedLine = std::clamp<std::int64_t>(line, 1, std::numeric_limits<std::int32_t>::max());
+        // "TEXT:" names no line yet.
+        const std::int64_t expectedLine =
+            digits.empty() ? 0
+                           : std::clamp<std::int64_t>(std::stoll(std::string(digits.begin(), digits.end())), 1,
+                                                      std::numeric_limits<std::int32_t>::max());
         ASSERT_EQ(query, (QueryParse{expected, static_cast<std::int32_t>(expectedLine)})) << shown;
     }
     EXPECT_GT(withLine, 10000);
 }
 
 // The ranges of one text that a query's terms matched.
-std::vector<TextRange> Ranges(std::u16string_view query, const char16_t* text, TermField field = Name) {
+std::vector<TextRange> Ranges(std::u16string_view query, const char16_t* text, int field = Name) {
     ParsedFilter filter;
     ParseQuery(query, filter);
     std::vector<TextRange> ranges{{99, 99}};  // replaced, not appended to
@@ -435,6 +472,7 @@ TEST(MatchRanges, EveryOccurrenceOfEveryPositiveTermOfTheField) {
     EXPECT_EQ(Ranges(u"", u"main.cpp"), R{});
     // The line of "name:line" is no part of the name term.
     EXPECT_EQ(Ranges(u"main.cpp:3", u"main.cpp"), (R{{0, 8}}));
+    EXPECT_EQ(Ranges(u"main.cpp:", u"main.cpp"), (R{{0, 8}}));
     EXPECT_EQ(Ranges(u"main", nullptr), R{});
 }
 

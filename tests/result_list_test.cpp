@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "dialog/core/ResultTitle.h"
 #include "filter/Filter.h"
 #include "filter/Query.h"
 #include "filter/ResultList.h"
@@ -107,7 +108,7 @@ TEST_F(ResultListTest, EmptyFilterListsEverythingSortedAndSelectsTheFirstRow) {
     for (int i = 339; i >= 0; --i)
         add.File(u"C:\\f\\" + std::u16string(1, u'a' + i % 26) + std::u16string(i / 26 + 1, u'x'), p, pp);
 
-    EXPECT_EQ(RebuildResultList(catalogue, u"", 0), 0);
+    EXPECT_EQ(RebuildResultList(catalogue, u"", 0, ProcessSortOrder), 0);
     ASSERT_EQ(catalogue.ResultList.size(), 340u);
     for (std::size_t i = 1; i < catalogue.ResultList.size(); ++i) {
         EXPECT_LT(CompareRows(&catalogue.ResultList[i - 1], &catalogue.ResultList[i]), 0) << i;
@@ -115,14 +116,14 @@ TEST_F(ResultListTest, EmptyFilterListsEverythingSortedAndSelectsTheFirstRow) {
     for (const ResultRow& row : catalogue.ResultList) EXPECT_EQ(row.position, -1);
     EXPECT_EQ(Title(), u"Open File(s) in Solution (340 of 340)");
 
-    EXPECT_EQ(RebuildResultList(catalogue, u"nothing-like-this", 0), -1);
+    EXPECT_EQ(RebuildResultList(catalogue, u"nothing-like-this", 0, ProcessSortOrder), -1);
     EXPECT_TRUE(catalogue.ResultList.empty());
     EXPECT_EQ(Title(), u"Open File(s) in Solution (0 of 340)");
 }
 
 TEST_F(ResultListTest, EmptySolutionGivesNoRowsAndTheBareTitle) {
-    EXPECT_EQ(RebuildResultList(catalogue, u"", 0), -1);
-    EXPECT_EQ(RebuildResultList(catalogue, u"main", 1), -1);
+    EXPECT_EQ(RebuildResultList(catalogue, u"", 0, ProcessSortOrder), -1);
+    EXPECT_EQ(RebuildResultList(catalogue, u"main", 1, ProcessSortOrder), -1);
     EXPECT_TRUE(catalogue.ResultList.empty());
     EXPECT_EQ(Title(), u"Open File(s) in Solution");
 }
@@ -134,20 +135,23 @@ TEST_F(ResultListTest, SelectsTheFirstRowWithTheSmallestPosition) {
     add.File(u"C:\\src\\domain.cpp", p, pp);
     add.File(u"C:\\src\\readme.txt", p, pp);
 
-    EXPECT_EQ(RebuildResultList(catalogue, u"main", 0), 1);
+    EXPECT_EQ(RebuildResultList(catalogue, u"main", 0, ProcessSortOrder), 1);
     EXPECT_EQ(Paths(), (std::vector<std::u16string>{u"C:\\src\\domain.cpp", u"C:\\src\\main.cpp"}));
     EXPECT_EQ(catalogue.ResultList[0].position, 2);
     EXPECT_EQ(catalogue.ResultList[1].position, 0);
     // A line after the last name term leaves the rows and the choice as the name alone gives them.
-    EXPECT_EQ(RebuildResultList(catalogue, u"main:12", 0), 1);
+    EXPECT_EQ(RebuildResultList(catalogue, u"main:12", 0, ProcessSortOrder), 1);
+    EXPECT_EQ(Paths(), (std::vector<std::u16string>{u"C:\\src\\domain.cpp", u"C:\\src\\main.cpp"}));
+    // So does the colon typed before the line.
+    EXPECT_EQ(RebuildResultList(catalogue, u"main:", 0, ProcessSortOrder), 1);
     EXPECT_EQ(Paths(), (std::vector<std::u16string>{u"C:\\src\\domain.cpp", u"C:\\src\\main.cpp"}));
 
     // Ties go to the earlier row in display order, whichever way the rows are sorted.
     add.File(u"C:\\lib\\main.cpp", p, pp);
-    EXPECT_EQ(RebuildResultList(catalogue, u"main", 0), 1);
+    EXPECT_EQ(RebuildResultList(catalogue, u"main", 0, ProcessSortOrder), 1);
     EXPECT_EQ(catalogue.ResultList[1].file->path, std::u16string(u"C:\\lib\\main.cpp"));
     ProcessSortOrder.descending = true;
-    EXPECT_EQ(RebuildResultList(catalogue, u"main", 0), 0);
+    EXPECT_EQ(RebuildResultList(catalogue, u"main", 0, ProcessSortOrder), 0);
     EXPECT_EQ(catalogue.ResultList[0].file->path, std::u16string(u"C:\\src\\main.cpp"));
 }
 
@@ -163,19 +167,19 @@ TEST_F(ResultListTest, ProjectChoiceGoesByIdentityAndKeepsTheTotal) {
     EXPECT_EQ(ChosenProject(catalogue, 1), first);
     EXPECT_EQ(ChosenProject(catalogue, 2), second);
 
-    RebuildResultList(catalogue, u"", 1);
+    RebuildResultList(catalogue, u"", 1, ProcessSortOrder);
     EXPECT_EQ(Paths(), (std::vector<std::u16string>{u"C:\\one\\a.cpp"}));
-    RebuildResultList(catalogue, u"", 2);
+    RebuildResultList(catalogue, u"", 2, ProcessSortOrder);
     EXPECT_EQ(Paths(), (std::vector<std::u16string>{u"C:\\two\\b.cpp", u"C:\\two\\c.cpp"}));
     EXPECT_EQ(Title(), u"Open File(s) in Solution (2 of 4)");
-    RebuildResultList(catalogue, u"c.", 2);
+    RebuildResultList(catalogue, u"c.", 2, ProcessSortOrder);
     EXPECT_EQ(Paths(), (std::vector<std::u16string>{u"C:\\two\\c.cpp"}));
     EXPECT_EQ(Title(), u"Open File(s) in Solution (1 of 4)");
 
     // "<All Projects>", no selection and indices past the last project restrict nothing.
     for (const std::ptrdiff_t index : {0, -1, 4, 1000}) {
         EXPECT_EQ(ChosenProject(catalogue, index), nullptr);
-        RebuildResultList(catalogue, u"", index);
+        RebuildResultList(catalogue, u"", index, ProcessSortOrder);
         EXPECT_EQ(catalogue.ResultList.size(), 4u) << index;
     }
 }
@@ -185,10 +189,10 @@ TEST_F(ResultListTest, EachRefreshReplacesTheRowsWithinReservedStorage) {
     const char16_t* pp = add.Path(u"P");
     for (int i = 0; i < 50; ++i) add.File(u"C:\\f" + std::u16string(i + 1, u'z') + u".h", p, pp);
 
-    RebuildResultList(catalogue, u"zzzzz", 0);
+    RebuildResultList(catalogue, u"zzzzz", 0, ProcessSortOrder);
     EXPECT_EQ(catalogue.ResultList.size(), 46u);
     EXPECT_GE(catalogue.ResultList.capacity(), catalogue.FileList.size());
-    RebuildResultList(catalogue, u"*zzzzzzzzzz.h", 0);
+    RebuildResultList(catalogue, u"*zzzzzzzzzz.h", 0, ProcessSortOrder);
     EXPECT_EQ(catalogue.ResultList.size(), 41u);
     for (const ResultRow& row : catalogue.ResultList) EXPECT_GE(TextLength(row.file->path), 13u);
 }
@@ -199,12 +203,12 @@ std::ptrdiff_t ReferenceRefresh(const Catalogue& catalogue, std::u16string_view 
     const char16_t* project = ChosenProject(catalogue, projectBoxIndex);
     ParsedFilter filter;
     ParseQuery(query, filter);
-    const std::uint16_t mask = TermMask(filter.terms);
+    FilterMatcher matcher(filter);
     rows.clear();
     for (const FileEntry& file : catalogue.FileList) {
         if (project && file.projectName != project) continue;
         std::int32_t position;
-        if (MatchFilter(file, filter, mask, position)) rows.push_back(ResultRow{&file, position});
+        if (matcher.Matches(file, position)) rows.push_back(ResultRow{&file, position});
     }
     if (rows.size() >= 2) std::qsort(rows.data(), rows.size(), sizeof(ResultRow), CompareRows);
     return BestRow(rows);
@@ -291,7 +295,7 @@ TEST_F(ResultListTest, EveryRefreshMatchesTheLiteralProcedure) {
                     build.File(u"C:\\" + query, fresh.ProjectList[0].get(), fresh.ProjectPathPool[0].get());
             }
             const std::ptrdiff_t want = ReferenceRefresh(fresh, query, project, expected);
-            const std::ptrdiff_t got = RebuildResultList(fresh, query, project);
+            const std::ptrdiff_t got = RebuildResultList(fresh, query, project, ProcessSortOrder);
             ASSERT_TRUE(SameRows(expected, fresh.ResultList)) << "round " << round << " step " << step;
             ASSERT_EQ(got, want) << "round " << round << " step " << step;
         }

@@ -12,7 +12,7 @@ namespace {
 
 using testing::LiteralMatchWildcard;
 
-std::int32_t Fast(const std::u16string& text, const std::u16string& pattern, TermField field = TermField::FileName) {
+std::int32_t Fast(const std::u16string& text, const std::u16string& pattern, int field = ColumnFileName) {
     return MatchWildcard(text.c_str(), pattern.c_str(), field);
 }
 
@@ -35,8 +35,8 @@ TEST(MatchWildcard, AgreesWithTheLiteralProcedureOnEverySmallCase) {
     std::size_t mismatches = 0;
     for (const auto& pattern : patterns) {
         for (const auto& text : texts) {
-            const std::int32_t expected = LiteralMatchWildcard(text.c_str(), pattern.c_str(), TermField::FileName);
-            const std::int32_t actual = MatchWildcard(text.c_str(), pattern.c_str(), TermField::FileName);
+            const std::int32_t expected = LiteralMatchWildcard(text.c_str(), pattern.c_str(), ColumnFileName);
+            const std::int32_t actual = MatchWildcard(text.c_str(), pattern.c_str(), ColumnFileName);
             if (expected != actual && ++mismatches <= 10) {
                 ADD_FAILURE() << "text " << std::string(text.begin(), text.end()) << " pattern "
                               << std::string(pattern.begin(), pattern.end()) << ": literal " << expected << ", fast "
@@ -62,7 +62,7 @@ TEST(MatchWildcard, AgreesWithTheLiteralProcedureOnRandomCases) {
             if (c == u'*' && ++stars > 4) c = u'a';  // keeps the literal procedure quick
             pattern += c;
         }
-        const TermField field = round % 2 ? TermField::FilePath : TermField::FileName;
+        const int field = round % 2 ? ColumnFilePath : ColumnFileName;
         const std::int32_t expected = LiteralMatchWildcard(text.c_str(), pattern.c_str(), field);
         ASSERT_EQ(MatchWildcard(text.c_str(), pattern.c_str(), field), expected)
             << std::string(text.begin(), text.end()) << " / " << std::string(pattern.begin(), pattern.end());
@@ -91,8 +91,8 @@ TEST(MatchWildcard, PositionRules) {
 }
 
 TEST(MatchWildcard, PathFieldsTakeEitherSlash) {
-    EXPECT_EQ(Fast(u"C:/src/a.cpp", u"c:\\*\\a.cpp", TermField::FilePath), 0);
-    EXPECT_EQ(Fast(u"C:/src/a.cpp", u"c:\\*\\a.cpp", TermField::FileName), -1);
+    EXPECT_EQ(Fast(u"C:/src/a.cpp", u"c:\\*\\a.cpp", ColumnFilePath), 0);
+    EXPECT_EQ(Fast(u"C:/src/a.cpp", u"c:\\*\\a.cpp", ColumnFileName), -1);
 }
 
 TEST(MatchWildcard, BacktrackingWorstCasesFinish) {

@@ -7,6 +7,7 @@
 #include "CatalogueFile.h"
 #include "catalogue/Utf8.h"
 #include "filter/ResultList.h"
+#include "filter/SortOrder.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
@@ -29,6 +30,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (!known || !file.projectPath || !file.path[0]) std::abort();
     }
     sprig::SortProjectList(catalogue);
-    sprig::RebuildResultList(catalogue, u"a", 1);
+    sprig::RebuildResultList(catalogue, u"a", 1, sprig::ProcessSortOrder);
     return 0;
 }

@@ -50,16 +50,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     sprig::ParsedFilter filter;
     sprig::ParseFilter(query, filter);
     std::int32_t position = 0;
-    const bool passes = sprig::MatchFilter(file, filter, sprig::TermMask(filter.terms), position);
+    const bool passes = sprig::FilterMatcher(filter).Matches(file, position);
     if (filter.terms.empty() && (!passes || position != -1)) std::abort();
 
     bool cheap = true;
     for (const sprig::FilterTerm& term : filter.terms) {
-        const char16_t* text = sprig::FieldText(file, term.field);
+        const char16_t* text = sprig::ColumnText(file, term.column);
         cheap &= Stars(term.pattern) <= 5 && sprig::TextLength(text) <= 64;
         if (!cheap) break;
-        if (term.hasWildcard && sprig::MatchWildcard(text, term.pattern, term.field) !=
-                                    sprig::testing::LiteralMatchWildcard(text, term.pattern, term.field)) {
+        if (term.hasWildcard && sprig::MatchWildcard(text, term.pattern, term.column) !=
+                                    sprig::testing::LiteralMatchWildcard(text, term.pattern, term.column)) {
             std::abort();
         }
     }
@@ -70,10 +70,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // The query's ranges lie in order inside each text, apart from one another.
     if (sprig::ParseQuery(query, filter) < 0) std::abort();
     std::vector<sprig::TextRange> ranges;
-    for (const sprig::TermField field : {sprig::TermField::FileName, sprig::TermField::FilePath,
-                                         sprig::TermField::ProjectName, sprig::TermField::ProjectPath}) {
-        const char16_t* text = sprig::FieldText(file, field);
-        sprig::MatchRanges(text, field, filter, ranges);
+    for (int column = 0; column < sprig::ColumnCount; ++column) {
+        const char16_t* text = sprig::ColumnText(file, column);
+        sprig::MatchRanges(text, column, filter, ranges);
         std::uint32_t after = 0;
         for (const sprig::TextRange& range : ranges) {
             if (range.start < after || range.end <= range.start || range.end > sprig::TextLength(text)) std::abort();

@@ -115,7 +115,7 @@ protected:
 
     // What the dialog's refresh does with the texts it read from its controls.
     std::ptrdiff_t Refresh(std::u16string_view query) {
-        const std::ptrdiff_t row = RebuildResultList(catalogue, query, 0);
+        const std::ptrdiff_t row = RebuildResultList(catalogue, query, 0, ProcessSortOrder);
         ShowResultList(dialog.get(), list, catalogue, row);
         return row;
     }
@@ -193,6 +193,47 @@ TEST_F(ResultListViewTest, NoRowsLeavesNothingSelected) {
     ClearCatalogue(catalogue);
     EXPECT_EQ(Refresh(u""), -1);
     EXPECT_EQ(Title(), L"Open File(s) in Solution");
+}
+
+// "view" finds 31 files of which q15view.h, row 15, matches best: it and the rows above it fit on
+// the page, so the list shows them from row 0, however far down it stood before; its rows start
+// where a fresh list's do, and nothing is drawn where the header stands.
+TEST_F(ResultListViewTest, RowsAboveTheBestOneStayInViewWhenTheyFit) {
+    for (int i = 0; i < 30; ++i) {
+        const std::u16string number{char16_t(u'0' + i / 10), char16_t(u'0' + i % 10)};
+        add.File(u"C:\\src\\q" + number + u"zzview.h", catalogue.ProjectList[0].get(),
+                 catalogue.ProjectPathPool[0].get());
+    }
+    add.File(u"C:\\src\\q15view.h", catalogue.ProjectList[0].get(), catalogue.ProjectPathPool[0].get());
+    const int perPage = ListView_GetCountPerPage(list);
+    ASSERT_GT(perPage, 16);
+    ASSERT_LT(perPage, 31);
+    ASSERT_EQ(Refresh(u""), 0);
+    RECT fresh;
+    ASSERT_TRUE(ListView_GetItemRect(list, 0, &fresh, LVIR_BOUNDS));
+
+    for (const std::u16string_view before : {u"", u"target", u"|n999 |target"}) {
+        Refresh(before);
+        ASSERT_EQ(Refresh(u"view"), 15);
+        EXPECT_EQ(ListView_GetTopIndex(list), 0) << "after " << std::string(before.begin(), before.end());
+        RECT first;
+        ASSERT_TRUE(ListView_GetItemRect(list, 0, &first, LVIR_BOUNDS));
+        EXPECT_EQ(first.top, fresh.top);
+        // Between the refreshes the list paints, as it would in the dialog.
+        UpdateWindow(list);
+    }
+    // Past the page, the best row stands near the middle.
+    ASSERT_EQ(Refresh(u"target"), 600);
+    EXPECT_LE(std::abs(600 - ListView_GetTopIndex(list) - perPage / 2), 1);
+
+    // Under the header the list's picture holds nothing but its background.
+    RECT header;
+    ASSERT_TRUE(GetWindowRect(ListView_GetHeader(list), &header));
+    Refresh(u"view");
+    const Picture picture = Painted(u"view");
+    for (int y = 0; y < header.bottom - header.top; ++y) {
+        for (int x = 0; x < picture.width; ++x) ASSERT_EQ(picture.At(x, y), PixelOf(COLOR_WINDOW)) << x << "," << y;
+    }
 }
 
 // The ink of a cell's text: the pixels of `band` that are not the background.

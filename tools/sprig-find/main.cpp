@@ -25,6 +25,7 @@
 #include "catalogue/Utf8.h"
 #include "catalogue/Catalogue.h"
 #include "catalogue/SolutionWalker.h"
+#include "dialog/core/ResultTitle.h"
 #include "filter/ResultList.h"
 #include "filter/SortOrder.h"
 #include "solution/loader/DiskFiles.h"
@@ -190,7 +191,7 @@ std::FILE* OpenForReading(const std::u16string& name) {
 // reading fails (errno set) or a line is malformed (`error` set).
 bool ReadInPieces(std::FILE* file, Catalogue& catalogue, std::string& error) {
     CatalogueReader reader(catalogue);
-    std::vector<char> piece(1 << 20);
+    std::vector<char> piece(std::size_t(1) << 18);  // large enough that a read costs little next to its decoding
     std::size_t n;
     while ((n = std::fread(piece.data(), 1, piece.size(), file)) > 0) {
         if (!reader.Add(std::string_view(piece.data(), n))) break;
@@ -223,30 +224,32 @@ public:
     // A text in UTF-8, up to its terminator. A tab or a line break in it would split its row:
     // they, and the "%" that marks them, are written as %09, %0A, %0D and %25.
     void AppendField(const char16_t* text) {
-        const std::size_t length = TextLength(text);
-        // Three bytes at most a unit: an escape, or a character of the basic plane.
-        char* to = Room(3 * length);
-        for (const char16_t* end = text + length; text < end;) {
-            const char16_t unit = *text;
-            if (unit >= 0x80) {
-                // A run of other characters, pairs of surrogates kept together.
-                const char16_t* run = text;
-                while (text < end && *text >= 0x80) ++text;
-                std::string encoded = ToUtf8(std::u16string_view(run, static_cast<std::size_t>(text - run)));
-                to = std::copy(encoded.begin(), encoded.end(), to);
-                continue;
+        // One pass, in steps of a bounded count of units so that the room is known before the
+        // text's length: four bytes at most a step (an escape, a character or a pair).
+        constexpr std::size_t Step = 256;
+        for (;;) {
+            char* to = Room(4 * Step);
+            for (std::size_t n = 0; n < Step; ++n) {
+                const char16_t unit = *text++;
+                if (unit == u'\0') {
+                    used_ = static_cast<std::size_t>(to - buffer_.get());
+                    return;
+                }
+                if (unit >= 0x80) {
+                    bool pair;
+                    to = EncodeUtf8(unit, *text, to, pair);
+                    text += pair;
+                } else if (unit == u'\t' || unit == u'\n' || unit == u'\r' || unit == u'%') {
+                    static constexpr char Hex[] = "0123456789ABCDEF";
+                    *to++ = '%';
+                    *to++ = Hex[unit >> 4];
+                    *to++ = Hex[unit & 0xF];
+                } else {
+                    *to++ = static_cast<char>(unit);
+                }
             }
-            ++text;
-            if (unit == u'\t' || unit == u'\n' || unit == u'\r' || unit == u'%') {
-                static constexpr char Hex[] = "0123456789ABCDEF";
-                *to++ = '%';
-                *to++ = Hex[unit >> 4];
-                *to++ = Hex[unit & 0xF];
-            } else {
-                *to++ = static_cast<char>(unit);
-            }
+            used_ = static_cast<std::size_t>(to - buffer_.get());
         }
-        used_ = static_cast<std::size_t>(to - buffer_.get());
     }
 
     bool Good() const { return written_; }
@@ -258,7 +261,8 @@ public:
     }
 
 private:
-    static constexpr std::size_t Capacity = std::size_t(1) << 22;
+    // A write a megabyte: a few hundred for a million rows, and little memory beside the catalogue's.
+    static constexpr std::size_t Capacity = std::size_t(1) << 20;
 
     // Room for `bytes` more at the end of the buffer, written out first when it has not that room.
     char* Room(std::size_t bytes) {
@@ -429,7 +433,8 @@ int Run(const std::vector<std::u16string>& args) {
     std::ptrdiff_t selected = -1;
     const long runs = options.repeat > 0 ? options.repeat : 1;
     const auto start = std::chrono::steady_clock::now();
-    for (long i = 0; i < runs; ++i) selected = RebuildResultList(catalogue, options.filter, options.project);
+    for (long i = 0; i < runs; ++i)
+        selected = RebuildResultList(catalogue, options.filter, options.project, ProcessSortOrder);
     const std::chrono::duration<double, std::milli> elapsed = std::chrono::steady_clock::now() - start;
     if (options.repeat > 0) {
         std::fprintf(stderr, "sprig-find: one refresh: %.3f ms (mean of %ld over %zu files)\n", elapsed.count() / runs,

@@ -1,0 +1,43 @@
+#include "filter/Term.h"
+
+namespace sprig {
+namespace {
+
+// Plain substring search from the left; the text is folded unit by unit, never copied.
+template <bool PathColumn>
+std::int32_t FindFolded(const char16_t* text, const char16_t* pattern, std::uint32_t length) {
+    if (length == 0) return 0;
+    const auto fold = [](char16_t unit) { return PathColumn ? FoldChar(unit, ColumnFilePath) : FoldAscii(unit); };
+    const char16_t head = pattern[0];
+    for (std::size_t s = 0; text[s] != u'\0'; ++s) {
+        if (fold(text[s]) != head) continue;
+        std::uint32_t j = 1;
+        for (; j < length; ++j) {
+            const char16_t unit = text[s + j];
+            if (unit == u'\0') return -1;  // the text ends: no later start fits either
+            if (fold(unit) != pattern[j]) break;
+        }
+        if (j == length) return static_cast<std::int32_t>(s);
+    }
+    return -1;
+}
+
+}  // namespace
+
+std::int32_t FindPlain(const char16_t* text, const FilterTerm& term) {
+    if (IsPathColumn(term.column)) return FindFolded<true>(text, term.pattern, term.length);
+    return FindFolded<false>(text, term.pattern, term.length);
+}
+
+std::int32_t MatchTerm(const FileEntry& file, const FilterTerm& term) {
+    const char16_t* text = ColumnText(file, term.column);
+    if (!text) return -1;
+    // A plain term needs no length: its search stops at the text's end.
+    if (!term.hasWildcard && !term.negated) return FindPlain(text, term);
+    const std::size_t n = TextLength(text);
+    const std::int32_t found =
+        term.hasWildcard ? MatchWildcard(text, n, term.pattern, term.wildcard, term.column) : FindPlain(text, term);
+    return TermOutcome(term, found, n);
+}
+
+}  // namespace sprig

@@ -114,8 +114,13 @@ void DialogSettings::LoadFromRegistry() {
 
 void DialogSettings::ApplyToDialog(HWND window, const Catalogue& catalogue) {
     Applying = true;
-    const WindowPlacement placement =
-        RestoredPlacement({Location.left, Location.top, Size.width, Size.height}, WorkAreas(), HomeWorkArea(window));
+    // Not moved yet, the window has the template's size.
+    RECT outer{}, client{};
+    GetWindowRect(window, &outer);
+    GetClientRect(window, &client);
+    const TemplateSize dialog{outer.right - outer.left, outer.bottom - outer.top, client.right, client.bottom};
+    const WindowPlacement placement = RestoredPlacement({Location.left, Location.top, Size.width, Size.height}, dialog,
+                                                        WorkAreas(), HomeWorkArea(window));
     // The resize lays the controls out anew from their anchors.
     MoveWindow(window, placement.left, placement.top, placement.width, placement.height, TRUE);
     if (HWND list = GetDlgItem(window, IDC_FILE_LIST)) {

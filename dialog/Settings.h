@@ -21,7 +21,8 @@ struct DialogSettings : StoredSettings {
     // Replaces the fields by the stored values where they exist. Once the key is there, a string
     // that is not becomes absent, while a number that is not keeps its value.
     void LoadFromRegistry();
-    // Places the window, where it can be seen, and sets the controls. Applying is set meanwhile,
+    // Places the window where it can be seen, at a size of use, and sets the controls; called
+    // while the window still has its template's size. Applying is set meanwhile,
     // so that the dialog's change handlers leave the refresh to the dialog.
     void ApplyToDialog(HWND window, const Catalogue& catalogue);
     // Writes all nine values, creating the key if needed.

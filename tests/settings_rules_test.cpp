@@ -41,10 +41,15 @@ TEST(ClampColumnWidth, CutsAtTheLargestTrackWidth) {
 
 std::vector<std::int32_t> Numbers(const WindowPlacement& p) { return {p.left, p.top, p.width, p.height}; }
 
+// A template of 606 × 520 with a client area of 600 × 490: the least useful size is 366 × 324.
+constexpr TemplateSize Template{606, 520, 600, 490};
+
 TEST(RestoredPlacement, KeepsAnyVisiblePlacementAndCentresOneOffEveryMonitor) {
     const std::vector<LayoutRect> areas{{0, 0, 1280, 994}, {1280, 0, 2560, 1024}};
     const LayoutRect home = areas[0];
-    const auto restored = [&](WindowPlacement stored) { return Numbers(RestoredPlacement(stored, areas, home)); };
+    const auto restored = [&](WindowPlacement stored) {
+        return Numbers(RestoredPlacement(stored, Template, areas, home));
+    };
     using V = std::vector<std::int32_t>;
     // Visible in part, on either monitor: exactly as stored.
     EXPECT_EQ(restored({-590, -390, 600, 400}), (V{-590, -390, 600, 400}));
@@ -56,14 +61,34 @@ TEST(RestoredPlacement, KeepsAnyVisiblePlacementAndCentresOneOffEveryMonitor) {
     EXPECT_EQ(restored({5000, -3000, 640, 480}), (V{320, 257, 640, 480}));
     // Larger than the home area: its top-left corner stays inside.
     EXPECT_EQ(restored({5000, 5000, 2000, 1500}), (V{0, 0, 2000, 1500}));
-    EXPECT_EQ(Numbers(RestoredPlacement({5000, 5000, 600, 400}, areas, {1280, 0, 2560, 1024})),
+    EXPECT_EQ(Numbers(RestoredPlacement({5000, 5000, 600, 400}, Template, areas, {1280, 0, 2560, 1024})),
               (V{1620, 312, 600, 400}));
-    // Numbers as large or as negative as the registry can hold neither overflow nor land outside.
+    // Numbers as large or as negative as the registry can hold neither overflow nor land outside;
+    // a negative size is below any useful one.
     const std::int32_t big = std::numeric_limits<std::int32_t>::max();
     EXPECT_EQ(restored({big, big, big, big}), (V{0, 0, big, big}));
-    EXPECT_EQ(restored({-5000, 0, -100, -100}), (V{640, 497, -100, -100}));
+    EXPECT_EQ(restored({-5000, 0, -100, -100}), (V{337, 237, 606, 520}));
+    EXPECT_EQ(restored({-5000, 0, std::numeric_limits<std::int32_t>::min(), 400}), (V{337, 237, 606, 520}));
     // No monitor at all: nothing is visible.
-    EXPECT_EQ(Numbers(RestoredPlacement({0, 0, 600, 400}, {}, home)), (V{340, 297, 600, 400}));
+    EXPECT_EQ(Numbers(RestoredPlacement({0, 0, 600, 400}, Template, {}, home)), (V{340, 297, 600, 400}));
+}
+
+// Too small a size, on either side alone, opens at the template's size where it was stored, or
+// centred when that is out of sight; the least useful size itself stays.
+TEST(RestoredPlacement, ASizeBelowTheLeastUsefulOneOpensAtTheTemplatesSize) {
+    const std::vector<LayoutRect> areas{{0, 0, 1280, 994}};
+    const auto restored = [&](WindowPlacement stored) {
+        return Numbers(RestoredPlacement(stored, Template, areas, areas[0]));
+    };
+    using V = std::vector<std::int32_t>;
+    EXPECT_EQ(restored({100, 50, 366, 324}), (V{100, 50, 366, 324}));
+    EXPECT_EQ(restored({100, 50, 365, 324}), (V{100, 50, 606, 520}));
+    EXPECT_EQ(restored({100, 50, 900, 323}), (V{100, 50, 606, 520}));
+    EXPECT_EQ(restored({100, 50, 0, 0}), (V{100, 50, 606, 520}));
+    // Out of sight even at the template's size: centred.
+    EXPECT_EQ(restored({-700, 100, 20, 20}), (V{337, 237, 606, 520}));
+    // Stored just off the left edge, at the template's size it reaches into the area.
+    EXPECT_EQ(restored({-30, 100, 20, 20}), (V{-30, 100, 606, 520}));
 }
 
 TEST(ListColumnWidth, KeepsWhatTheListsSixteenBitsHold) {

@@ -96,7 +96,7 @@ using Arguments = std::initializer_list<VARIANT>;
 // answer the IID is called by name, as any member is. Define one for the life of the module.
 class InterfaceMember {
 public:
-    InterfaceMember(const IID& iid, const wchar_t* name) : iid(iid), name(name) {}
+    constexpr InterfaceMember(const IID& iid, const wchar_t* name) : iid(iid), name(name) {}
     InterfaceMember(const InterfaceMember&) = delete;
     InterfaceMember& operator=(const InterfaceMember&) = delete;
 

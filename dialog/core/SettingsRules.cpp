@@ -43,8 +43,15 @@ WindowPlacement ClampPlacement(WindowPlacement placement, MaxTrackSize max, std:
 
 std::int32_t ClampColumnWidth(std::int32_t width, MaxTrackSize max) { return std::min(width, max.width); }
 
-WindowPlacement RestoredPlacement(WindowPlacement stored, const std::vector<LayoutRect>& workAreas,
-                                  const LayoutRect& home) {
+WindowPlacement RestoredPlacement(WindowPlacement stored, const TemplateSize& dialog,
+                                  const std::vector<LayoutRect>& workAreas, const LayoutRect& home) {
+    // The frame is what the outer size has beyond the client area; in 64 bits, as below.
+    const std::int64_t leastWidth = std::int64_t{dialog.width} - dialog.clientWidth + dialog.clientWidth * 3 / 5;
+    const std::int64_t leastHeight = std::int64_t{dialog.height} - dialog.clientHeight + dialog.clientHeight * 3 / 5;
+    if (stored.width < leastWidth || stored.height < leastHeight) {
+        stored.width = dialog.width;
+        stored.height = dialog.height;
+    }
     // In 64 bits: stored numbers are whatever the registry held.
     const std::int64_t left = stored.left, top = stored.top;
     const std::int64_t right = left + stored.width, bottom = top + stored.height;

@@ -32,12 +32,21 @@ WindowPlacement ClampPlacement(WindowPlacement placement, MaxTrackSize max, std:
 // A column may be at most as wide as the largest trackable window.
 std::int32_t ClampColumnWidth(std::int32_t width, MaxTrackSize max);
 
-// Where the dialog opens for a stored placement: exactly as stored when any part of it lies in a
-// monitor's work area; otherwise (a monitor removed, a laptop undocked) centred in `home`, the
-// work area the dialog started on, with the stored size, as on a first run, and with its top-left
-// corner inside that area, so that its caption can be reached.
-WindowPlacement RestoredPlacement(WindowPlacement stored, const std::vector<LayoutRect>& workAreas,
-                                  const LayoutRect& home);
+// The dialog's template: its window's outer size and its client size, in pixels.
+struct TemplateSize {
+    std::int32_t width, height;
+    std::int32_t clientWidth, clientHeight;
+};
+
+// Where the dialog opens for a stored placement. A stored size under the least useful one (each
+// side three fifths of the template's client area, frame around it: there the buttons still clear
+// the check box and the list keeps half its height) becomes the template's size, so that a
+// dialog dragged down to nothing opens whole again. The placement then stays exactly as stored
+// when any part of it lies in a monitor's work area; otherwise (a monitor removed, a laptop
+// undocked) it is centred in `home`, the work area the dialog started on, as on a first run, with
+// its top-left corner inside that area, so that its caption can be reached.
+WindowPlacement RestoredPlacement(WindowPlacement stored, const TemplateSize& dialog,
+                                  const std::vector<LayoutRect>& workAreas, const LayoutRect& home);
 
 // The list keeps column widths in 16 bits: a wider one would come back cut to its low bits, and a
 // negative one asks the list to size the column by itself. A stored width as the list can take it.

@@ -35,7 +35,8 @@ constexpr DWORD ScriptEndLimitMs = 3000;
 
 // What one run shares between the dialog's thread and the driver's.
 struct Run {
-    Run(const std::function<void(DialogDriver&)>& script) : script(script) {
+    Run(const std::function<void(DialogDriver&)>& script, bool mayEndUnshown)
+        : script(script), mayEndUnshown(mayEndUnshown) {
         InitializeCriticalSection(&lock);
         // The hook records on the dialog's thread and must not allocate there: it keeps to this room.
         notices.reserve(100000);
@@ -48,6 +49,8 @@ struct Run {
     Run& operator=(const Run&) = delete;
 
     const std::function<void(DialogDriver&)>& script;
+    const bool mayEndUnshown;
+    std::atomic<bool> showEnded{false};
     const DWORD uiThread = GetCurrentThreadId();
     const HANDLE synced = CreateEventW(nullptr, FALSE, FALSE, nullptr);  // set whenever the hook answers a sync
     std::atomic<LONG> lastSync{0};                                       // the sequence number it answered last
@@ -105,6 +108,7 @@ DWORD WINAPI DriverMain(void* parameter) {
         dialog = run.dialog;
         if (dialog && IsWindowVisible(dialog)) break;
         dialog = nullptr;
+        if (run.mayEndUnshown && run.showEnded) return 0;
         Sleep(10);
     }
     if (!dialog) {
@@ -146,8 +150,8 @@ struct ActiveRun {
 }  // namespace
 
 INT_PTR DriveModal(const std::function<INT_PTR()>& show, const std::function<void(DialogDriver&)>& script,
-                   DWORD limitMs) {
-    Run run(script);
+                   DWORD limitMs, bool mayEndUnshown) {
+    Run run(script, mayEndUnshown);
     const ActiveRun current(run);
     INT_PTR code = 0;
     std::exception_ptr failure;
@@ -163,6 +167,7 @@ INT_PTR DriveModal(const std::function<INT_PTR()>& show, const std::function<voi
         } catch (...) {
             failure = std::current_exception();
         }
+        run.showEnded = true;
         KillTimer(nullptr, timer);
         // Every wait of the driver is bounded, so it ends soon after the dialog; CTest's timeout
         // is the last resort should a script never return.

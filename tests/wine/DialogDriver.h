@@ -87,9 +87,10 @@ private:
 // second thread, and answers what `show` answers. The script must end the dialog; if it does not
 // within a few seconds of returning, or the whole run takes longer than `limitMs`, the dialog is
 // closed and the test fails, so that a fault never hangs the test run. An exception that ends the
-// dialog passes on once all is cleaned up.
+// dialog passes on once all is cleaned up. A dialog that never shows fails the test, unless
+// `mayEndUnshown`: then `show` ending without one skips the script.
 INT_PTR DriveModal(const std::function<INT_PTR()>& show, const std::function<void(DialogDriver&)>& script,
-                   DWORD limitMs = 20000);
+                   DWORD limitMs = 20000, bool mayEndUnshown = false);
 
 // DriveModal for the dialog built over `model`, served through the stand-in COM objects: answers
 // its end code.

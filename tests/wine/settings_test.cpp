@@ -320,5 +320,34 @@ TEST_F(SettingsTest, SecondRunStartsWhereTheFirstEnded) {
     EXPECT_EQ(first[StoredViewKind].bytes, NumberBytes({1}));
 }
 
+// A dialog dragged down to a sliver is saved so, but opens at its template's size where it stood,
+// its controls where the template places them; one dragged smaller but still of use keeps its size.
+TEST_F(SettingsTest, ADialogShrunkBelowUseOpensAtTheTemplatesSize) {
+    const auto corners = [](RECT r) { return std::vector<LONG>{r.left, r.top, r.right, r.bottom}; };
+    RECT first{};
+    std::vector<RECT> placed;
+    const int ids[] = {IDC_FILE_LIST, IDC_FILTER_EDIT, IDC_PROJECT_BOX, IDC_VIEW_CODE, IDC_EXPLORE, IDOK, IDCANCEL};
+    RunDialog(solution.model, [&](DialogDriver& d) {
+        first = WindowRect(d.Dialog());
+        for (const int id : ids) placed.push_back(d.ClientRect(id));
+        ASSERT_TRUE(SetWindowPos(d.Dialog(), nullptr, 40, 30, 120, 60, SWP_NOZORDER | SWP_NOACTIVATE));
+        d.Close();
+    });
+    ExpectStored(L"Size", REG_BINARY, NumberBytes({120, 60}));
+    const int width = first.right - first.left, height = first.bottom - first.top;
+    RunDialog(solution.model, [&](DialogDriver& d) {
+        EXPECT_EQ(corners(WindowRect(d.Dialog())), corners({40, 30, 40 + width, 30 + height}));
+        for (std::size_t i = 0; i < std::size(ids); ++i)
+            EXPECT_EQ(corners(d.ClientRect(ids[i])), corners(placed[i])) << ids[i];
+        ASSERT_TRUE(SetWindowPos(d.Dialog(), nullptr, 0, 0, width * 4 / 5, height * 4 / 5,
+                                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE));
+        d.Close();
+    });
+    RunDialog(solution.model, [&](DialogDriver& d) {
+        EXPECT_EQ(corners(WindowRect(d.Dialog())), corners({40, 30, 40 + width * 4 / 5, 30 + height * 4 / 5}));
+        d.Close();
+    });
+}
+
 }  // namespace
 }  // namespace sprig::testing

@@ -52,6 +52,7 @@ void ClearCatalogue(Catalogue& catalogue) {
     catalogue.pathText.Clear();
     catalogue.ResultList.clear();
     catalogue.sortedFiles.files.clear();
+    catalogue.shown = ShownRows{};
 }
 
 void SortProjectList(Catalogue& catalogue) {

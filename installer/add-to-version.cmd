@@ -21,10 +21,12 @@ if /i "%~2"=="/remove" (
   echo Sprig is taken away from Visual Studio %version%.
   exit /b 0
 )
-reg query "%vs%\8.0\AddIns\Sprig.Connect" >nul 2>&1 || (
+reg query "%vs%\8.0\AddIns\Sprig.Connect" >nul 2>&1
+if errorlevel 1 (
   echo Register Sprig.dll first: regsvr32 Sprig.dll
   exit /b 1
 )
 reg delete "%vs%\%version%\AddIns\Sprig.Connect" /f >nul 2>&1
-reg copy "%vs%\8.0\AddIns\Sprig.Connect" "%vs%\%version%\AddIns\Sprig.Connect" /s /f >nul || exit /b 1
+reg copy "%vs%\8.0\AddIns\Sprig.Connect" "%vs%\%version%\AddIns\Sprig.Connect" /s /f >nul
+if errorlevel 1 exit /b 1
 echo Sprig is added to Visual Studio %version%; restart it.

@@ -7,6 +7,7 @@
 #include "dialog/core/ResultTitle.h"
 #include "dialog/core/TextCut.h"
 #include "filter/ResultList.h"
+#include "filter/SortOrder.h"
 #include "win/WideText.h"
 
 namespace sprig {
@@ -87,7 +88,24 @@ void SelectAndCenterRow(HWND list, std::ptrdiff_t row) {
     ListView_Scroll(list, 0, (top - ListView_GetTopIndex(list)) * (bounds.bottom - bounds.top));
 }
 
+void ShowSortOrder(HWND list, const SortOrder& order) {
+    HWND header = ListView_GetHeader(list);
+    if (!header) return;
+    for (int column = 0; column < ColumnCount; ++column) {
+        HDITEMW item{};
+        item.mask = HDI_FORMAT;
+        if (!Header_GetItem(header, column, &item)) continue;
+        // Headers older than version 6 of the common controls draw no arrow and ignore the flags.
+        const int arrow = column != order.keys[0] ? 0 : order.descending ? HDF_SORTDOWN : HDF_SORTUP;
+        const int format = (item.fmt & ~(HDF_SORTUP | HDF_SORTDOWN)) | arrow;
+        if (format == item.fmt) continue;
+        item.fmt = format;
+        Header_SetItem(header, column, &item);
+    }
+}
+
 void ShowResultList(HWND dialog, HWND list, const Catalogue& catalogue, std::ptrdiff_t row) {
+    ShowSortOrder(list, ProcessSortOrder);
     ListView_SetItemCountEx(list, static_cast<int>(catalogue.ResultList.size()), 0);
     SelectAndCenterRow(list, row);
     const TitleText title = ResultTitle(catalogue);

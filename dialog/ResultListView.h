@@ -10,6 +10,7 @@
 
 #include "catalogue/Catalogue.h"
 #include "filter/MatchRanges.h"
+#include "filter/SortOrder.h"
 #include "win/Owners.h"
 
 namespace sprig {
@@ -19,8 +20,12 @@ namespace sprig {
 // list. A negative row selects nothing. Keyboard focus does not move.
 void SelectAndCenterRow(HWND list, std::ptrdiff_t row);
 
-// Shows the ResultList that RebuildResultList left: the owner-data list's row count, the chosen
-// row selected and centred, and the counts in the dialog's title.
+// Marks the header of the order's first column with the arrow of its direction, and no other.
+void ShowSortOrder(HWND list, const SortOrder& order);
+
+// Shows the ResultList that RebuildResultList left: the process's sort order in the header, the
+// owner-data list's row count, the chosen row selected and centred, and the counts in the
+// dialog's title.
 void ShowResultList(HWND dialog, HWND list, const Catalogue& catalogue, std::ptrdiff_t row);
 
 // Draws every cell of the list itself, as the list would draw it (its margin, its line), with three

@@ -12,10 +12,16 @@
 namespace sprig::host {
 namespace {
 
-constexpr wchar_t AddInsKey[] = L"SOFTWARE\\Microsoft\\VisualStudio\\8.0\\AddIns";
-constexpr wchar_t HostKey[] = L"Software\\Tarn's Tools\\Stand-in Environment";
-constexpr wchar_t PreloadedKey[] = L"Software\\Tarn's Tools\\Stand-in Environment\\PreloadedAddIns";
-constexpr wchar_t CommandsKey[] = L"Software\\Tarn's Tools\\Stand-in Environment\\Commands";
+// The environment's own per-user key of one version, and one key below it.
+std::wstring EnvironmentKey(std::wstring_view version, std::wstring_view below) {
+    return L"SOFTWARE\\Microsoft\\VisualStudio\\" + std::wstring(version) + L'\\' + std::wstring(below);
+}
+
+// The stand-in's own key for one version.
+std::wstring HostKey(std::wstring_view version) {
+    return L"Software\\Tarn's Tools\\Stand-in Environment\\" + std::wstring(version);
+}
+std::wstring CommandsKey(std::wstring_view version) { return HostKey(version) + L"\\Commands"; }
 
 using Key = KeyOwner;
 
@@ -75,9 +81,9 @@ std::vector<std::wstring> SubkeyNames(HKEY key) {
 
 }  // namespace
 
-std::vector<AddInRegistration> FindAddIns() {
+std::vector<AddInRegistration> FindAddIns(std::wstring_view version) {
     std::vector<AddInRegistration> found;
-    const Key addIns = OpenKey(HKEY_CURRENT_USER, AddInsKey);
+    const Key addIns = OpenKey(HKEY_CURRENT_USER, EnvironmentKey(version, L"AddIns").c_str());
     if (!addIns) return found;
     for (std::wstring& progId : SubkeyNames(addIns.get())) {
         const Key key = OpenKey(addIns.get(), progId.c_str());
@@ -88,24 +94,25 @@ std::vector<AddInRegistration> FindAddIns() {
     return found;
 }
 
-bool IsAddInRegistered(const std::wstring& progId) {
-    return static_cast<bool>(OpenKey(HKEY_CURRENT_USER, (std::wstring(AddInsKey) + L'\\' + progId).c_str()));
+bool IsAddInRegistered(const std::wstring& progId, std::wstring_view version) {
+    return static_cast<bool>(OpenKey(HKEY_CURRENT_USER, EnvironmentKey(version, L"AddIns\\" + progId).c_str()));
 }
 
-bool WasPreloaded(const std::wstring& progId) {
-    const Key key = OpenKey(HKEY_CURRENT_USER, PreloadedKey);
-    return key && ReadDword(key.get(), progId.c_str()) == 1;
+// Any value of that name counts, whatever its type or data.
+bool WasPreloaded(const std::wstring& progId, std::wstring_view version) {
+    const Key key = OpenKey(HKEY_CURRENT_USER, EnvironmentKey(version, L"PreloadAddinState").c_str());
+    return key && RegQueryValueExW(key.get(), progId.c_str(), nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
 }
 
-void RememberPreloaded(const std::wstring& progId) {
-    const Key key = CreateKey(HKEY_CURRENT_USER, PreloadedKey);
+void RememberPreloaded(const std::wstring& progId, std::wstring_view version) {
+    const Key key = CreateKey(HKEY_CURRENT_USER, EnvironmentKey(version, L"PreloadAddinState").c_str());
     const DWORD one = 1;
     if (key) RegSetValueExW(key.get(), progId.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&one), sizeof(one));
 }
 
-void SaveCommands(const model::SolutionModel& model, const model::CommandBar& menuBar) {
-    SHDeleteKeyW(HKEY_CURRENT_USER, CommandsKey);
-    const Key commands = CreateKey(HKEY_CURRENT_USER, CommandsKey);
+void SaveCommands(const model::SolutionModel& model, const model::CommandBar& menuBar, std::wstring_view version) {
+    SHDeleteKeyW(HKEY_CURRENT_USER, CommandsKey(version).c_str());
+    const Key commands = CreateKey(HKEY_CURRENT_USER, CommandsKey(version).c_str());
     if (!commands) return;
     for (const model::Command& command : model.commands.commands) {
         const Key key = CreateKey(commands.get(), Wide(command.name));
@@ -134,8 +141,8 @@ void SaveCommands(const model::SolutionModel& model, const model::CommandBar& me
     }
 }
 
-void RestoreCommands(model::SolutionModel& model, model::CommandBar& menuBar) {
-    const Key commands = OpenKey(HKEY_CURRENT_USER, CommandsKey);
+void RestoreCommands(model::SolutionModel& model, model::CommandBar& menuBar, std::wstring_view version) {
+    const Key commands = OpenKey(HKEY_CURRENT_USER, CommandsKey(version).c_str());
     if (!commands) return;
     struct Placed {
         DWORD position;
@@ -169,6 +176,9 @@ void RestoreCommands(model::SolutionModel& model, model::CommandBar& menuBar) {
     }
 }
 
-void ForgetHostState() { SHDeleteKeyW(HKEY_CURRENT_USER, HostKey); }
+void ForgetHostState(std::wstring_view version) {
+    SHDeleteKeyW(HKEY_CURRENT_USER, HostKey(version).c_str());
+    SHDeleteKeyW(HKEY_CURRENT_USER, EnvironmentKey(version, L"PreloadAddinState").c_str());
+}
 
 }  // namespace sprig::host

@@ -1,5 +1,6 @@
 // sprig-host [--solution FILE.sln] [--run-command NAME] [--shortcut] [--type TEXT] [--keys KEYS]
 //            [--pause MS] [--show-tools] [--quit] [--forget]
+//            [--version 8.0|9.0|10.0|11.0|12.0] [--language CODE] [--localized-bars] [--no-tools-menu]
 //
 // The stand-in environment: a main window with a File and a Tools menu, a solution loaded from
 // disk and served through the automation model, and the add-ins registered with the environment,
@@ -19,7 +20,14 @@
 //   --pause MS          waits that long after typing, and again before quitting, so that a
 //                       script can take a picture of the screen;
 //   --quit              ends once the command is done (or at once when none is run);
-//   --forget            forgets the preloaded add-ins and kept commands before starting.
+//   --forget            forgets the preloaded add-ins and kept commands before starting;
+//   --version V         plays that version of the environment: its add-ins, its record of the
+//                       preloaded ones and its kept commands (default 8.0);
+//   --language CODE     captions the menus as the environment of that user-interface language
+//                       does and answers its LocaleID: en (default), de, fr, es, it, ja, ko,
+//                       zh-CN, zh-TW. The command bars keep their English names ("Tools"),
+//   --localized-bars    unless this names them in that language too;
+//   --no-tools-menu     leaves the Tools menu off the menu bar.
 #include <windows.h>
 #include <commctrl.h>
 #include <commdlg.h>
@@ -28,6 +36,7 @@
 #include <atomic>
 #include <cstdio>
 #include <cwchar>
+#include <cwctype>
 #include <memory>
 #include <string>
 #include <vector>
@@ -65,7 +74,39 @@ struct Options {
     bool forget = false;
     DWORD pauseMs = 0;
     bool showTools = false;
+    std::wstring version = sprig::host::DefaultVersion;
+    std::wstring language = L"en";
+    bool localizedBars = false;
+    bool noToolsMenu = false;
 };
+
+// How the environment of one user-interface language captions its menus. The menu bar's control
+// is found by its name; its caption carries the access key's mark.
+struct Language {
+    const wchar_t* code;
+    std::int32_t localeId;
+    const char16_t* toolsName;
+    const char16_t* toolsCaption;
+    const char16_t* options;  // the environment's own entry in the Tools menu
+};
+const Language Languages[] = {
+    {L"en", 1033, u"Tools", u"&Tools", u"Options..."},
+    {L"de", 1031, u"Extras", u"E&xtras", u"Optionen..."},
+    {L"fr", 1036, u"Outils", u"&Outils", u"Options..."},
+    {L"es", 3082, u"Herramientas", u"&Herramientas", u"Opciones..."},
+    {L"it", 1040, u"Strumenti", u"&Strumenti", u"Opzioni..."},
+    {L"ja", 1041, u"ツール", u"ツール(&T)", u"オプション(&O)..."},
+    {L"ko", 1042, u"도구", u"도구(&T)", u"옵션(&O)..."},
+    {L"zh-CN", 2052, u"工具", u"工具(&T)", u"选项(&O)..."},
+    {L"zh-TW", 1028, u"工具", u"工具(&T)", u"選項(&O)..."},
+};
+
+const Language* FindLanguage(std::wstring_view code) {
+    for (const Language& language : Languages) {
+        if (code == language.code) return &language;
+    }
+    return nullptr;
+}
 
 void Print(std::wstring_view line) {
     const int size =
@@ -76,22 +117,37 @@ void Print(std::wstring_view line) {
     std::fflush(stdout);
 }
 
-sprig::model::CommandBar& MenuBarOf(SolutionModel& model) {
+// The menu bar, with the Tools menu as the language captions it; its bar is also listed among the
+// command bars, under its English name or the language's.
+sprig::model::CommandBar& MenuBarOf(SolutionModel& model, const Options& options) {
+    const Language& language = *FindLanguage(options.language);
+    model.localeId = language.localeId;
     sprig::model::CommandBar& bar = model.AddCommandBar(u"MenuBar");
-    sprig::model::CommandBar& tools = model.AddPopup(bar, u"Tools");
+    if (options.noToolsMenu) return bar;
+    sprig::model::CommandBar& tools = model.AddPopup(bar, language.toolsName);
+    bar.controls.entries.back().object->caption = language.toolsCaption;
+    model.commandBars.Add(tools);
+    if (!options.localizedBars) tools.name = u"Tools";
     // An entry of the environment's own, so that a control asked for at position 1 shows first.
-    model.AddControl(tools, u"Options...");
+    model.AddControl(tools, language.options);
     return bar;
+}
+
+// The access key of the Tools menu: the unit after the caption's "&", in lower case.
+wchar_t ToolsAccessKey(const Options& options) {
+    const std::u16string_view caption = FindLanguage(options.language)->toolsCaption;
+    const std::size_t mark = caption.find(u'&');
+    return static_cast<wchar_t>(std::towlower(caption[mark + 1]));
 }
 
 class Environment {
 public:
     explicit Environment(Options options)
         : options_(std::move(options)),
-          menuBar_(MenuBarOf(model_)),
+          menuBar_(MenuBarOf(model_, options_)),
           root_(sprig::host::CreateModelRoot(model_)),
-          host_(model_, root_, Print) {
-        sprig::host::RestoreCommands(model_, menuBar_);
+          host_(model_, root_, Print, options_.version) {
+        sprig::host::RestoreCommands(model_, menuBar_, options_.version);
     }
 
     bool LoadSolution(const std::u16string& argument);
@@ -295,7 +351,7 @@ UINT KeyCode(const std::wstring& name) {
 // Drops the Tools menu from its access key, reports it, and closes it again.
 void Environment::ShowTools() {
     // The menu's own loop runs on the window's thread until Escape reaches it.
-    PostMessageW(window_, WM_SYSCOMMAND, SC_KEYMENU, L't');
+    PostMessageW(window_, WM_SYSCOMMAND, SC_KEYMENU, ToolsAccessKey(options_));
     std::wstring dropped;
     WaitUntil(10000, [&] { return !(dropped = RaiseDroppedMenu(window_)).empty(); });
     Sleep(300);  // for Wine to draw the raised menu
@@ -397,7 +453,7 @@ DWORD WINAPI Environment::Script(void* parameter) {
 }
 
 int Environment::Run() {
-    if (host_.StartUp()) sprig::host::SaveCommands(model_, menuBar_);
+    if (host_.StartUp()) sprig::host::SaveCommands(model_, menuBar_, options_.version);
     const WNDCLASSW type{0,
                          Procedure,
                          0,
@@ -458,8 +514,11 @@ struct Switch {
 const Switch Switches[] = {{L"--show-tools", &Options::showTools},
                            {L"--shortcut", &Options::shortcut},
                            {L"--quit", &Options::quit},
-                           {L"--forget", &Options::forget}};
-const std::wstring_view ValueOptions[] = {L"--solution", L"--run-command", L"--type", L"--keys", L"--pause"};
+                           {L"--forget", &Options::forget},
+                           {L"--localized-bars", &Options::localizedBars},
+                           {L"--no-tools-menu", &Options::noToolsMenu}};
+const std::wstring_view ValueOptions[] = {L"--solution", L"--run-command", L"--type",    L"--keys",
+                                          L"--pause",    L"--version",     L"--language"};
 
 // The value of one of ValueOptions into `options`; false after reporting one that it refuses.
 bool ApplyValue(Options& options, std::wstring_view name, const wchar_t* value) {
@@ -473,6 +532,20 @@ bool ApplyValue(Options& options, std::wstring_view name, const wchar_t* value) 
     } else if (name == L"--keys") {
         options.typing = true;
         return ParseKeys(value, options.keys);
+    } else if (name == L"--version") {
+        options.version = value;
+        const auto& known = sprig::host::Versions;
+        if (std::find_if(std::begin(known), std::end(known), [&](const wchar_t* v) { return options.version == v; }) ==
+            std::end(known)) {
+            std::fwprintf(stderr, L"sprig-host: --version wants 8.0, 9.0, 10.0, 11.0 or 12.0, not '%ls'\n", value);
+            return false;
+        }
+    } else if (name == L"--language") {
+        options.language = value;
+        if (!FindLanguage(options.language)) {
+            std::fwprintf(stderr, L"sprig-host: unknown language '%ls'\n", value);
+            return false;
+        }
     } else {
         // Plain digits only: wcstoul would take "-5" as a wait of some 49 days.
         const std::wstring_view digits = value;
@@ -517,7 +590,7 @@ int wmain(int argc, wchar_t** argv) {
     const INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_LISTVIEW_CLASSES | ICC_USEREX_CLASSES};
     InitCommonControlsEx(&controls);
     LoadLibraryW(L"shell32.dll");
-    if (options.forget) sprig::host::ForgetHostState();
+    if (options.forget) sprig::host::ForgetHostState(options.version);
     int code = 1;
     if (FAILED(sprig::host::RegisterHostTypeLibraries())) {
         std::fprintf(stderr, "sprig-host: cannot register the type libraries\n");

@@ -1,6 +1,8 @@
 #include "addin/Connect.h"
 
 #include <new>
+#include <optional>
+#include <string_view>
 
 #include "win/Automation.h"
 #include "win/Guarded.h"
@@ -8,6 +10,7 @@
 #include "addin/HostInterfaces.h"
 #include "addin/DispatchSolutionView.h"
 #include "addin/Module.h"
+#include "addin/core/ToolsMenu.h"
 #include "catalogue/Text.h"
 #include "dialog/Sprig.h"
 
@@ -45,22 +48,56 @@ ComPtr<IDispatch> AddNamedCommand(IDispatch* commands, IDispatch* addIn) {
         {*addInInstance, *name, *buttonText, *tooltip, *msoButton, *bitmap, contexts, *status, *style, *controlType});
 }
 
+// The command bar of a menu bar control that is a popup menu.
+HRESULT PopupBar(IDispatch* control, ComPtr<IDispatch>& bar) {
+    ComPtr<IDispatch> popup;
+    HRESULT hr = QueryFace(control, {&host::IID_CommandBarPopup, &host::IID_OfficeCommandBarPopup}, popup);
+    if (SUCCEEDED(hr)) hr = RequireProperty(popup.get(), L"CommandBar", bar);
+    return hr;
+}
+
+// The Tools menu where the menu bar has no control "Tools", as in an environment of another
+// language: the command bar named "Tools", then the menu bar control that the environment's
+// language captions as the Tools menu, asked for by that caption and then looked for among all
+// the controls. Nothing when none of them is found.
+ComPtr<IDispatch> LocalizedToolsMenu(IDispatch* root, IDispatch* commandBars, IDispatch* controls) {
+    if (ComPtr<IDispatch> bar = ItemObject(commandBars, *Variant(Bstr(L"Tools")))) return bar;
+    if (!controls) return nullptr;
+    const std::optional<std::int32_t> locale = PropertyInt32(root, L"LocaleID");
+    const std::u16string_view caption = locale ? ToolsMenuCaption(*locale) : std::u16string_view();
+    if (caption.empty()) return nullptr;
+    ComPtr<IDispatch> bar;
+    const ComPtr<IDispatch> named = ItemObject(controls, *Variant(Bstr(Wide(caption.data()))));
+    if (named && SUCCEEDED(PopupBar(named.get(), bar))) return bar;
+    const std::optional<std::int32_t> count = PropertyInt32(controls, L"Count");
+    for (std::int32_t index = 1; count && index <= *count; ++index) {
+        const ComPtr<IDispatch> control = ItemObject(controls, *Variant(index));
+        const Bstr text = PropertyText(control.get(), L"Caption");
+        if (text && IsCaptioned(Units(std::wstring_view(text.get(), text.length())), caption) &&
+            SUCCEEDED(PopupBar(control.get(), bar))) {
+            return bar;
+        }
+    }
+    return nullptr;
+}
+
 // The command bar of the Tools menu: the "MenuBar" command bar, its "Tools" control, and that
-// popup's own bar. Each failing step answers its HRESULT, each empty answer E_FAIL.
+// popup's own bar. Each failing step answers its HRESULT, each empty answer E_FAIL; where the
+// menu bar has no "Tools" the menu is looked for further, and the failure stays the answer when
+// it is not found.
 HRESULT FindToolsMenu(IDispatch* root, ComPtr<IDispatch>& toolsMenu) {
     const Variant menuBarName{Bstr(L"MenuBar")};
     const Variant toolsName{Bstr(L"Tools")};
-    ComPtr<IDispatch> bars, commandBars, menuBar, controls, tools, popup;
+    ComPtr<IDispatch> bars, commandBars, menuBar, controls, tools;
     HRESULT hr = RequireProperty(root, L"CommandBars", bars);
     if (SUCCEEDED(hr)) hr = QueryFace(bars.get(), {&host::IID_CommandBars, &host::IID_OfficeCommandBars}, commandBars);
-    if (SUCCEEDED(hr)) hr = RequireItem(commandBars.get(), *menuBarName, menuBar);
+    if (FAILED(hr)) return hr;
+    hr = RequireItem(commandBars.get(), *menuBarName, menuBar);
     if (SUCCEEDED(hr)) hr = RequireProperty(menuBar.get(), L"Controls", controls);
     if (SUCCEEDED(hr)) hr = RequireItem(controls.get(), *toolsName, tools);
-    if (SUCCEEDED(hr)) {
-        hr = QueryFace(tools.get(), {&host::IID_CommandBarPopup, &host::IID_OfficeCommandBarPopup}, popup);
-    }
-    if (SUCCEEDED(hr)) hr = RequireProperty(popup.get(), L"CommandBar", toolsMenu);
-    return hr;
+    if (SUCCEEDED(hr)) return PopupBar(tools.get(), toolsMenu);
+    toolsMenu = LocalizedToolsMenu(root, commandBars.get(), controls.get());
+    return toolsMenu ? S_OK : hr;
 }
 
 // The environment's set-up of the add-in's user interface: the command, bound to its key, first
@@ -75,9 +112,10 @@ HRESULT CreateCommand(IDispatch* root, IDispatch* addIn) {
     if (!command) return S_OK;
     ComPtr<IDispatch> toolsMenu;
     hr = FindToolsMenu(root, toolsMenu);
-    if (FAILED(hr)) return hr;
-    // A binding that the environment refuses does not stop the set-up.
+    // Bound also when no Tools menu is found: the shortcut is then the only way to the command. A
+    // binding that the environment refuses does not stop the set-up.
     PutProperty(command.get(), L"Bindings", *Variant(Bstr(L"Global::Ctrl+Shift+Alt+O")));
+    if (FAILED(hr)) return hr;
     const Variant owner{std::move(toolsMenu)};
     const Variant first{std::int32_t{1}};
     ComPtr<IDispatch> control;

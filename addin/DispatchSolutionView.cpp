@@ -90,9 +90,9 @@ HostText DispatchSolutionView::ItemKind(const HostObject& item) {
     return Give(PropertyText(Of(item), members::ItemKind));
 }
 
-HostText DispatchSolutionView::ItemFileName(const HostObject& item) {
-    const Variant first(std::int16_t{0});
-    return Give(PropertyText(Of(item), members::ItemFileNames, {*first}));
+HostText DispatchSolutionView::ItemFileName(const HostObject& item, std::int16_t index) {
+    const Variant position(index);
+    return Give(PropertyText(Of(item), members::ItemFileNames, {*position}));
 }
 
 HostObject DispatchSolutionView::ItemChildren(const HostObject& item) {

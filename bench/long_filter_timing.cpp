@@ -2,7 +2,8 @@
 // takes, 32 767 units, and other long ones. Google Benchmark is not built for Windows here, so the
 // program times the refreshes itself, natively and in the Windows build under Wine, and prints the
 // fastest of a few runs.
-//   long_filter_timing [files [runs]]   (default 100000 files, 3 runs)
+//   long_filter_timing [files [runs [text]]]   (default 100000 files, 3 runs; only the cases whose
+//   name holds `text`, when given)
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -44,6 +45,27 @@ std::u16string LengthTerms(std::size_t units) {
     return text;
 }
 
+// Wildcard terms `prefix` *u?..?*u?..?*u?..?`tail`, the three runs of "?" a, b and c long for
+// a, b, c = 0, 1, 2 ... below `limit`, as many as fit in `units`: distinct terms that share their
+// literals, so that a text holding the literal holds the key of every one of them.
+std::u16string Family(std::u16string_view prefix, char16_t unit, std::u16string_view tail, std::size_t limit,
+                      std::size_t units = Longest) {
+    std::u16string text;
+    for (std::size_t a = 0; a < limit; ++a) {
+        for (std::size_t b = 0; b < limit; ++b) {
+            for (std::size_t c = 0; c < limit; ++c) {
+                std::u16string term(prefix);
+                for (const std::size_t run : {a, b, c})
+                    term += u"*" + std::u16string(1, unit) + std::u16string(run, u'?');
+                term += tail;
+                if (text.size() + term.size() + 1 > units) return text;
+                text += term + u" ";
+            }
+        }
+    }
+    return text;
+}
+
 struct Case {
     const char* name;
     std::u16string query;
@@ -54,6 +76,7 @@ struct Case {
 int main(int argc, char** argv) {
     const std::size_t files = argc > 1 ? std::strtoul(argv[1], nullptr, 10) : 100000;
     const int runs = argc > 2 ? std::atoi(argv[2]) : 3;
+    const std::string only = argc > 3 ? argv[3] : "";
     sprig::Catalogue catalogue;
     sprig::bench::FillSyntheticCatalogue(catalogue, files);
 
@@ -73,9 +96,24 @@ int main(int argc, char** argv) {
         {"-*x ... distinct (6553 terms)", Terms(u"-*", u'\u4E00', 20000, Longest)},
         {"|? |?? |??? ... (255 terms)", LengthTerms(Longest)},
         {"|?x?... distinct (5460 terms)", Terms(u"|?", u'a', 20000, Longest, u"?")},
+        {"|/*o?*o?*o?*z 6x6x6 (216 terms)", Family(u"|/", u'o', u"*z", 6, 4000)},
+        {"|/*o?*o?*o?*z (32767 units)", Family(u"|/", u'o', u"*z", 12)},
+        {"|/*o?*o?*o?*p (32767 units)", Family(u"|/", u'o', u"*p", 12)},
+        {"|/*o?*o?*o?* (32767 units)", Family(u"|/", u'o', u"*", 12)},
+        {"|/*w?*w?*w?* (32767 units)", Family(u"|/", u'w', u"*", 12)},
+        {"|/*o?*o?*o?*p? (32767 units)", Family(u"|/", u'o', u"*p?", 12)},
+        {"-/*o?*o?*o?*z (32767 units)", Family(u"-/", u'o', u"*z", 12)},
+        {"-/*o?*o?*o?*p (32767 units)", Family(u"-/", u'o', u"*p", 12)},
+        {"|-/*o?*o?*o?*p (32767 units)", Family(u"|-/", u'o', u"*p", 12)},
+        {"/*o?*o?*o?*p required (32767 units)", Family(u"/", u'o', u"*p", 12)},
+        {"/*o?*o?*o?* required (32767 units)", Family(u"/", u'o', u"*", 12)},
+        {"|*o?*o?*o?*z name (32767 units)", Family(u"|", u'o', u"*z", 12)},
+        {"|*e?*e?*e?* name (32767 units)", Family(u"|", u'e', u"*", 12)},
+        {"*e?*e?*e?* name required (32767 units)", Family(u"", u'e', u"*", 12)},
     };
     std::printf("%u files, fastest of %d runs\n", static_cast<unsigned>(files), runs);
     for (const Case& c : cases) {
+        if (std::string(c.name).find(only) == std::string::npos) continue;
         double fastest = 0;
         for (int run = 0; run < runs; ++run) {
             const auto start = std::chrono::steady_clock::now();
@@ -83,7 +121,7 @@ int main(int argc, char** argv) {
             const std::chrono::duration<double, std::milli> ms = std::chrono::steady_clock::now() - start;
             if (run == 0 || ms.count() < fastest) fastest = ms.count();
         }
-        std::printf("%-34s %6u units %10.1f ms  %u rows\n", c.name, static_cast<unsigned>(c.query.size()), fastest,
+        std::printf("%-40s %6u units %10.1f ms  %u rows\n", c.name, static_cast<unsigned>(c.query.size()), fastest,
                     static_cast<unsigned>(catalogue.ResultList.size()));
     }
     return 0;

@@ -52,6 +52,8 @@ void ClearCatalogue(Catalogue& catalogue) {
     catalogue.pathText.Clear();
     catalogue.ResultList.clear();
     catalogue.sortedFiles.files.clear();
+    for (auto& ranks : catalogue.sortedFiles.ranks) ranks.clear();
+    catalogue.shown = ShownRows{};
 }
 
 void SortProjectList(Catalogue& catalogue) {

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <memory>
 #include <string_view>
 #include <vector>
 
@@ -10,6 +11,8 @@
 #include "catalogue/ResultRow.h"
 
 namespace sprig {
+
+struct ParsedFilter;
 
 // Texts side by side in large blocks, instead of one heap block each: a million paths take a few
 // hundred allocations, none of them large. A text stays in place until Clear.
@@ -31,6 +34,23 @@ struct FileOrder {
     std::vector<std::uint32_t> files;                   // indices into FileList
     std::int32_t keys[ColumnCount] = {-1, -1, -1, -1};  // -1: not sorted yet
     std::vector<std::int32_t> positions;                // the matching pass's work space, by FileList index
+    std::vector<std::uint32_t> rows;                    // the FileList index of each row of ResultList
+    // Each column's rank of every file by FileList index, once known (empty before): files alike
+    // in the column share a rank, and ranks ascend in the column's order.
+    std::vector<std::uint32_t> ranks[ColumnCount];
+};
+
+// What made the rows on screen, kept by the result list: a query that only narrows that one needs
+// to test those rows alone. Without a filter nothing is known, and the next refresh tests every
+// file.
+struct ShownRows {
+    std::shared_ptr<const ParsedFilter> filter;         // a copy that owns its text
+    const char16_t* project = nullptr;                  // the chosen project, null for all
+    std::size_t files = 0;                              // FileList's size then: later files were never tested
+    std::int32_t keys[ColumnCount] = {-1, -1, -1, -1};  // the sort order then
+    bool descending = false;
+    // FileOrder's positions hold the rows' positions (NoMatch elsewhere) and its rows their files.
+    bool rowsKept = false;
 };
 
 // Appending never moves a FileEntry (a deque keeps references on push_back), so rows may point
@@ -42,6 +62,7 @@ struct Catalogue {
     std::deque<FileEntry> FileList;          // in walk order
     std::vector<ResultRow> ResultList;       // rows on screen, in screen order
     FileOrder sortedFiles;                   // kept by the result list between refreshes
+    ShownRows shown;                         // kept by the result list between refreshes
 };
 
 // Appends a file whose path is a copy of `path` to FileList; `projectName` and `projectPath` are

@@ -85,8 +85,8 @@ public:
     virtual std::optional<std::int32_t> ItemCount(const HostObject& items) = 0;
     virtual HostObject Item(const HostObject& items, std::int32_t index) = 0;  // 1-based
     virtual HostText ItemKind(const HostObject& item) = 0;
-    virtual HostText ItemFileName(const HostObject& item) = 0;    // FileNames(0)
-    virtual HostObject ItemChildren(const HostObject& item) = 0;  // ProjectItem.ProjectItems
+    virtual HostText ItemFileName(const HostObject& item, std::int16_t index) = 0;  // FileNames(index)
+    virtual HostObject ItemChildren(const HostObject& item) = 0;                    // ProjectItem.ProjectItems
     virtual HostText ItemName(const HostObject& item) = 0;
     virtual HostObject SubProject(const HostObject& item) = 0;
     // The object's identity: equal for two held objects exactly when they are the same object

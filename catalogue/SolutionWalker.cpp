@@ -51,7 +51,10 @@ void WalkProject(Walk& walk, const HostObject& project, const PendingText& paren
 }
 
 void RecordFile(Walk& walk, const HostObject& item, PendingText& projectName, PendingText& path) {
-    const HostText fileName = walk.view.ItemFileName(item);
+    HostText fileName = walk.view.ItemFileName(item, 0);
+    // The items of solution folders refuse index 0 and answer 1, the first index the environment
+    // documents; every other item answers 0 and is asked nothing more.
+    if (!fileName) fileName = walk.view.ItemFileName(item, 1);
     if (!fileName) return;
     const char16_t* project = CommitText(projectName);
     const char16_t* projectPath = CommitText(path);

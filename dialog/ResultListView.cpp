@@ -5,7 +5,9 @@
 #include <algorithm>
 
 #include "dialog/core/ResultTitle.h"
+#include "dialog/core/TextCut.h"
 #include "filter/ResultList.h"
+#include "filter/SortOrder.h"
 #include "win/WideText.h"
 
 namespace sprig {
@@ -27,40 +29,35 @@ private:
     int state_;
 };
 
-// The colours the list gives the row: its selection colours, which depend on whether the list
-// has the focus, or the colours the notification offers, where "default" means the window's.
+// The colours of the row: the list's selection colours when it is selected, whether or not the
+// list has the focus, so that the row Enter opens stands out while the filter box has it; else
+// the colours the notification offers, where "default" means the window's.
 void CellColours(const NMLVCUSTOMDRAW& draw, COLORREF& back, COLORREF& text) {
     HWND list = draw.nmcd.hdr.hwndFrom;
     const int row = static_cast<int>(draw.nmcd.dwItemSpec);
     if (ListView_GetItemState(list, row, LVIS_SELECTED) & LVIS_SELECTED) {
-        if (GetFocus() == list) {
-            back = GetSysColor(COLOR_HIGHLIGHT);
-            text = GetSysColor(COLOR_HIGHLIGHTTEXT);
-            return;
-        }
-        if (GetWindowLongW(list, GWL_STYLE) & LVS_SHOWSELALWAYS) {
-            back = GetSysColor(COLOR_BTNFACE);
-            text = GetSysColor(COLOR_BTNTEXT);
-            return;
-        }
+        back = GetSysColor(COLOR_HIGHLIGHT);
+        text = GetSysColor(COLOR_HIGHLIGHTTEXT);
+        return;
     }
     back = draw.clrTextBk == CLR_DEFAULT ? GetSysColor(COLOR_WINDOW) : draw.clrTextBk;
     text = draw.clrText == CLR_DEFAULT ? GetSysColor(COLOR_WINDOWTEXT) : draw.clrText;
 }
 
-// Calls `run`(start, end, bold) for the stretches of units [0, length) in order, those inside
+// Calls `run`(start, end, bold) for the stretches of units [from, to) in order, those inside
 // `ranges` bold.
 template <class Run>
-void ForEachRun(const std::vector<TextRange>& ranges, std::size_t length, Run run) {
-    std::size_t at = 0;
+void ForEachRun(const std::vector<TextRange>& ranges, std::size_t from, std::size_t to, Run run) {
+    std::size_t at = from;
     for (const TextRange& range : ranges) {
-        if (at >= length) return;
-        if (range.start > at) run(at, std::min<std::size_t>(range.start, length), false);
-        at = std::min<std::size_t>(range.start, length);
-        if (range.end > at) run(at, std::min<std::size_t>(range.end, length), true);
-        at = std::min<std::size_t>(range.end, length);
+        if (at >= to) return;
+        if (range.end <= at) continue;
+        if (range.start > at) run(at, std::min<std::size_t>(range.start, to), false);
+        at = std::min<std::size_t>(std::max<std::size_t>(range.start, at), to);
+        if (range.end > at) run(at, std::min<std::size_t>(range.end, to), true);
+        at = std::min<std::size_t>(range.end, to);
     }
-    if (at < length) run(at, length, false);
+    if (at < to) run(at, to, false);
 }
 
 }  // namespace
@@ -91,7 +88,24 @@ void SelectAndCenterRow(HWND list, std::ptrdiff_t row) {
     ListView_Scroll(list, 0, (top - ListView_GetTopIndex(list)) * (bounds.bottom - bounds.top));
 }
 
+void ShowSortOrder(HWND list, const SortOrder& order) {
+    HWND header = ListView_GetHeader(list);
+    if (!header) return;
+    for (int column = 0; column < ColumnCount; ++column) {
+        HDITEMW item{};
+        item.mask = HDI_FORMAT;
+        if (!Header_GetItem(header, column, &item)) continue;
+        // Headers older than version 6 of the common controls draw no arrow and ignore the flags.
+        const int arrow = column != order.keys[0] ? 0 : order.descending ? HDF_SORTDOWN : HDF_SORTUP;
+        const int format = (item.fmt & ~(HDF_SORTUP | HDF_SORTDOWN)) | arrow;
+        if (format == item.fmt) continue;
+        item.fmt = format;
+        Header_SetItem(header, column, &item);
+    }
+}
+
 void ShowResultList(HWND dialog, HWND list, const Catalogue& catalogue, std::ptrdiff_t row) {
+    ShowSortOrder(list, ProcessSortOrder);
     ListView_SetItemCountEx(list, static_cast<int>(catalogue.ResultList.size()), 0);
     SelectAndCenterRow(list, row);
     const TitleText title = ResultTitle(catalogue);
@@ -103,19 +117,17 @@ LRESULT MatchHighlighter::OnCustomDraw(NMLVCUSTOMDRAW& draw, const std::vector<R
                                        const ParsedFilter& filter) {
     switch (draw.nmcd.dwDrawStage) {
     case CDDS_PREPAINT:
-        for (int column = 0; column < ColumnCount; ++column) {
-            if (HasPositiveTerm(filter.terms, column)) return CDRF_NOTIFYITEMDRAW;
-        }
-        return CDRF_DODEFAULT;
+        return CDRF_NOTIFYITEMDRAW;
     case CDDS_ITEMPREPAINT:
         return CDRF_NOTIFYSUBITEMDRAW;
     case CDDS_ITEMPREPAINT | CDDS_SUBITEM: {
         const int column = draw.iSubItem;
         if (column < 0 || column >= ColumnCount || draw.nmcd.dwItemSpec >= rows.size()) return CDRF_DODEFAULT;
-        // The whole column is drawn here, matched or not, so that its texts line up.
-        if (!HasPositiveTerm(filter.terms, column)) return CDRF_DODEFAULT;
         const char16_t* text = ColumnText(*rows[draw.nmcd.dwItemSpec].file, column);
-        MatchRanges(text, column, filter, ranges_);
+        // Every cell is drawn here, for its selection colours and its cut; the text that the
+        // terms matched in its column, if any, in bold.
+        ranges_.clear();
+        if (HasPositiveTerm(filter.terms, column)) MatchRanges(text, column, filter, ranges_);
         return DrawCell(draw, text) ? CDRF_SKIPDEFAULT : CDRF_DODEFAULT;
     }
     default:
@@ -154,7 +166,7 @@ bool MatchHighlighter::DrawCell(const NMLVCUSTOMDRAW& draw, const char16_t* text
     const std::size_t length = TextLength(text);
     edges_.assign(length, 0);
     int width = 0;
-    ForEachRun(ranges_, length, [&](std::size_t start, std::size_t end, bool strong) {
+    ForEachRun(ranges_, 0, length, [&](std::size_t start, std::size_t end, bool strong) {
         SelectObject(dc, strong ? bold : font);
         SIZE size{};
         GetTextExtentExPointW(dc, Wide(text + start), static_cast<int>(end - start), 0, nullptr, &edges_[start], &size);
@@ -162,36 +174,33 @@ bool MatchHighlighter::DrawCell(const NMLVCUSTOMDRAW& draw, const char16_t* text
         width += size.cx;
     });
 
-    // Too wide: as many units as leave room for the ellipsis, never half of a surrogate pair.
-    std::size_t shown = length;
-    if (width > room) {
-        SelectObject(dc, font);
-        SIZE dots{};
-        GetTextExtentPoint32W(dc, L"...", 3, &dots);
-        shown = 0;
-        while (shown < length && edges_[shown] + dots.cx <= room) ++shown;
-        if (shown > 0 && shown < length && IS_LOW_SURROGATE(text[shown])) --shown;
-    }
+    // Too wide: the middle of a path goes, a name keeps its extension (TextCut.h).
+    SelectObject(dc, font);
+    SIZE dots{};
+    GetTextExtentPoint32W(dc, L"...", 3, &dots);
+    const TextCut cut = CutText(text, edges_.data(), length, dots.cx, room, KeptTail(text, length, draw.iSubItem));
 
     // Each unit goes exactly where it was measured, so that the runs meet without a gap or an
     // overlap even where a font draws with other advances than it reports. The line is centred
     // as the list centres its own, and the bold runs share the plain text's baseline.
     for (std::size_t i = length; i-- > 1;) edges_[i] -= edges_[i - 1];
-    SelectObject(dc, font);
     TEXTMETRICW metrics{};
     GetTextMetricsW(dc, &metrics);
     const int baseline = area.top + (area.bottom - area.top) / 2 - metrics.tmHeight / 2 + metrics.tmAscent;
     SetTextAlign(dc, TA_LEFT | TA_BASELINE);
     int x = area.left;
-    ForEachRun(ranges_, shown, [&](std::size_t start, std::size_t end, bool strong) {
+    const auto drawRun = [&](std::size_t start, std::size_t end, bool strong) {
         SelectObject(dc, strong ? bold : font);
         ExtTextOutW(dc, x, baseline, ETO_CLIPPED, &area, Wide(text + start), static_cast<UINT>(end - start),
                     &edges_[start]);
         for (std::size_t i = start; i < end; ++i) x += edges_[i];
-    });
-    if (shown < length) {
+    };
+    ForEachRun(ranges_, 0, cut.head, drawRun);
+    if (cut.head < length) {
         SelectObject(dc, font);
         ExtTextOutW(dc, x, baseline, ETO_CLIPPED, &area, L"...", 3, nullptr);
+        x += dots.cx;
+        ForEachRun(ranges_, cut.tail, length, drawRun);
     }
     return true;
 }

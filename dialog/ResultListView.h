@@ -10,6 +10,7 @@
 
 #include "catalogue/Catalogue.h"
 #include "filter/MatchRanges.h"
+#include "filter/SortOrder.h"
 #include "win/Owners.h"
 
 namespace sprig {
@@ -19,14 +20,20 @@ namespace sprig {
 // list. A negative row selects nothing. Keyboard focus does not move.
 void SelectAndCenterRow(HWND list, std::ptrdiff_t row);
 
-// Shows the ResultList that RebuildResultList left: the owner-data list's row count, the chosen
-// row selected and centred, and the counts in the dialog's title.
+// Marks the header of the order's first column with the arrow of its direction, and no other.
+void ShowSortOrder(HWND list, const SortOrder& order);
+
+// Shows the ResultList that RebuildResultList left: the process's sort order in the header, the
+// owner-data list's row count, the chosen row selected and centred, and the counts in the
+// dialog's title.
 void ShowResultList(HWND dialog, HWND list, const Catalogue& catalogue, std::ptrdiff_t row);
 
-// Draws the cells of every column that a positive filter term tests, with the text the terms
-// matched there in bold. Only the cells being painted are looked at, and each is drawn as the
-// list would draw it: its selection colours, its margin and its cut with an ellipsis. The other
-// columns, the grid lines and the focus mark are left to the list.
+// Draws every cell of the list itself, as the list would draw it (its margin, its line), with three
+// differences: a selected row has the focused selection colours even while the filter box has the
+// focus; a text too wide for its cell is cut where TextCut.h says (a path in its middle, a name
+// before its extension); and the text the filter's terms matched in the cell's column is bold.
+// Only the cells being painted are looked at. The grid lines and the focus mark are left to the
+// list.
 class MatchHighlighter {
 public:
     // The answer to the list's NM_CUSTOMDRAW, where row r of the list shows rows[r] and `filter`

@@ -1,6 +1,7 @@
 #include "filter/Filter.h"
 
 #include <algorithm>
+#include <string>
 #include <utility>
 
 namespace sprig {
@@ -145,6 +146,42 @@ void ShortenTerm(ParsedFilter& filter, std::size_t i, std::uint32_t length) {
     term.hasWildcard = std::u16string_view(term.pattern, length).find_first_of(u"*?") != std::u16string_view::npos;
     term.wildcard = term.hasWildcard ? SplitWildcard(term.pattern) : WildcardPattern{};
     IndexTerms(filter);
+}
+
+ParsedFilter CopyFilter(const ParsedFilter& filter) {
+    ParsedFilter copy;
+    std::u16string text;
+    for (const FilterTerm& term : filter.terms) {
+        text.append(term.pattern, term.length);
+        text.push_back(u'\0');
+    }
+    copy.buffer = CopyText(text);
+    copy.terms = filter.terms;
+    const char16_t* pattern = copy.buffer.get();
+    for (FilterTerm& term : copy.terms) {
+        term.pattern = pattern;
+        pattern += term.length + 1;
+    }
+    copy.hasAlternatives = filter.hasAlternatives;
+    IndexTerms(copy);
+    return copy;
+}
+
+bool Narrows(const ParsedFilter& next, const ParsedFilter& shown) {
+    const auto impliedBy = [](const std::vector<FilterTerm>& terms, bool required, const FilterTerm& term) {
+        return std::any_of(terms.begin(), terms.end(),
+                           [&](const FilterTerm& other) { return other.required == required && Implies(other, term); });
+    };
+    for (const FilterTerm& term : shown.terms) {
+        if (term.required && !impliedBy(next.terms, true, term)) return false;
+    }
+    if (!shown.hasAlternatives) return true;
+    if (!next.hasAlternatives) return false;
+    return std::all_of(next.terms.begin(), next.terms.end(), [&](const FilterTerm& term) {
+        if (term.required) return true;
+        return std::any_of(shown.terms.begin(), shown.terms.end(),
+                           [&](const FilterTerm& other) { return !other.required && Implies(term, other); });
+    });
 }
 
 FilterMatcher::FilterMatcher(const ParsedFilter& filter)

@@ -33,6 +33,14 @@ void ParseFilter(std::u16string_view text, ParsedFilter& filter);
 // keeps the index in step with it.
 void ShortenTerm(ParsedFilter& filter, std::size_t i, std::uint32_t length);
 
+// A copy of `filter` that owns its text, to be kept after the parse it came from is gone.
+ParsedFilter CopyFilter(const ParsedFilter& filter);
+
+// Whether every file that passes `next` passes `shown` too, as far as the terms tell: each
+// required term of `shown` is implied by a required term of `next` and, when `shown` has
+// alternatives, `next` has some and each of them implies one of those.
+bool Narrows(const ParsedFilter& next, const ParsedFilter& shown);
+
 // Tests files against one parsed filter. It keeps the term index's work space from file to file,
 // so each refresh owns one (one for each thread that tests files); the filter outlives it.
 class FilterMatcher {

@@ -21,6 +21,7 @@
 #include "filter/SortOrder.h"
 
 #include <algorithm>
+#include <unordered_map>
 
 #include "catalogue/ResultRow.h"
 
@@ -205,6 +206,68 @@ void SortByKeys(std::vector<std::uint32_t>& order, const std::deque<FileEntry>& 
     order.swap(sorted);
 }
 
+// Sorts `order` stably by the files' ranks.
+void SortByRank(std::vector<std::uint32_t>& order, const std::vector<std::uint32_t>& ranks) {
+    std::uint32_t most = 0;
+    for (const std::uint32_t index : order) most = std::max(most, ranks[index]);
+    std::vector<std::uint32_t> starts(std::size_t{most} + 2, 0);
+    for (const std::uint32_t index : order) ++starts[ranks[index] + 1];
+    for (std::size_t rank = 1; rank < starts.size(); ++rank) starts[rank] += starts[rank - 1];
+    std::vector<std::uint32_t> sorted(order.size());
+    for (const std::uint32_t index : order) sorted[starts[ranks[index]]++] = index;
+    order.swap(sorted);
+}
+
+// The ranks of `column` read off `order`, which stands sorted by that column first.
+std::vector<std::uint32_t> RanksInOrder(const std::vector<std::uint32_t>& order, const std::deque<FileEntry>& files,
+                                        int column) {
+    std::vector<std::uint32_t> ranks(files.size());
+    std::uint32_t rank = 0;
+    const char16_t* before = nullptr;
+    for (const std::uint32_t index : order) {
+        const char16_t* text = ColumnText(files[index], column);
+        if (before && text != before && CompareIgnoringAsciiCase(before, text) != 0) ++rank;
+        ranks[index] = rank;
+        before = text;
+    }
+    return ranks;
+}
+
+// Project names and project paths are strings that many files share: the ranks of such a column
+// come from sorting its few distinct strings, not the files.
+bool SharesTexts(int column) { return column == ColumnProjectName || column == ColumnProjectPath; }
+
+std::vector<std::uint32_t> SharedTextRanks(const std::deque<FileEntry>& files, int column) {
+    std::vector<std::uint32_t> ranks(files.size());
+    std::unordered_map<const char16_t*, std::uint32_t> slots;  // by string: its place in `texts`
+    std::vector<const char16_t*> texts;
+    const char16_t* before = nullptr;
+    std::uint32_t slot = 0;
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        // Files of one folder follow one another: most share the string of the file before.
+        const char16_t* text = ColumnText(files[i], column);
+        if (i == 0 || text != before) {
+            const auto found = slots.try_emplace(text, static_cast<std::uint32_t>(texts.size())).first;
+            if (found->second == texts.size()) texts.push_back(text);
+            slot = found->second;
+            before = text;
+        }
+        ranks[i] = slot;
+    }
+    std::vector<std::uint32_t> bySlot(texts.size());
+    for (std::uint32_t i = 0; i < bySlot.size(); ++i) bySlot[i] = i;
+    std::sort(bySlot.begin(), bySlot.end(),
+              [&texts](std::uint32_t a, std::uint32_t b) { return CompareIgnoringAsciiCase(texts[a], texts[b]) < 0; });
+    std::vector<std::uint32_t> rankOfSlot(texts.size());
+    std::uint32_t rank = 0;
+    for (std::size_t k = 0; k < bySlot.size(); ++k) {
+        if (k > 0 && CompareIgnoringAsciiCase(texts[bySlot[k - 1]], texts[bySlot[k]]) != 0) ++rank;
+        rankOfSlot[bySlot[k]] = rank;
+    }
+    for (std::uint32_t& r : ranks) r = rankOfSlot[r];
+    return ranks;
+}
+
 }  // namespace
 
 bool IsSortedFor(const FileOrder& order, const std::deque<FileEntry>& files, const SortOrder& sortOrder) {
@@ -227,10 +290,21 @@ void SortFiles(FileOrder& order, const std::deque<FileEntry>& files, const SortO
         if (order.keys[from] == keys[0]) continue;
         oneClick = order.keys[from] == keys[to++];
     }
+    const int leaving = order.keys[0];
     // Clear the keys first: should the sort run out of memory, the order counts as unsorted.
     std::fill(order.keys, order.keys + ColumnCount, -1);
     if (oneClick) {
-        SortByKeys(order.files, files, keys, 1);
+        // Each column's ranks are kept once known, so that a click back to a column sorts by
+        // numbers, not texts. The order being left stands sorted by its first column: its ranks
+        // are read off as they stand.
+        const auto known = [&](int column) { return order.ranks[column].size() == files.size(); };
+        if (!known(leaving)) order.ranks[leaving] = RanksInOrder(order.files, files, leaving);
+        if (!known(keys[0]) && SharesTexts(keys[0])) order.ranks[keys[0]] = SharedTextRanks(files, keys[0]);
+        if (known(keys[0])) {
+            SortByRank(order.files, order.ranks[keys[0]]);
+        } else {
+            SortByKeys(order.files, files, keys, 1);
+        }
     } else {
         order.files.resize(files.size());
         for (std::size_t i = 0; i < files.size(); ++i) order.files[i] = static_cast<std::uint32_t>(i);

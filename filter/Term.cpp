@@ -1,5 +1,7 @@
 #include "filter/Term.h"
 
+#include <string_view>
+
 namespace sprig {
 namespace {
 
@@ -38,6 +40,14 @@ std::int32_t MatchTerm(const FileEntry& file, const FilterTerm& term) {
     const std::int32_t found =
         term.hasWildcard ? MatchWildcard(text, n, term.pattern, term.wildcard, term.column) : FindPlain(text, term);
     return TermOutcome(term, found, n);
+}
+
+bool Implies(const FilterTerm& a, const FilterTerm& b) {
+    if (a.column != b.column || a.negated != b.negated || a.hasWildcard != b.hasWildcard) return false;
+    const std::u16string_view textA(a.pattern, a.length), textB(b.pattern, b.length);
+    if (a.hasWildcard) return textA == textB;  // a whole-text match: only the same pattern says the same
+    // Where a's text occurs, every part of it does; where b's does not, no text that holds it does.
+    return a.negated ? textB.find(textA) != std::u16string_view::npos : textA.find(textB) != std::u16string_view::npos;
 }
 
 }  // namespace sprig

@@ -62,11 +62,30 @@ inline char16_t FoldChar(char16_t unit, int column) {
 // Later occurrences are found from the text after that start.
 std::int32_t FindPlain(const char16_t* text, const FilterTerm& term);
 
+// Where the segments of many patterns were found in one text, so that patterns sharing a
+// segment search for it once. A segment's first fit at or after an index is the same for every
+// index from where the search began up to that fit, so one search serves all the patterns that
+// reach the segment there; a segment asked for from elsewhere gets a table of its first fit from
+// every index, made in one pass from the end of the text, and every later question costs one
+// look-up. Each distinct segment of a query has an id; the entries are valid while `stamp[id]`
+// equals `text`, and `tables` holds the text's tables.
+struct SegmentFits {
+    const std::uint32_t* ids = nullptr;  // the id of each segment of the pattern being matched
+    std::uint32_t text = 0;              // the text the entries stand for
+    std::uint32_t* stamp = nullptr;
+    std::uint32_t* from = nullptr;     // where the first search began
+    std::uint32_t* fit = nullptr;      // where it found the segment; past the text when it did not
+    std::uint32_t* tableAt = nullptr;  // 1 + where the segment's table starts in `tables`, or 0
+    std::vector<std::uint32_t>* tables = nullptr;
+};
+
 // Whole-text wildcard match of a folded pattern: the position it defines, or -1. The first form
 // takes the pattern as SplitWildcard cut it, and the length of the text; on a match it gives the
-// text index of each segment in `placements`, when asked.
+// text index of each segment in `placements`, when asked, and with `fits` it shares its searches
+// with other patterns over the same text.
 std::int32_t MatchWildcard(const char16_t* text, std::size_t textLength, const char16_t* pattern,
-                           const WildcardPattern& split, int column, std::vector<std::size_t>* placements = nullptr);
+                           const WildcardPattern& split, int column, std::vector<std::size_t>* placements = nullptr,
+                           SegmentFits* fits = nullptr);
 std::int32_t MatchWildcard(const char16_t* text, const char16_t* pattern, int column);
 
 // Where a negated term that holds reports its match: where its pattern (wildcards counted) would
@@ -85,6 +104,11 @@ inline std::int32_t TermOutcome(const FilterTerm& term, std::int32_t found, std:
 
 // The term's position in the file, or -1 when it does not hold.
 std::int32_t MatchTerm(const FileEntry& file, const FilterTerm& term);
+
+// Whether term `a` holds for no file that term `b` does not hold for, as far as their texts tell:
+// the same term, or plain terms of one column, negated alike, where a's text holds b's (negated:
+// where b's holds a's). Answers false where it cannot tell.
+bool Implies(const FilterTerm& a, const FilterTerm& b);
 
 // The terms of a query decided one by one for a file.
 struct TermTally {

@@ -1,7 +1,10 @@
 #include "filter/TermIndex.h"
 
 #include <algorithm>
+#include <climits>
+#include <map>
 #include <set>
+#include <string>
 #include <tuple>
 #include <string_view>
 
@@ -21,6 +24,48 @@ std::u16string_view LongestRun(const FilterTerm& term) {
         i = end + 1;
     }
     return longest;
+}
+
+// The longest run of literal units inside one segment of a wildcard term: its start in the
+// pattern and its length (0 when the segment has none).
+std::pair<std::uint32_t, std::uint32_t> LongestRunIn(const FilterTerm& term, const WildcardPattern::Segment& segment) {
+    std::pair<std::uint32_t, std::uint32_t> longest{segment.start, 0};
+    const std::uint32_t end = segment.start + segment.length;
+    for (std::uint32_t i = segment.start; i < end;) {
+        std::uint32_t runEnd = i;
+        while (runEnd < end && term.pattern[runEnd] != u'?') ++runEnd;
+        if (runEnd - i > longest.second) longest = {i, runEnd - i};
+        i = runEnd + 1;
+    }
+    return longest;
+}
+
+enum class Anchor { Anywhere, Head, Tail };
+
+// The run a wildcard term is keyed by: one at a fixed distance from an end of the text when the
+// term has one (the longer of the two), else its longest run anywhere.
+struct Key {
+    std::u16string_view run;
+    Anchor anchor = Anchor::Anywhere;
+    std::uint32_t offset = 0;  // from the start for Head, from the end for Tail
+};
+
+Key ChooseKey(const FilterTerm& term) {
+    const auto& segments = term.wildcard.segments;
+    Key key;
+    const auto head = LongestRunIn(term, segments.front());
+    if (head.second > 0)
+        key = Key{std::u16string_view(term.pattern + head.first, head.second), Anchor::Head, head.first};
+    if (!term.wildcard.trailingStar) {
+        const WildcardPattern::Segment& last = segments.back();
+        const auto tail = LongestRunIn(term, last);
+        if (tail.second > key.run.size()) {
+            key = Key{std::u16string_view(term.pattern + tail.first, tail.second), Anchor::Tail,
+                      last.start + last.length - (tail.first + tail.second)};
+        }
+    }
+    if (key.run.empty()) key = Key{LongestRun(term), Anchor::Anywhere, 0};
+    return key;
 }
 
 // The node where `text` ends, made as needed. Texts come in ascending order, so a node's new
@@ -98,6 +143,20 @@ bool FindRuns(const TermTree& tree, const char16_t* text, Meet&& meet) {
     return true;
 }
 
+// Walks the tree from one place of a text of `n` units, `offset` units from its start, or from its
+// end (then backwards), and calls `meet` with each node reached.
+template <bool PathColumn, bool FromEnd, class Meet>
+void FindAnchored(const TermTree& tree, const char16_t* text, std::size_t n, std::size_t offset, Meet&& meet) {
+    const auto fold = [](char16_t unit) { return PathColumn ? FoldChar(unit, ColumnFilePath) : FoldAscii(unit); };
+    const TermTree::Node* nodes = tree.nodes.data();
+    std::uint32_t node = 0;
+    for (std::size_t k = offset; k < n; ++k) {
+        node = Child(nodes[node], fold(text[FromEnd ? n - 1 - k : k]));
+        if (node == 0) return;
+        meet(nodes[node]);
+    }
+}
+
 // The lengths of one file's four texts, each measured when first needed: the pass over a text
 // runs to its terminator, and most files need no length at all.
 class FieldLengths {
@@ -129,6 +188,30 @@ LengthOutcome OutcomeOfLength(const char16_t* text, std::size_t n, const std::ve
     return outcome;
 }
 
+// The earliest place where an alternative wildcard term could match in the file: a bound below
+// its position (PositionBound), or INT32_MAX when its first literal unit does not occur.
+std::int32_t EarliestStart(const PositionBound& bound, const TermIndex& index, FieldLengths& lengths,
+                           IndexScratch& scratch) {
+    if (bound.unit < 0) return bound.floor;
+    const auto id = static_cast<std::size_t>(bound.unit);
+    if (scratch.unitStamp[id] != scratch.file) {
+        const auto [column, unit] = index.firstUnits[id];
+        const char16_t* text = lengths.Text(static_cast<std::size_t>(column));
+        std::int32_t at = -1;
+        for (std::size_t k = 0; text[k] != u'\0'; ++k) {
+            if (FoldChar(text[k], column) == unit) {
+                at = static_cast<std::int32_t>(k);
+                break;
+            }
+        }
+        scratch.unitStamp[id] = scratch.file;
+        scratch.unitAt[id] = at;
+    }
+    const std::int32_t at = scratch.unitAt[id];
+    if (at < 0) return INT32_MAX;
+    return std::max(at, static_cast<std::int32_t>(bound.from)) - static_cast<std::int32_t>(bound.back);
+}
+
 // Terms of one column whose texts are equal and that count alike hold for the same files.
 bool CountAlike(const FilterTerm& a, const FilterTerm& b) { return a.negated == b.negated && a.required == b.required; }
 
@@ -136,48 +219,129 @@ bool CountAlike(const FilterTerm& a, const FilterTerm& b) { return a.negated == 
 
 TermIndex BuildTermIndex(const std::vector<FilterTerm>& terms) {
     TermIndex index;
+    index.segmentIds.resize(terms.size());
+    index.bounds.resize(terms.size());
     struct Run {
         std::u16string_view text;
         std::uint32_t term;
     };
-    std::vector<Run> runs;
+    // The runs of each tree: the column's runs found anywhere, then its anchored keys by place.
+    struct Group {
+        TermTree* tree;
+        std::vector<Run> runs;
+    };
+    std::vector<Group> groups;
+    std::vector<std::u16string> backwards;  // tail keys reversed, as their trees hold them; never moved
+    backwards.reserve(terms.size());
+    std::map<std::tuple<int, Anchor, std::uint32_t>, std::size_t> groupOf;  // column, anchor, offset
+    const auto group = [&](int column, Anchor anchor, std::uint32_t offset) -> std::vector<Run>& {
+        const auto [at, added] = groupOf.try_emplace({column, anchor, offset}, groups.size());
+        if (added) groups.push_back(Group{nullptr, {}});
+        return groups[at->second].runs;
+    };
+    std::map<std::pair<int, std::u16string_view>, std::uint32_t> segmentId;  // column and text
+    std::map<std::pair<int, char16_t>, std::int32_t> unitId;
     // Column, negation, requirement and text of each wildcard term so far.
     std::set<std::tuple<int, bool, bool, std::u16string_view>> wildcards;
     for (std::uint32_t i = 0; i < terms.size(); ++i) {
         const FilterTerm& term = terms[i];
         const std::u16string_view text(term.pattern, term.length);
         if (!term.hasWildcard) {
-            runs.push_back({text, i});
-        } else if (wildcards.emplace(term.column, term.negated, term.required, text).second) {
-            const std::u16string_view key = LongestRun(term);
-            if (key.empty()) {
-                index.lengthOnly[term.column].push_back(i);
-            } else {
-                runs.push_back({key, i});
+            group(term.column, Anchor::Anywhere, 0).push_back({text, i});
+            continue;
+        }
+        if (!wildcards.emplace(term.column, term.negated, term.required, text).second) continue;
+        const Key key = ChooseKey(term);
+        if (key.run.empty()) {
+            index.lengthOnly[term.column].push_back(i);
+            continue;
+        }
+        std::u16string_view run = key.run;
+        if (key.anchor == Anchor::Tail) run = backwards.emplace_back(run.rbegin(), run.rend());
+        group(term.column, key.anchor, key.offset).push_back({run, i});
+
+        const auto& segments = term.wildcard.segments;
+        for (const WildcardPattern::Segment& segment : segments) {
+            const std::u16string_view segmentText(term.pattern + segment.start, segment.length);
+            const auto [at, added] = segmentId.try_emplace({term.column, segmentText}, index.segmentCount);
+            index.segmentCount += added;
+            index.segmentIds[i].push_back(at->second);
+        }
+        // The earliest an alternative's match can start: its first literal unit, and the units the
+        // pattern has before that unit.
+        std::uint32_t before = 0;
+        for (std::size_t k = 0; k < segments.size(); ++k) {
+            const WildcardPattern::Segment& segment = segments[k];
+            if (segment.firstLiteral < 0) {
+                before += segment.length;
+                continue;
             }
+            PositionBound& bound = index.bounds[i];
+            const std::uint32_t literal = before + static_cast<std::uint32_t>(segment.firstLiteral);
+            if (k == 0) {  // the first segment stands at 0, so this is the position
+                bound.floor = segment.firstLiteral;
+                break;
+            }
+            const bool answersZero = k + 1 == segments.size() && term.wildcard.trailingStar;
+            const auto [at, added] =
+                unitId.try_emplace({term.column, term.pattern[segment.start + segment.firstLiteral]},
+                                   static_cast<std::int32_t>(index.firstUnits.size()));
+            if (added) index.firstUnits.push_back(at->first);
+            bound.unit = at->second;
+            bound.from = literal;
+            bound.back = answersZero ? static_cast<std::uint32_t>(segment.firstLiteral) : 0;
+            bound.floor = static_cast<std::int32_t>(literal - bound.back);
+            break;
         }
     }
-    std::stable_sort(runs.begin(), runs.end(), [](const Run& a, const Run& b) { return a.text < b.text; });
-    for (const Run& run : runs) {
-        const FilterTerm& term = terms[run.term];
-        TermTree& tree = index.trees[term.column];
-        TermTree::Node& node = tree.nodes[Insert(tree, run.text)];
-        const bool newRunNode = node.ends.empty() && node.keys.empty();
-        if (term.hasWildcard) {
-            node.keys.push_back(run.term);
-        } else if (std::none_of(node.ends.begin(), node.ends.end(),
-                                [&](std::uint32_t other) { return CountAlike(terms[other], term); })) {
-            node.ends.push_back(run.term);
+    // The map's order puts each column's anchored trees nearest the end first; once all are
+    // made, their places no longer move.
+    for (const auto& [place, at] : groupOf) {
+        const auto [column, anchor, offset] = place;
+        if (anchor != Anchor::Anywhere) {
+            (anchor == Anchor::Head ? index.heads[column] : index.tails[column]).push_back(AnchoredTree{offset, {}});
+        }
+    }
+    std::size_t made[2][ColumnCount] = {};
+    for (const auto& [place, at] : groupOf) {
+        const auto [column, anchor, offset] = place;
+        if (anchor == Anchor::Anywhere) {
+            groups[at].tree = &index.trees[column];
         } else {
-            continue;  // a repeat
+            const bool head = anchor == Anchor::Head;
+            groups[at].tree = &(head ? index.heads[column] : index.tails[column])[made[head][column]++].tree;
         }
-        if (newRunNode) ++tree.runNodes;
-        if (term.required && !term.negated) {
-            ++index.distinctAnd;
-            if (!term.hasWildcard) ++tree.plainAnd;
+    }
+    for (Group& g : groups) {
+        std::stable_sort(g.runs.begin(), g.runs.end(), [](const Run& a, const Run& b) { return a.text < b.text; });
+        TermTree& tree = *g.tree;
+        for (const Run& run : g.runs) {
+            const FilterTerm& term = terms[run.term];
+            TermTree& totals = index.trees[term.column];  // a column's counts, whichever tree holds the run
+            TermTree::Node& node = tree.nodes[Insert(tree, run.text)];
+            const bool newRunNode = node.ends.empty() && node.keys.empty();
+            if (term.hasWildcard) {
+                node.keys.push_back(run.term);
+            } else if (std::none_of(node.ends.begin(), node.ends.end(),
+                                    [&](std::uint32_t other) { return CountAlike(terms[other], term); })) {
+                node.ends.push_back(run.term);
+            } else {
+                continue;  // a repeat
+            }
+            if (newRunNode) ++tree.runNodes;
+            if (term.required && !term.negated) {
+                ++index.distinctAnd;
+                if (!term.hasWildcard) ++tree.plainAnd;
+            }
+            if (term.required && term.negated) totals.longestAndNot = std::max(totals.longestAndNot, term.length);
+            if (!term.required && term.negated) totals.orNotByLength.push_back(run.term);
         }
-        if (term.required && term.negated) tree.longestAndNot = std::max(tree.longestAndNot, term.length);
-        if (!term.required && term.negated) tree.orNotByLength.push_back(run.term);
+        // The keys of a node shortest first: a text too short for one is too short for the rest.
+        for (TermTree::Node& node : tree.nodes) {
+            std::stable_sort(node.keys.begin(), node.keys.end(), [&terms](std::uint32_t a, std::uint32_t b) {
+                return terms[a].wildcard.shortestText < terms[b].wildcard.shortestText;
+            });
+        }
     }
     for (TermTree& tree : index.trees) {
         std::stable_sort(tree.orNotByLength.begin(), tree.orNotByLength.end(),
@@ -189,6 +353,17 @@ TermIndex BuildTermIndex(const std::vector<FilterTerm>& terms) {
 bool MatchIndexed(const FileEntry& file, const std::vector<FilterTerm>& terms, const TermIndex& index,
                   IndexScratch& scratch, bool hasAlternatives, std::int32_t& position) {
     const std::uint32_t stamp = ++scratch.file;
+    if (scratch.fitStamp.size() < index.segmentCount) {
+        scratch.fitStamp.assign(index.segmentCount, 0);
+        scratch.fitFrom.resize(index.segmentCount);
+        scratch.fit.resize(index.segmentCount);
+        scratch.fitTableAt.resize(index.segmentCount);
+    }
+    scratch.fitTables.clear();
+    if (scratch.unitStamp.size() < index.firstUnits.size()) {
+        scratch.unitStamp.assign(index.firstUnits.size(), 0);
+        scratch.unitAt.resize(index.firstUnits.size());
+    }
     FieldLengths lengths(file);
     position = -1;
     TermTally tally;
@@ -202,54 +377,96 @@ bool MatchIndexed(const FileEntry& file, const std::vector<FilterTerm>& terms, c
         if (term.required && !term.negated) ++andMatched;
         return tally.Add(term, TermOutcome(term, at, 0));
     };
+    // The keys of a node found in a text of `n` units: the terms that text is long enough for.
+    const auto found = [&](const TermTree::Node& node, std::size_t n) {
+        for (const std::uint32_t i : node.keys) {
+            if (terms[i].wildcard.shortestText > n) break;
+            scratch.keyFoundIn[i] = stamp;
+            scratch.candidates.push_back(i);
+        }
+    };
 
     // One pass over each column's text finds its runs; the first time it meets one is the run's
     // leftmost occurrence.
     scratch.candidates.clear();
     for (int column = 0; column < ColumnCount; ++column) {
         const TermTree& tree = index.trees[column];
-        if (tree.nodes.empty()) continue;
-        const std::uint32_t andBefore = andMatched;
-        std::uint32_t runsMet = 0;
-        const auto meet = [&](const TermTree::Node& node, std::size_t s) {
-            if (node.ends.empty() && node.keys.empty()) return Step::More;
-            // A run is met first at its leftmost occurrence; later meetings change nothing.
-            const bool first = node.ends.empty() ? scratch.keyFoundIn[node.keys[0]] != stamp
-                                                 : scratch.matchedIn[node.ends[0]] != stamp;
-            if (!first) return Step::More;
-            for (const std::uint32_t i : node.ends) {
-                if (!matched(i, static_cast<std::int32_t>(s))) return Step::Fail;
+        if (!tree.nodes.empty()) {
+            const std::uint32_t andBefore = andMatched;
+            std::uint32_t runsMet = 0;
+            const auto meet = [&](const TermTree::Node& node, std::size_t s) {
+                if (node.ends.empty() && node.keys.empty()) return Step::More;
+                // A run is met first at its leftmost occurrence; later meetings change nothing.
+                const bool first = node.ends.empty() ? scratch.keyFoundIn[node.keys[0]] != stamp
+                                                     : scratch.matchedIn[node.ends[0]] != stamp;
+                if (!first) return Step::More;
+                for (const std::uint32_t i : node.ends) {
+                    if (!matched(i, static_cast<std::int32_t>(s))) return Step::Fail;
+                }
+                if (!node.keys.empty()) {
+                    scratch.keyFoundIn[node.keys[0]] = stamp;  // marks the meeting, whatever the length
+                    found(node, lengths.Of(column));
+                }
+                return ++runsMet == tree.runNodes ? Step::Done : Step::More;
+            };
+            if (!(IsPathColumn(column) ? FindRuns<true>(tree, lengths.Text(column), meet)
+                                       : FindRuns<false>(tree, lengths.Text(column), meet))) {
+                return false;
             }
-            for (const std::uint32_t i : node.keys) {
-                scratch.keyFoundIn[i] = stamp;
-                scratch.candidates.push_back(i);
-            }
-            return ++runsMet == tree.runNodes ? Step::Done : Step::More;
-        };
-        if (!(IsPathColumn(column) ? FindRuns<true>(tree, lengths.Text(column), meet)
-                                   : FindRuns<false>(tree, lengths.Text(column), meet))) {
-            return false;
+            // A plain And term of this column that was not found fails the file before the other
+            // columns are read.
+            if (andMatched - andBefore < tree.plainAnd) return false;
         }
-        // A plain And term of this column that was not found fails the file before the other
-        // columns are read.
-        if (andMatched - andBefore < tree.plainAnd) return false;
+        if (index.heads[column].empty() && index.tails[column].empty()) continue;
+        const char16_t* text = lengths.Text(column);
+        const std::size_t n = lengths.Of(column);
+        const auto meetAnchored = [&](const TermTree::Node& node) { found(node, n); };
+        for (const AnchoredTree& head : index.heads[column]) {
+            if (head.offset >= n) break;
+            if (IsPathColumn(column)) {
+                FindAnchored<true, false>(head.tree, text, n, head.offset, meetAnchored);
+            } else {
+                FindAnchored<false, false>(head.tree, text, n, head.offset, meetAnchored);
+            }
+        }
+        for (const AnchoredTree& tail : index.tails[column]) {
+            if (tail.offset >= n) break;
+            if (IsPathColumn(column)) {
+                FindAnchored<true, true>(tail.tree, text, n, tail.offset, meetAnchored);
+            } else {
+                FindAnchored<false, true>(tail.tree, text, n, tail.offset, meetAnchored);
+            }
+        }
     }
-    // The wildcard terms whose key occurs, matched in full; the others cannot match.
+
+    // The wildcard terms whose key occurs are matched in full (the others cannot match), sharing
+    // their searches for segments.
+    const auto wildcard = [&](std::uint32_t i) {
+        const FilterTerm& term = terms[i];
+        SegmentFits fits{index.segmentIds[i].data(), stamp,
+                         scratch.fitStamp.data(),    scratch.fitFrom.data(),
+                         scratch.fit.data(),         scratch.fitTableAt.data(),
+                         &scratch.fitTables};
+        return MatchWildcard(lengths.Text(term.column), lengths.Of(term.column), term.pattern, term.wildcard,
+                             term.column, nullptr, &fits);
+    };
+    // Required terms first: one that fails ends the test.
     for (const std::uint32_t i : scratch.candidates) {
         const FilterTerm& term = terms[i];
-        const std::int32_t r =
-            MatchWildcard(lengths.Text(term.column), lengths.Of(term.column), term.pattern, term.wildcard, term.column);
-        if (r >= 0 && !matched(i, r)) return false;
+        if (!term.required) continue;
+        const std::int32_t r = wildcard(i);
+        if (r < 0 ? !term.negated : !matched(i, r)) return false;
     }
     if (andMatched < index.distinctAnd) return false;
 
-    // The negated terms in the trees that were not found hold.
+    // The negated terms that were not found hold. Of the negated alternatives only the longest
+    // that holds counts, so they are matched longest first until one does not match.
     for (int column = 0; column < ColumnCount; ++column) {
         const TermTree& tree = index.trees[column];
-        if (tree.nodes.empty()) continue;
         if (tree.longestAndNot > 0) tally.Holds(true, LatestStart(lengths.Of(column), tree.longestAndNot));
         for (const std::uint32_t i : tree.orNotByLength) {
             if (scratch.matchedIn[i] == stamp) continue;
+            if (terms[i].hasWildcard && scratch.keyFoundIn[i] == stamp && wildcard(i) >= 0) continue;
             tally.Holds(false, LatestStart(lengths.Of(column), terms[i].length));
             break;
         }
@@ -263,6 +480,18 @@ bool MatchIndexed(const FileEntry& file, const std::vector<FilterTerm>& terms, c
         const LengthOutcome& outcome = known->second;
         if (outcome.fails) return false;
         tally.Join(outcome.held);
+    }
+
+    // The alternatives last: once one holds, only those that could start before the position
+    // found are matched.
+    for (const std::uint32_t i : scratch.candidates) {
+        const FilterTerm& term = terms[i];
+        if (term.required || term.negated) continue;
+        if (tally.alternativeHeld && EarliestStart(index.bounds[i], index, lengths, scratch) >= tally.position) {
+            continue;
+        }
+        const std::int32_t r = wildcard(i);
+        if (r >= 0) matched(i, r);
     }
     position = tally.position;
     return tally.Passes(hasAlternatives);

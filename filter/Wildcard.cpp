@@ -27,7 +27,10 @@
 //
 // Finding each segment's first fit from where the last one ended costs at most the text length
 // times the segment's length, so the whole match costs at most the text length times the pattern
-// length.
+// length. The segments that stand at the ends (S0 at the start, Sk at the end when no star
+// follows it) are compared before any search: most texts fail there. Many patterns tested
+// against one text can share their searches (SegmentFits): a segment's first fit at or after t is
+// the same for every t from where an earlier search for it began up to what that search found.
 #include <algorithm>
 
 #include "filter/Term.h"
@@ -72,8 +75,49 @@ std::int32_t MatchWildcard(const char16_t* text, const char16_t* pattern, int co
     return MatchWildcard(text, TextLength(text), pattern, SplitWildcard(pattern), column);
 }
 
+namespace {
+
+// The first index from `t` on where `segment` fits in the text, or `n` + 1 when none does.
+std::size_t FirstFit(const char16_t* text, std::size_t n, const char16_t* pattern, const Segment& segment, int column,
+                     std::size_t t) {
+    for (; t + segment.length <= n; ++t) {
+        if (SegmentMatches(text + t, pattern, segment, column)) return t;
+    }
+    return n + 1;
+}
+
+// The same, from what earlier searches over this text for the same segment found.
+std::size_t SharedFirstFit(const char16_t* text, std::size_t n, const char16_t* pattern, const Segment& segment,
+                           int column, std::size_t t, std::uint32_t id, SegmentFits& fits) {
+    if (fits.stamp[id] != fits.text) {
+        const std::size_t fit = FirstFit(text, n, pattern, segment, column, t);
+        fits.stamp[id] = fits.text;
+        fits.from[id] = static_cast<std::uint32_t>(t);
+        fits.fit[id] = static_cast<std::uint32_t>(fit);
+        fits.tableAt[id] = 0;
+        return fit;
+    }
+    if (fits.from[id] <= t && t <= fits.fit[id]) return fits.fit[id];
+    std::vector<std::uint32_t>& tables = *fits.tables;
+    if (fits.tableAt[id] == 0) {
+        const std::size_t start = tables.size();
+        tables.resize(start + n + 1);
+        auto next = static_cast<std::uint32_t>(n + 1);
+        for (std::size_t k = n + 1; k-- > 0;) {
+            if (k + segment.length <= n && SegmentMatches(text + k, pattern, segment, column)) {
+                next = static_cast<std::uint32_t>(k);
+            }
+            tables[start + k] = next;
+        }
+        fits.tableAt[id] = static_cast<std::uint32_t>(start + 1);
+    }
+    return tables[fits.tableAt[id] - 1 + t];
+}
+
+}  // namespace
+
 std::int32_t MatchWildcard(const char16_t* text, std::size_t n, const char16_t* pattern, const WildcardPattern& split,
-                           int column, std::vector<std::size_t>* placements) {
+                           int column, std::vector<std::size_t>* placements, SegmentFits* fits) {
     if (split.shortestText > n) return -1;
     const auto& segments = split.segments;
     const std::size_t last = segments.size() - 1;
@@ -84,6 +128,10 @@ std::int32_t MatchWildcard(const char16_t* text, std::size_t n, const char16_t* 
         if (split.trailingStar) return 0;
         return head.length == n ? std::max(head.firstLiteral, 0) : -1;
     }
+    // A last segment that ends the text is compared before the ones between are looked for.
+    if (!split.trailingStar && !SegmentMatches(text + n - segments[last].length, pattern, segments[last], column)) {
+        return -1;
+    }
 
     std::int32_t position = head.firstLiteral;
     std::size_t t = head.length;                          // where the text after the placed segments starts
@@ -92,11 +140,11 @@ std::int32_t MatchWildcard(const char16_t* text, std::size_t n, const char16_t* 
     for (std::size_t i = 1; i <= last; ++i) {
         const Segment& segment = segments[i];
         if (i == last && !split.trailingStar) {
-            placed = n - segment.length;  // the last segment ends the text
-            if (placed < t || !SegmentMatches(text + placed, pattern, segment, column)) return -1;
+            placed = n - segment.length;  // the last segment ends the text; it was compared above
+            if (placed < t) return -1;
         } else {
-            placed = t;
-            while (placed + rest <= n && !SegmentMatches(text + placed, pattern, segment, column)) ++placed;
+            placed = fits ? SharedFirstFit(text, n, pattern, segment, column, t, fits->ids[i], *fits)
+                          : FirstFit(text, n, pattern, segment, column, t);
             if (placed + rest > n) return -1;
         }
         if (placements) placements->push_back(placed);

@@ -161,14 +161,26 @@ TEST(ParseFilter, KeepsEachDistinctTermOnce) {
     EXPECT_EQ(index.distinctAnd, 3u);
     EXPECT_EQ(index.trees[0].longestAndNot, 1u);
 
-    // A wildcard term is keyed by its longest run of literal units; one without any looks at the
-    // text's length only.
-    ParseFilter(u"|*a *a |*a ? |-x?ab |*a?", filter);
-    ASSERT_EQ(filter.index.trees[0].nodes.size(), 3u);
-    EXPECT_EQ(filter.index.trees[0].nodes[1].keys, (std::vector<std::uint32_t>{0, 1, 5}));  // a
-    EXPECT_EQ(filter.index.trees[0].nodes[2].keys, (std::vector<std::uint32_t>{4}));        // ab
-    EXPECT_EQ(filter.index.lengthOnly[0], (std::vector<std::uint32_t>{3}));
-    EXPECT_EQ(filter.index.trees[0].orNotByLength, (std::vector<std::uint32_t>{4}));
+    // A wildcard term is keyed by a run at a fixed distance from an end of the text where it has
+    // one (the longer), else by its longest run anywhere; one without any looks at the text's
+    // length only.
+    ParseFilter(u"|*a *a |*a ? |-x?ab |*a? |*b* x?*", filter);
+    const TermIndex& keyed = filter.index;
+    ASSERT_EQ(keyed.tails[0].size(), 2u);
+    EXPECT_EQ(keyed.tails[0][0].offset, 0u);
+    ASSERT_EQ(keyed.tails[0][0].tree.nodes.size(), 2u);
+    EXPECT_EQ(keyed.tails[0][0].tree.nodes[1].keys, (std::vector<std::uint32_t>{0, 1}));  // *a
+    EXPECT_EQ(keyed.tails[0][1].offset, 1u);
+    EXPECT_EQ(keyed.tails[0][1].tree.nodes[1].keys, (std::vector<std::uint32_t>{5}));  // *a?
+    ASSERT_EQ(keyed.heads[0].size(), 2u);
+    EXPECT_EQ(keyed.heads[0][0].tree.nodes[1].keys, (std::vector<std::uint32_t>{7}));  // x?*
+    EXPECT_EQ(keyed.heads[0][1].offset, 2u);
+    ASSERT_EQ(keyed.heads[0][1].tree.nodes.size(), 3u);
+    EXPECT_EQ(keyed.heads[0][1].tree.nodes[2].keys, (std::vector<std::uint32_t>{4}));  // x?ab: ab, the longer
+    ASSERT_EQ(keyed.trees[0].nodes.size(), 2u);
+    EXPECT_EQ(keyed.trees[0].nodes[1].keys, (std::vector<std::uint32_t>{6}));
+    EXPECT_EQ(keyed.lengthOnly[0], (std::vector<std::uint32_t>{3}));
+    EXPECT_EQ(keyed.trees[0].orNotByLength, (std::vector<std::uint32_t>{4}));
     ParseFilter(u"", filter);
     EXPECT_TRUE(filter.index.trees[0].nodes.empty());
 }
@@ -307,6 +319,51 @@ TEST_F(MatchFilterTest, AgreesWithThePlainRule) {
             std::int32_t position = 0;
             const bool passed = matcher.Matches(*file, position);
             ASSERT_EQ(passed ? position : -2, expected.value_or(-2)) << std::string(query.begin(), query.end());
+        }
+    }
+}
+
+// Queries of many wildcard terms that share their literals and segments, in every kind and in a
+// name and a path column, against random texts: the keys at either end of the text and anywhere,
+// the shared segment searches, the shortest-first keys, the negated alternatives matched until
+// one holds and the alternatives passed over once they cannot lower the position must all give
+// what each term tested alone gives.
+TEST_F(MatchFilterTest, ManyWildcardTermsAgreeWithThePlainRule) {
+    std::mt19937 random(26);
+    const auto text = [&](std::size_t longest) {
+        std::u16string units(random() % (longest + 1), u'a');
+        for (char16_t& unit : units) unit = u"abAB/\\"[random() % 6];
+        return units;
+    };
+    const auto pattern = [&] {
+        std::u16string units;
+        int stars = 0;
+        for (std::size_t length = 1 + random() % 8; units.size() < length;) {
+            char16_t unit = u"ab??**/"[random() % 7];
+            if (unit == u'*' && ++stars > 3) unit = u'b';  // keeps the literal procedure quick
+            units += unit;
+        }
+        if (units.find_first_of(u"*?") == std::u16string::npos) units += u'*';
+        return units;
+    };
+    const std::u16string kinds[] = {u"", u"-", u"|", u"|-", u"/", u"-/", u"|/", u"|-/"};
+    for (int round = 0; round < 1500; ++round) {
+        std::u16string query;
+        // Mostly one kind and one column, so that many terms compete for the same decision.
+        const std::u16string& common = kinds[random() % std::size(kinds)];
+        for (auto count = 5 + random() % 10; count > 0; --count) {
+            query += (random() % 4 ? common : kinds[random() % std::size(kinds)]) + pattern() + u" ";
+        }
+        ParseFilter(query, filter_);
+        FilterMatcher matcher(filter_);
+        for (int f = 0; f < 8; ++f) {
+            const FileEntry& file = File(u"C:\\" + text(6) + u"\\" + text(10));
+            const std::optional<std::int32_t> expected = testing::LiteralMatchFilter(file, filter_.terms);
+            std::int32_t position = 0;
+            const bool passed = matcher.Matches(file, position);
+            ASSERT_EQ(passed ? position : -2, expected.value_or(-2))
+                << std::string(query.begin(), query.end()) << " on "
+                << std::string(file.path, file.path + TextLength(file.path));
         }
     }
 }

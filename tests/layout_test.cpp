@@ -2,6 +2,10 @@
 #include <gtest/gtest.h>
 
 #include "dialog/core/Layout.h"
+#include "dialog/core/TextCut.h"
+
+#include <string>
+#include <vector>
 #include "resources/resource.h"
 
 namespace sprig {
@@ -56,6 +60,48 @@ TEST(Layout, SmallerThanTheReferenceMovesBackPastZero) {
               (LayoutRect{-100, -80, -40, -60}));
     EXPECT_EQ(AnchoredRect(r, AnchorBottom | AnchorRight, ClientSize{40000, 480}, 39000, 480),
               (LayoutRect{-500, 400, -440, 420}));
+}
+
+// Every unit 10 pixels wide, the dots 15: which units a cell of `room` pixels shows of `text` in
+// `column`, as "head...tail", or the text when it is whole.
+std::u16string Shown(std::u16string_view text, int column, int room) {
+    std::vector<int> edges;
+    for (std::size_t i = 0; i < text.size(); ++i) edges.push_back(10 * static_cast<int>(i + 1));
+    const TextCut cut =
+        CutText(text.data(), edges.data(), text.size(), 15, room, KeptTail(text.data(), text.size(), column));
+    if (cut.head == text.size()) return std::u16string(text);
+    return std::u16string(text.substr(0, cut.head)) + u"..." + std::u16string(text.substr(cut.tail));
+}
+
+TEST(CutText, PathsLoseTheirMiddleAndNamesKeepTheirExtension) {
+    const std::u16string path = u"C:\\src\\deep\\main.cpp";  // 20 units
+    EXPECT_EQ(Shown(path, ColumnFilePath, 200), path);
+    EXPECT_EQ(Shown(path, ColumnFilePath, 199), u"C:\\src\\de...\\main.cpp");
+    EXPECT_EQ(Shown(path, ColumnFilePath, 150), u"C:\\s...\\main.cpp");
+    EXPECT_EQ(Shown(path, ColumnFilePath, 105), u"...\\main.cpp");
+    // Too narrow even for the last part: its end.
+    EXPECT_EQ(Shown(path, ColumnFilePath, 104), u"...main.cpp");
+    EXPECT_EQ(Shown(path, ColumnFilePath, 45), u"...cpp");
+    EXPECT_EQ(Shown(path, ColumnFilePath, 44), u"...pp");
+    EXPECT_EQ(Shown(path, ColumnFilePath, 14), u"...");
+    EXPECT_EQ(Shown(u"C:/src/deep/main.cpp", ColumnProjectPath, 150), u"C:/s.../main.cpp");
+    EXPECT_EQ(Shown(u"no-separator-here", ColumnProjectPath, 100), u"no-separ...");
+
+    EXPECT_EQ(Shown(u"averylongname.txt", ColumnFileName, 100), u"aver....txt");
+    EXPECT_EQ(Shown(u"averylongname.txt", ColumnFileName, 55), u"....txt");
+    EXPECT_EQ(Shown(u"averylongname.txt", ColumnFileName, 54), u"...txt");
+    // The last dot starts the extension; with none, or a name that is all extension, the end is cut.
+    EXPECT_EQ(Shown(u"Makefile.in.x", ColumnFileName, 100), u"Makefi....x");
+    EXPECT_EQ(Shown(u"Makefile_in_x", ColumnFileName, 100), u"Makefile...");
+    EXPECT_EQ(Shown(u".gitattributes", ColumnFileName, 100), u".gitattr...");
+    EXPECT_EQ(Shown(u"README", ColumnFileName, 50), u"REA...");
+    EXPECT_EQ(Shown(u"Project.Name.Long", ColumnProjectName, 100), u"Project....");
+
+    // A surrogate pair (two units) is shown whole or not at all, at either end.
+    const std::u16string pair = u"\xD83D\xDE00";
+    EXPECT_EQ(Shown(u"ab" + pair + u"cdefghij.txt", ColumnFileName, 85), u"ab....txt");
+    EXPECT_EQ(Shown(u"ab" + pair + u"cdefghij.txt", ColumnFileName, 95), u"ab" + pair + u"....txt");
+    EXPECT_EQ(Shown(u"C:\\x\\" + pair + u"abcdefgh", ColumnFilePath, 105), u"...abcdefgh");
 }
 
 }  // namespace

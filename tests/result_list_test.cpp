@@ -13,6 +13,7 @@
 #include "filter/ResultList.h"
 #include "filter/SortOrder.h"
 #include "support/CatalogueBuilder.h"
+#include "support/LiteralFilter.h"
 
 namespace sprig {
 namespace {
@@ -203,12 +204,12 @@ std::ptrdiff_t ReferenceRefresh(const Catalogue& catalogue, std::u16string_view 
     const char16_t* project = ChosenProject(catalogue, projectBoxIndex);
     ParsedFilter filter;
     ParseQuery(query, filter);
-    FilterMatcher matcher(filter);
     rows.clear();
     for (const FileEntry& file : catalogue.FileList) {
         if (project && file.projectName != project) continue;
-        std::int32_t position;
-        if (matcher.Matches(file, position)) rows.push_back(ResultRow{&file, position});
+        if (const auto position = testing::LiteralMatchFilter(file, filter.terms)) {
+            rows.push_back(ResultRow{&file, *position});
+        }
     }
     if (rows.size() >= 2) std::qsort(rows.data(), rows.size(), sizeof(ResultRow), CompareRows);
     return BestRow(rows);

@@ -1,19 +1,26 @@
 #!/usr/bin/env bash
 # Sprig in the stand-in environment, from a fresh clone:
-#   tools/demo.sh [FILE.sln]
+#   tools/demo.sh [--docs] [FILE.sln]
 # Installs what is missing, builds the add-in and the stand-in environment, registers Sprig.dll
 # with regsvr32 in a Wine prefix of its own (build/demo-prefix), and runs the environment on the
 # solution (samples/Sample.sln by default) with the dialog open. With a DISPLAY, the user works
 # with it. Without one, a scripted run under Xvfb opens the Tools menu, presses the shortcut,
 # types a filter, opens the best row with Enter, saves pictures and prints the files it opened.
-# The pictures of the sample solution are the README's, in docs/; those of another solution go to
-# build/demo-pictures/.
+# The pictures go to build/demo-pictures/; with --docs (the sample solution only) they replace the
+# README's, in docs/. The tools the README names, show-dialog.exe and sprig-find.exe, are built too.
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+pictures=build/demo-pictures
+if [ "${1:-}" = --docs ]; then
+  pictures=docs
+  shift
+fi
 solution=$(realpath "${1:-$root/samples/Sample.sln}")
-pictures=docs
-[ "$solution" = "$root/samples/Sample.sln" ] || pictures=build/demo-pictures
+if [ "$pictures" = docs ] && [ "$solution" != "$root/samples/Sample.sln" ]; then
+  echo "demo: --docs takes the sample solution's pictures only" >&2
+  exit 2
+fi
 filter=${SPRIG_DEMO_FILTER:-main}
 
 # SPRIG_DEMO_MODE is set once built: interactive with the caller's display, else scripted.
@@ -22,12 +29,14 @@ if [ -z "${SPRIG_DEMO_MODE:-}" ]; then
   # A tree that exists keeps its generator; a new one is made with Ninja.
   CMAKE_GENERATOR=${CMAKE_GENERATOR:-Ninja} cmake -S "$root" -B "$root/build/win32" \
     --toolchain "$root/cmake/mingw-i686.cmake" >/dev/null
-  cmake --build "$root/build/win32" -j 2 --target Sprig sprig-host
+  cmake --build "$root/build/win32" -j 2 --target Sprig sprig-host show-dialog sprig-find
   if [ -n "${DISPLAY:-}" ]; then
     export SPRIG_DEMO_MODE=interactive
   else
     export SPRIG_DEMO_MODE=scripted
-    exec "$root/tools/with-display.sh" "$0" "$solution"
+    args=("$solution")
+    [ "$pictures" = docs ] && args=(--docs "$solution")
+    exec "$root/tools/with-display.sh" "$0" "${args[@]}"
   fi
 fi
 
@@ -35,11 +44,10 @@ export SPRIG_WINEPREFIX="$root/build/demo-prefix"
 run() { "$root/tools/wine-run.sh" "$@"; }
 host=("$root/build/win32/host/app/sprig-host.exe" --solution "$(winepath -w "$solution" 2>/dev/null)")
 
-# Wine's virtual desktop draws the window frames that a bare X server leaves out; Tahoma and
-# Marlett come with Wine but must be copied where this Wine looks for them.
+# Wine's virtual desktop draws the window frames that a bare X server leaves out (wine-run.sh gives
+# the prefix the fonts of their buttons).
 run reg add 'HKCU\Software\Wine\Explorer\Desktops' /v sprig-demo /d 1024x768 /f >/dev/null
 run reg add 'HKCU\Software\Wine\AppDefaults\sprig-host.exe\Explorer' /v Desktop /d sprig-demo /f >/dev/null
-cp -u /usr/share/wine/fonts/{tahoma,tahomabd,marlett}.ttf "$SPRIG_WINEPREFIX/drive_c/windows/Fonts/"
 run regsvr32 /s "$(winepath -w "$root/build/win32/Sprig.dll" 2>/dev/null)"
 echo "registered Sprig.dll in $SPRIG_WINEPREFIX"
 

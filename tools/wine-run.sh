@@ -23,6 +23,16 @@ mkdir -p "$(dirname "$WINEPREFIX")"
     wineboot -i >/dev/null 2>&1
     wineserver -w
   fi
+  # The title bar's buttons are letters of the Marlett symbol font, and dialogs ask for Tahoma:
+  # both come with Wine but must be copied where this Wine looks for them, else the buttons draw
+  # as "0 1 r".
+  fonts=/usr/share/wine/fonts
+  if [ -d "$fonts" ]; then
+    mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
+    for font in tahoma tahomabd marlett; do
+      if [ -f "$fonts/$font.ttf" ]; then cp -u "$fonts/$font.ttf" "$WINEPREFIX/drive_c/windows/Fonts/"; fi
+    done
+  fi
 ) 9>"$WINEPREFIX.lock"
 
 exec wine "$@"

@@ -23,8 +23,9 @@ std::wstring CommandAddIn(const std::u16string& fullName) {
     return point == std::u16string::npos ? std::wstring() : std::wstring(fullName.begin(), fullName.begin() + point);
 }
 
-AddInHost::AddInHost(model::SolutionModel& model, ComPtr<IDispatch> root, std::function<void(std::wstring_view)> report)
-    : model_(model), root_(std::move(root)), report_(std::move(report)) {}
+AddInHost::AddInHost(model::SolutionModel& model, ComPtr<IDispatch> root, std::function<void(std::wstring_view)> report,
+                     std::wstring version)
+    : model_(model), root_(std::move(root)), report_(std::move(report)), version_(std::move(version)) {}
 
 AddInHost::~AddInHost() { ShutDown(); }
 
@@ -55,15 +56,15 @@ ComPtr<_IDTExtensibility2> AddInHost::Connect(const std::wstring& progId, ext_Co
 
 bool AddInHost::StartUp() {
     bool changed = false;
-    for (const AddInRegistration& registration : FindAddIns()) {
-        if (registration.commandPreload == 1 && !WasPreloaded(registration.progId)) {
+    for (const AddInRegistration& registration : FindAddIns(version_)) {
+        if (registration.commandPreload == 1 && !WasPreloaded(registration.progId, version_)) {
             // The add-in makes its commands now; the environment keeps them from then on and
             // does not ask again. An add-in that could not be made or refused the connection is
             // asked again at the next start.
             if (ComPtr<_IDTExtensibility2> addIn = Connect(registration.progId, ext_cm_UISetup)) {
                 SAFEARRAY* custom = nullptr;
                 addIn->OnDisconnection(ext_dm_UISetupComplete, &custom);
-                RememberPreloaded(registration.progId);
+                RememberPreloaded(registration.progId, version_);
                 Report(L"preloaded " + registration.progId);
                 changed = true;
             }
@@ -83,7 +84,7 @@ bool AddInHost::RunCommand(const model::Command& command) {
     auto loaded =
         std::find_if(loaded_.begin(), loaded_.end(), [&](const Loaded& entry) { return entry.progId == progId; });
     if (loaded == loaded_.end()) {
-        if (!IsAddInRegistered(progId)) {
+        if (!IsAddInRegistered(progId, version_)) {
             Report(L"not registered " + progId + L": " + name + L" not run");
             return false;
         }

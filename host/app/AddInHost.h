@@ -19,8 +19,10 @@ namespace sprig::host {
 
 class AddInHost {
 public:
-    // `report` gets one line for each thing done or refused, for the user and for scripts.
-    AddInHost(model::SolutionModel& model, ComPtr<IDispatch> root, std::function<void(std::wstring_view)> report);
+    // `report` gets one line for each thing done or refused, for the user and for scripts. The
+    // add-ins are those registered with `version` of the environment.
+    AddInHost(model::SolutionModel& model, ComPtr<IDispatch> root, std::function<void(std::wstring_view)> report,
+              std::wstring version = L"8.0");
     ~AddInHost();
     AddInHost(const AddInHost&) = delete;
     AddInHost& operator=(const AddInHost&) = delete;
@@ -46,6 +48,7 @@ private:
     model::SolutionModel& model_;
     ComPtr<IDispatch> root_;
     std::function<void(std::wstring_view)> report_;
+    std::wstring version_;
     std::vector<Loaded> loaded_;
 };
 

@@ -17,11 +17,19 @@
 namespace sprig::host {
 namespace {
 
-model::CommandBar& MenuBarOf(model::SolutionModel& model) {
+// The menu bar, with the Tools menu as the language captions it; its bar is also listed among the
+// command bars, under its English name or the language's.
+model::CommandBar& MenuBarOf(model::SolutionModel& model, const Options& options) {
+    const Language& language = *FindLanguage(options.language);
+    model.localeId = language.localeId;
     model::CommandBar& bar = model.AddCommandBar(u"MenuBar");
-    model::CommandBar& tools = model.AddPopup(bar, u"Tools");
+    if (options.noToolsMenu) return bar;
+    model::CommandBar& tools = model.AddPopup(bar, language.toolsName);
+    bar.controls.entries.back().object->caption = language.toolsCaption;
+    model.commandBars.Add(tools);
+    if (!options.localizedBars) tools.name = u"Tools";
     // An entry of the environment's own, so that a control asked for at position 1 shows first.
-    model.AddControl(tools, u"Options...");
+    model.AddControl(tools, language.options);
     return bar;
 }
 
@@ -35,10 +43,10 @@ DWORD WINAPI RunScript(void* script) {
 Environment::Environment(Options options, std::function<void(std::wstring_view)> report)
     : options_(std::move(options)),
       report_(std::move(report)),
-      menuBar_(MenuBarOf(model_)),
+      menuBar_(MenuBarOf(model_, options_)),
       root_(CreateModelRoot(model_)),
-      host_(model_, root_, report_) {
-    RestoreCommands(model_, menuBar_);
+      host_(model_, root_, report_, options_.version) {
+    RestoreCommands(model_, menuBar_, options_.version);
 }
 
 bool Environment::LoadSolution(const std::u16string& argument) {
@@ -125,7 +133,7 @@ LRESULT Environment::Dispatch(HWND window, UINT message, WPARAM wParam, LPARAM l
 }
 
 int Environment::Run() {
-    if (host_.StartUp()) SaveCommands(model_, menuBar_);
+    if (host_.StartUp()) SaveCommands(model_, menuBar_, options_.version);
     const WNDCLASSW type{0,
                          Procedure,
                          0,

@@ -12,10 +12,16 @@
 namespace sprig::host {
 namespace {
 
-constexpr wchar_t AddInsKey[] = L"SOFTWARE\\Microsoft\\VisualStudio\\8.0\\AddIns";
-constexpr wchar_t HostKey[] = L"Software\\Tarn's Tools\\Stand-in Environment";
-constexpr wchar_t PreloadedKey[] = L"Software\\Tarn's Tools\\Stand-in Environment\\PreloadedAddIns";
-constexpr wchar_t CommandsKey[] = L"Software\\Tarn's Tools\\Stand-in Environment\\Commands";
+// The environment's own per-user key of one version, and one key below it.
+std::wstring EnvironmentKey(std::wstring_view version, std::wstring_view below) {
+    return L"SOFTWARE\\Microsoft\\VisualStudio\\" + std::wstring(version) + L'\\' + std::wstring(below);
+}
+
+// The stand-in's own key for one version.
+std::wstring HostKey(std::wstring_view version) {
+    return L"Software\\Tarn's Tools\\Stand-in Environment\\" + std::wstring(version);
+}
+std::wstring CommandsKey(std::wstring_view version) { return HostKey(version) + L"\\Commands"; }
 
 // The environment reads its keys and writes its own.
 constexpr REGSAM ReadAccess = KEY_READ;
@@ -64,9 +70,9 @@ std::vector<std::wstring> SubkeyNames(HKEY key) {
 
 }  // namespace
 
-std::vector<AddInRegistration> FindAddIns() {
+std::vector<AddInRegistration> FindAddIns(std::wstring_view version) {
     std::vector<AddInRegistration> found;
-    const KeyOwner addIns = OpenKey(HKEY_CURRENT_USER, AddInsKey, ReadAccess);
+    const KeyOwner addIns = OpenKey(HKEY_CURRENT_USER, EnvironmentKey(version, L"AddIns").c_str(), ReadAccess);
     if (!addIns) return found;
     for (std::wstring& progId : SubkeyNames(addIns.get())) {
         const KeyOwner key = OpenKey(addIns.get(), progId.c_str(), ReadAccess);
@@ -77,25 +83,27 @@ std::vector<AddInRegistration> FindAddIns() {
     return found;
 }
 
-bool IsAddInRegistered(const std::wstring& progId) {
+bool IsAddInRegistered(const std::wstring& progId, std::wstring_view version) {
     return static_cast<bool>(
-        OpenKey(HKEY_CURRENT_USER, (std::wstring(AddInsKey) + L'\\' + progId).c_str(), ReadAccess));
+        OpenKey(HKEY_CURRENT_USER, EnvironmentKey(version, L"AddIns\\" + progId).c_str(), ReadAccess));
 }
 
-bool WasPreloaded(const std::wstring& progId) {
-    const KeyOwner key = OpenKey(HKEY_CURRENT_USER, PreloadedKey, ReadAccess);
-    return key && ReadDword(key.get(), progId.c_str()) == 1;
+// Any value of that name counts, whatever its type or data.
+bool WasPreloaded(const std::wstring& progId, std::wstring_view version) {
+    const KeyOwner key = OpenKey(HKEY_CURRENT_USER, EnvironmentKey(version, L"PreloadAddinState").c_str(), ReadAccess);
+    return key && RegQueryValueExW(key.get(), progId.c_str(), nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
 }
 
-void RememberPreloaded(const std::wstring& progId) {
-    const KeyOwner key = CreateKey(HKEY_CURRENT_USER, PreloadedKey, WriteAccess);
+void RememberPreloaded(const std::wstring& progId, std::wstring_view version) {
+    const KeyOwner key =
+        CreateKey(HKEY_CURRENT_USER, EnvironmentKey(version, L"PreloadAddinState").c_str(), WriteAccess);
     const DWORD one = 1;
     if (key) RegSetValueExW(key.get(), progId.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&one), sizeof(one));
 }
 
-void SaveCommands(const model::SolutionModel& model, const model::CommandBar& menuBar) {
-    SHDeleteKeyW(HKEY_CURRENT_USER, CommandsKey);
-    const KeyOwner commands = CreateKey(HKEY_CURRENT_USER, CommandsKey, WriteAccess);
+void SaveCommands(const model::SolutionModel& model, const model::CommandBar& menuBar, std::wstring_view version) {
+    SHDeleteKeyW(HKEY_CURRENT_USER, CommandsKey(version).c_str());
+    const KeyOwner commands = CreateKey(HKEY_CURRENT_USER, CommandsKey(version).c_str(), WriteAccess);
     if (!commands) return;
     for (const model::Command& command : model.commands.commands) {
         const KeyOwner key = CreateKey(commands.get(), Wide(command.name), WriteAccess);
@@ -124,8 +132,8 @@ void SaveCommands(const model::SolutionModel& model, const model::CommandBar& me
     }
 }
 
-void RestoreCommands(model::SolutionModel& model, model::CommandBar& menuBar) {
-    const KeyOwner commands = OpenKey(HKEY_CURRENT_USER, CommandsKey, ReadAccess);
+void RestoreCommands(model::SolutionModel& model, model::CommandBar& menuBar, std::wstring_view version) {
+    const KeyOwner commands = OpenKey(HKEY_CURRENT_USER, CommandsKey(version).c_str(), ReadAccess);
     if (!commands) return;
     struct Placed {
         DWORD position;
@@ -159,6 +167,9 @@ void RestoreCommands(model::SolutionModel& model, model::CommandBar& menuBar) {
     }
 }
 
-void ForgetHostState() { SHDeleteKeyW(HKEY_CURRENT_USER, HostKey); }
+void ForgetHostState(std::wstring_view version) {
+    SHDeleteKeyW(HKEY_CURRENT_USER, HostKey(version).c_str());
+    SHDeleteKeyW(HKEY_CURRENT_USER, EnvironmentKey(version, L"PreloadAddinState").c_str());
+}
 
 }  // namespace sprig::host

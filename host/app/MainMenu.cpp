@@ -43,8 +43,9 @@ MainMenu BuildMainMenu(const model::SolutionModel& model, const model::CommandBa
             AppendMenuW(menu, command ? MF_STRING : MF_STRING | MF_GRAYED, id, text.c_str());
             report(L"menu " + WideString(popup.name) + L' ' + std::to_wstring(position) + L' ' + text);
         }
-        // Its first letter is its access key.
-        AppendMenuW(made.bar, MF_POPUP, reinterpret_cast<UINT_PTR>(menu), (L'&' + WideString(popup.name)).c_str());
+        // Without a caption of its own its first letter is its access key.
+        const std::wstring caption = popup.caption.empty() ? L'&' + WideString(popup.name) : WideString(popup.caption);
+        AppendMenuW(made.bar, MF_POPUP, reinterpret_cast<UINT_PTR>(menu), caption.c_str());
     }
     made.window = CreatePopupMenu();
     AppendMenuW(made.bar, MF_POPUP, reinterpret_cast<UINT_PTR>(made.window), L"&Window");

@@ -12,6 +12,38 @@
 namespace sprig::host {
 namespace {
 
+const Language Languages[] = {
+    {L"en", 1033, u"Tools", u"&Tools", u"Options..."},
+    {L"de", 1031, u"Extras", u"E&xtras", u"Optionen..."},
+    {L"fr", 1036, u"Outils", u"&Outils", u"Options..."},
+    {L"es", 3082, u"Herramientas", u"&Herramientas", u"Opciones..."},
+    {L"it", 1040, u"Strumenti", u"&Strumenti", u"Opzioni..."},
+    {L"ja", 1041, u"ツール", u"ツール(&T)", u"オプション(&O)..."},
+    {L"ko", 1042, u"도구", u"도구(&T)", u"옵션(&O)..."},
+    {L"zh-CN", 2052, u"工具", u"工具(&T)", u"选项(&O)..."},
+    {L"zh-TW", 1028, u"工具", u"工具(&T)", u"選項(&O)..."},
+};
+
+bool ParseVersion(Options& options, const wchar_t* value) {
+    options.version = value;
+    const auto& known = Versions;
+    if (std::find_if(std::begin(known), std::end(known), [&](const wchar_t* v) { return options.version == v; }) ==
+        std::end(known)) {
+        std::fwprintf(stderr, L"sprig-host: --version wants 8.0, 9.0, 10.0, 11.0 or 12.0, not '%ls'\n", value);
+        return false;
+    }
+    return true;
+}
+
+bool ParseLanguage(Options& options, const wchar_t* value) {
+    options.language = value;
+    if (!FindLanguage(options.language)) {
+        std::fwprintf(stderr, L"sprig-host: unknown language '%ls'\n", value);
+        return false;
+    }
+    return true;
+}
+
 // The steps --keys knows by name.
 struct NamedKey {
     std::wstring_view name;
@@ -78,9 +110,19 @@ const Rule Rules[] =
     {L"--show-tools", false, [](Options& options, const wchar_t*) { return options.showTools = true; }},
     {L"--quit", false, [](Options& options, const wchar_t*) { return options.quit = true; }},
     {L"--forget", false, [](Options& options, const wchar_t*) { return options.forget = true; }},
+    {L"--version", true, ParseVersion}, {L"--language", true, ParseLanguage},
+    {L"--localized-bars", false, [](Options& options, const wchar_t*) { return options.localizedBars = true; }},
+    {L"--no-tools-menu", false, [](Options& options, const wchar_t*) { return options.noToolsMenu = true; }},
     };
 
 }  // namespace
+
+const Language* FindLanguage(std::wstring_view code) {
+    for (const Language& language : Languages) {
+        if (code == language.code) return &language;
+    }
+    return nullptr;
+}
 
 bool ParseOptions(int argc, wchar_t** argv, Options& options) {
     for (int i = 1; i < argc; ++i) {

@@ -1,6 +1,7 @@
 #include "host/app/Script.h"
 
 #include <algorithm>
+#include <cwctype>
 #include <string>
 #include <vector>
 
@@ -66,6 +67,13 @@ std::wstring RaiseDroppedMenu(HWND window) {
     return {};
 }
 
+// The access key of the Tools menu: the unit after the caption's "&", in lower case.
+wchar_t ToolsAccessKey(const Options& options) {
+    const std::u16string_view caption = FindLanguage(options.language)->toolsCaption;
+    const std::size_t mark = caption.find(u'&');
+    return static_cast<wchar_t>(std::towlower(caption[mark + 1]));
+}
+
 }  // namespace
 
 void Script::Run() {
@@ -87,7 +95,7 @@ void Script::Run() {
 // Drops the Tools menu from its access key, reports it, and closes it again.
 void Script::ShowTools() {
     // The menu's own loop runs on the window's thread until Escape reaches it.
-    PostMessageW(frame_, WM_SYSCOMMAND, SC_KEYMENU, L't');
+    PostMessageW(frame_, WM_SYSCOMMAND, SC_KEYMENU, ToolsAccessKey(options_));
     std::wstring dropped;
     WaitUntil(10000, [&] { return !(dropped = RaiseDroppedMenu(frame_)).empty(); });
     Sleep(300);  // for Wine to draw the raised menu

@@ -1,5 +1,6 @@
 // sprig-host [--solution FILE.sln] [--run-command NAME] [--shortcut] [--type TEXT] [--keys KEYS]
 //            [--pause MS] [--show-tools] [--quit] [--forget]
+//            [--version 8.0|9.0|10.0|11.0|12.0] [--language CODE] [--localized-bars] [--no-tools-menu]
 //
 // The stand-in environment: a main window with a File and a Tools menu, a solution loaded from
 // disk and served through the automation model, and the add-ins registered with the environment,
@@ -41,7 +42,7 @@ int wmain(int argc, wchar_t** argv) {
     const INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_LISTVIEW_CLASSES | ICC_USEREX_CLASSES};
     InitCommonControlsEx(&controls);
     LoadLibraryW(L"shell32.dll");
-    if (options.forget) sprig::host::ForgetHostState();
+    if (options.forget) sprig::host::ForgetHostState(options.version);
     int code = 1;
     if (FAILED(sprig::host::RegisterHostTypeLibraries())) {
         std::fprintf(stderr, "sprig-host: cannot register the type libraries\n");

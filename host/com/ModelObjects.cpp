@@ -300,10 +300,10 @@ public:
     HRESULT STDMETHODCALLTYPE get_ProjectItems(::ProjectItems** out) override {
         return Serve(Member::ProjectItems, out, [&] { return GiveObject<ProjectItemsObject>(out, item_.children); });
     }
-    // The file's only name sits at index 0.
+    // The file's only name sits at one index: 0, or 1 for a solution folder's items.
     HRESULT STDMETHODCALLTYPE get_FileNames(short index, BSTR* out) override {
         return Serve(Member::FileNames, out, [&] {
-            if (index != 0) return E_INVALIDARG;
+            if (index != item_.fileNameIndex) return E_INVALIDARG;
             return GiveText(model::FileNameOf(item_), out);
         });
     }
@@ -371,6 +371,10 @@ public:
     model::CommandBarControl& data;
 
     HRESULT STDMETHODCALLTYPE get_CommandBar(::CommandBar** out) override;
+    HRESULT STDMETHODCALLTYPE get_Caption(BSTR* out) override {
+        return Serve(Member::Caption, out,
+                     [&] { return GiveText(data.caption.empty() ? data.name : data.caption, out); });
+    }
 
 private:
     const CommandBarFaces& faces_;
@@ -381,8 +385,23 @@ public:
     ControlsObject(model::ControlCollection& controls, const CommandBarFaces& faces)
         : ModelObject(faces.controls, controls), controls_(controls), faces_(faces) {}
 
+    // Item by caption, or by position from 1 for an index that is a number.
     HRESULT STDMETHODCALLTYPE get_Item(VARIANT index, ::CommandBarControl** out) override {
-        return Serve(Member::Item, out, [&] { return ItemNamed<ControlObject>(controls_, index, out, faces_); });
+        return Serve(Member::Item, out, [&] {
+            if (index.vt == VT_BSTR) return ItemNamed<ControlObject>(controls_, index, out, faces_);
+            Variant position;
+            if (FAILED(VariantChangeType(position.get(), &index, 0, VT_I4))) return E_INVALIDARG;
+            const LONG at = position.get()->lVal;
+            if (at < 1 || static_cast<std::size_t>(at) > controls_.entries.size()) return E_INVALIDARG;
+            return GiveEntry<ControlObject, ::CommandBarControl, model::CommandBarControl>(controls_.entries[at - 1],
+                                                                                           out, faces_);
+        });
+    }
+    HRESULT STDMETHODCALLTYPE get_Count(int* out) override {
+        return Serve(Member::Count, out, [&] {
+            *out = static_cast<int>(controls_.entries.size());
+            return S_OK;
+        });
     }
 
 private:
@@ -564,6 +583,12 @@ public:
     HRESULT STDMETHODCALLTYPE get_ItemOperations(::ItemOperations** out) override {
         return Serve(Member::ItemOperations, out,
                      [&] { return GiveObject<ItemOperationsObject>(out, &model_.itemOperations); });
+    }
+    HRESULT STDMETHODCALLTYPE get_LocaleID(long* out) override {
+        return Serve(Member::LocaleID, out, [&] {
+            *out = model_.localeId;
+            return S_OK;
+        });
     }
 
 private:

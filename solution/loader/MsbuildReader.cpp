@@ -52,12 +52,15 @@ int HexDigit(char16_t c) {
 }
 
 // MSBuild's escapes: "%3B" stands for ";" (which would split the item), "%24" for "$" and so on;
-// any other "%" stands for itself.
+// any other "%" stands for itself. Control characters, which no file name holds (a NUL would cut
+// every text made of the path short), stay escaped.
 std::u16string Unescape(std::u16string_view path) {
     std::u16string out;
     for (std::size_t i = 0; i < path.size(); ++i) {
-        if (path[i] == u'%' && i + 2 < path.size() && HexDigit(path[i + 1]) >= 0 && HexDigit(path[i + 2]) >= 0) {
-            out += static_cast<char16_t>(HexDigit(path[i + 1]) * 16 + HexDigit(path[i + 2]));
+        const int high = i + 2 < path.size() ? HexDigit(path[i + 1]) : -1;
+        const int low = high >= 0 ? HexDigit(path[i + 2]) : -1;
+        if (path[i] == u'%' && low >= 0 && high * 16 + low >= 0x20) {
+            out += static_cast<char16_t>(high * 16 + low);
             i += 2;
         } else {
             out += path[i];

@@ -177,7 +177,8 @@ bool LoadSolution(const std::u16string& path, SolutionFiles& files, model::Solut
         }
         for (const std::u16string& item : entries[i].solutionItems) {
             const std::u16string fileName = JoinPath(directory, item);
-            model.AddFile(*made[i]->items, std::u16string(FileNamePart(fileName)), fileName);
+            // The environment gives these files' names at index 1 only.
+            model.AddFile(*made[i]->items, std::u16string(FileNamePart(fileName)), fileName).fileNameIndex = 1;
         }
     }
     return true;

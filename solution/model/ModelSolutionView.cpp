@@ -85,10 +85,11 @@ HostText ModelSolutionView::ItemKind(const HostObject& item) {
     return GiveText(i, Member::Kind, i.kind);
 }
 
-HostText ModelSolutionView::ItemFileName(const HostObject& item) {
+HostText ModelSolutionView::ItemFileName(const HostObject& item, std::int16_t index) {
     const auto& i = As<model::Item>(item);
-    if (!i.within) return GiveText(i, Member::FileNames, i.fileName);
-    if (i.FaultOf(Member::FileNames) != Fault::None) return HostText();
+    ++i.calls[static_cast<std::size_t>(Member::FileNames)];
+    if (i.FaultOf(Member::FileNames) != Fault::None || index != i.fileNameIndex) return HostText();
+    if (!i.within) return HoldText(i.fileName.c_str(), i.fileName.size());
     // A folder's full path is put together for the caller and lives until it is given back.
     const std::u16string& text = composed_.emplace_back(FileNameOf(i));
     return HoldText(text.c_str(), text.size());

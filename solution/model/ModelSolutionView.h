@@ -26,7 +26,7 @@ public:
     std::optional<std::int32_t> ItemCount(const HostObject& items) override;
     HostObject Item(const HostObject& items, std::int32_t index) override;
     HostText ItemKind(const HostObject& item) override;
-    HostText ItemFileName(const HostObject& item) override;
+    HostText ItemFileName(const HostObject& item, std::int16_t index) override;
     HostObject ItemChildren(const HostObject& item) override;
     HostText ItemName(const HostObject& item) override;
     HostObject SubProject(const HostObject& item) override;

@@ -37,8 +37,10 @@ enum class Member : std::uint8_t {
     Selection,         // window
     GotoLine,          // text selection
     Interface,         // any object: asking for its published interfaces
+    LocaleID,          // root
+    Caption,           // command bar control
 };
-constexpr std::size_t MemberCount = 21;
+constexpr std::size_t MemberCount = 23;
 
 enum class Fault : std::uint8_t {
     None,
@@ -57,7 +59,8 @@ inline constexpr char16_t SolutionFolderKind[] = u"{66A26720-8FB5-11D2-AA7E-00C0
 // reached each of them (a call counts before its fault applies).
 struct Node {
     std::array<Fault, MemberCount> faults{};
-    std::array<std::uint32_t, MemberCount> calls{};
+    // Counting a call changes nothing the object answers, so a const object counts too.
+    mutable std::array<std::uint32_t, MemberCount> calls{};
 
     Fault& FaultOf(Member member) { return faults[static_cast<std::size_t>(member)]; }
     Fault FaultOf(Member member) const { return faults[static_cast<std::size_t>(member)]; }
@@ -92,6 +95,7 @@ struct Item : Node {
     std::u16string kind;
     std::u16string fileName;             // FileNames(0), or its end when `within` is set; empty gives nothing
     const Item* within = nullptr;        // a folder whose FileNames(0) comes before fileName
+    std::int16_t fileNameIndex = 0;      // the one index FileNames answers: 1 for a solution folder's items
     ItemCollection* children = nullptr;  // null: ProjectItems gives nothing
     Project* subProject = nullptr;       // null: SubProject gives nothing
 };
@@ -111,6 +115,7 @@ struct CommandBar;
 // A control on a command bar: a popup menu with a bar of its own, or a button for a command.
 struct CommandBarControl : Node {
     std::u16string name;          // the caption by which Item finds it
+    std::u16string caption;       // what Caption gives, with the access key's mark; empty: the name
     CommandBar* popup = nullptr;  // a popup's own bar; null: the control is no popup
     Command* command = nullptr;   // the command that AddControl placed here
 };
@@ -190,6 +195,7 @@ public:
     // The command bars answer the older office library's interface identifiers instead of the
     // environment's own, as some hosts do.
     bool officeCommandBars = false;
+    std::int32_t localeId = 1033;  // the root's LocaleID: the user-interface language, an LCID
 
     // A project with an empty item collection, listed in the solution.
     Project& AddProject(std::u16string name, std::u16string kind);

@@ -3,6 +3,11 @@
 #   end-to-end.sh PREFIX SPRIG_DLL EXPECTED_DIR -- sprig-host.exe ARGS...
 # Registers the DLL with regsvr32, starts from no remembered settings and no kept commands, then
 # compares what each run prints with EXPECTED_DIR/run1.out .. run4.out:
+#   0. each from a fresh set-up, in environments of other languages (run-*.out): German and
+#      Japanese, with the command bars under their English names or under the language's, and one
+#      without a Tools menu: the entry is first in the Tools menu, the menu drops from its access
+#      key, the shortcut opens the dialog and Enter opens the file; without a Tools menu the
+#      shortcut alone does;
 #   1. the add-in is preloaded; the shortcut opens the dialog, a typed filter with a line after
 #      the name narrows the list and Enter opens the best row at that line;
 #   2. a second run keeps the command without preloading again, the dialog starts from the
@@ -40,6 +45,21 @@ end_to_end_registered() {
   return $result
 }
 
+# end_to_end_languages EXPECTED_DIR sprig-host.exe ARGS...: the runs in other languages
+end_to_end_languages() {
+  local expected=$1 result=0 run
+  shift
+  for run in de de-bars ja ja-bars no-tools; do
+    local options=(--language "${run%%-*}")
+    [ "${run#*-}" = bars ] && options+=(--localized-bars)
+    [ "$run" = no-tools ] && options=(--language de --no-tools-menu)
+    "$end_to_end_wine" reg delete "HKCU\\Software\\Tarn's Tools\\Sprig!" /f >/dev/null 2>&1
+    end_to_end_check "$expected" "-$run" "$@" --forget "${options[@]}" --show-tools --shortcut --type main.cpp \
+      --keys enter --quit || result=1
+  done
+  return $result
+}
+
 # end_to_end_removed EXPECTED_DIR sprig-host.exe ARGS...: run 4, once the add-in is gone
 end_to_end_removed() {
   end_to_end_check "$1" 4 "${@:2}" --run-command Sprig.Connect.Sprig --quit
@@ -51,6 +71,7 @@ if [ "${BASH_SOURCE[0]}" = "$0" ]; then
   shift 4
   status=0
   "$end_to_end_wine" regsvr32 /s "$dll" || { echo "regsvr32 failed"; exit 1; }
+  end_to_end_languages "$expected" "$@" || status=1
   end_to_end_registered "$expected" "$@" || status=1
   "$end_to_end_wine" regsvr32 /u /s "$dll" || { echo "regsvr32 /u failed"; exit 1; }
   end_to_end_removed "$expected" "$@" || status=1

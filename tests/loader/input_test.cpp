@@ -219,11 +219,11 @@ TEST(LoadSolution, ReferencesThatCannotBeResolvedMakeTheProjectFileMalformed) {
                     "&apos; are known)"});
 
     // What resolves: a ";" written as a reference splits the item as MSBuild splits it, one
-    // written as MSBuild's escape does not.
-    EXPECT_EQ(load("&#65;&#x42;&#x1F600;&amp;&lt;&gt;&quot;&apos;.cs;x&#59;y.cs;a%3Bb%.cs").model,
+    // written as MSBuild's escape does not (an escaped control character stays as it is written).
+    EXPECT_EQ(load("&#65;&#x42;&#x1F600;&amp;&lt;&gt;&quot;&apos;.cs;x&#59;y.cs;a%3Bb%.cs;n%00%1f%20.cs").model,
               "P (C#)\n  [file] AB\xF0\x9F\x98\x80&<>\"'.cs = C:\\s\\AB\xF0\x9F\x98\x80&<>\"'.cs\n"
               "  [file] x = C:\\s\\x\n  [file] y.cs = C:\\s\\y.cs\n  [file] a;b%.cs = C:\\s\\a;b%.cs\n"
-              "  [file] z.cs = C:\\s\\z.cs\n");
+              "  [file] n%00%1f .cs = C:\\s\\n%00%1f .cs\n  [file] z.cs = C:\\s\\z.cs\n");
 }
 
 // Deep nesting hidden from the depth check by a quote in a name or by an unknown "<!" node would

@@ -94,6 +94,25 @@ TEST(Walk, KindIsComparedWholeIgnoringCase) {
     ExpectCatalogue(Walk(model), {{u"App"}, {u"App"}, {{u"lower.cpp", 0, 0}}});
 }
 
+// Solution folders' items give their names at index 1 only: the walk asks 1 when 0 gives
+// nothing, and asks an item that answers 0 nothing more.
+TEST(Walk, AFileThatRefusesIndexZeroIsAskedForIndexOne) {
+    SolutionModel model;
+    model::Project& app = model.AddProject(u"App", CppKind);
+    model::Item& plain = model.AddFile(*app.items, u"a.cpp", u"C:\\s\\a.cpp");
+    model::Project& items = model.AddProject(u"Solution Items", model::SolutionFolderKind);
+    model::Item& first = model.AddFile(*items.items, u"b.txt", u"C:\\s\\b.txt");
+    first.fileNameIndex = 1;
+    model::Item& neither = model.AddFile(*items.items, u"c.txt", u"C:\\s\\c.txt");
+    neither.fileNameIndex = 2;
+    ExpectCatalogue(
+        Walk(model),
+        {{u"App", u"Solution Items"}, {u"App", u"Solution Items"}, {{u"C:\\s\\a.cpp", 0, 0}, {u"C:\\s\\b.txt", 1, 1}}});
+    EXPECT_EQ(plain.CallsOf(Member::FileNames), 1u);
+    EXPECT_EQ(first.CallsOf(Member::FileNames), 2u);
+    EXPECT_EQ(neither.CallsOf(Member::FileNames), 2u);
+}
+
 TEST(Walk, ItemWithChildrenIsAFolderEvenWithASubProject) {
     SolutionModel model;
     model::Project& app = model.AddProject(u"App", CppKind);

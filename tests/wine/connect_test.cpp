@@ -2,7 +2,9 @@
 // IDispatch, against the stand-in environment's COM objects and type libraries, under Wine.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -193,7 +195,8 @@ void RunSetUpCases(const std::vector<SetUpCase>& cases, const std::function<void
     EXPECT_EQ(Module.GetLockCount(), 0);
 }
 
-TEST(Connect, AMissingMenuAnswersTheFailingStepAndLeavesTheCommandBare) {
+// Without a Tools menu the command still gets its key binding, its only way in then.
+TEST(Connect, AMissingMenuAnswersTheFailingStepAndLeavesTheCommandBoundButOffTheMenus) {
     RunSetUpCases(
         {
             {"CommandBars fails", [](Environment& e) { e.model.root.FaultOf(Member::CommandBars) = Fault::Fail; },
@@ -217,10 +220,114 @@ TEST(Connect, AMissingMenuAnswersTheFailingStepAndLeavesTheCommandBare) {
         },
         [](Environment& e) {
         ASSERT_EQ(e.model.commands.commands.size(), 1u);
-        EXPECT_TRUE(e.model.commands.commands[0].bindings.empty());
+        EXPECT_EQ(e.model.commands.commands[0].bindings, std::vector<std::u16string>{u"Global::Ctrl+Shift+Alt+O"});
         EXPECT_TRUE(e.model.commands.commands[0].placements.empty());
         EXPECT_EQ(e.toolsMenu.controls.entries.size(), 1u);
         });
+}
+
+// Every call that reached the environment's objects during a set-up, object by object, in a
+// fixed order; calls on the command's own objects come last.
+std::vector<std::string> RecordedCalls(const Environment& e) {
+    static const char* const names[] = {
+        "Solution",  "Projects",   "Count",      "Item",       "Name",           "ProjectItems",
+        "Kind",      "FileNames",  "SubProject", "Commands",   "CommandBars",    "AddNamedCommand2",
+        "Bindings",  "AddControl", "Controls",   "CommandBar", "ItemOperations", "OpenFile",
+        "Selection", "GotoLine",   "Interface",  "LocaleID",   "Caption"};
+    static_assert(std::size(names) == model::MemberCount);
+    std::vector<std::string> calls;
+    const auto add = [&](const std::string& object, const model::Node& node) {
+        for (std::size_t member = 0; member < model::MemberCount; ++member) {
+            if (node.calls[member])
+                calls.push_back(object + '.' + names[member] + ' ' + std::to_string(node.calls[member]));
+        }
+    };
+    add("root", e.model.root);
+    add("commands", e.model.commands);
+    add("bars", e.model.commandBars);
+    for (const auto& bar : e.model.commandBars.entries) {
+        const std::string name = "bar " + std::string(bar.object->name.begin(), bar.object->name.end());
+        add(name, *bar.object);
+        add(name + " controls", bar.object->controls);
+    }
+    for (const auto& control : e.menuBar.controls.entries)
+        add("control " + std::to_string(&control - &e.menuBar.controls.entries[0] + 1), *control.object);
+    add("tools menu", e.toolsMenu);
+    for (const model::Command& command : e.model.commands.commands) add("command", command);
+    return calls;
+}
+
+// An environment of another language: its menu bar captions the Tools menu in that language,
+// while its command bars keep their English names or are named in that language too. The add-in
+// finds the menu all the same, by the command bar's name, the caption or the captions of all the
+// controls, in that order; an English environment is asked exactly what it always was.
+TEST(Connect, SetUpFindsTheToolsMenuOfEveryLanguageAndAsksEnglishOnlyTheUsualCalls) {
+    // Calls on the way, then the control on the Tools menu's bar and the binding.
+    const std::vector<std::string> start = {"root.Commands 1", "root.CommandBars 1", "commands.AddNamedCommand2 1",
+                                            "bar MenuBar.Controls 1", "command.Bindings 1"};
+    const auto calls = [&](std::vector<std::string> more, bool placed = true) {
+        more.insert(more.end(), start.begin(), start.end());
+        if (placed) more.push_back("command.AddControl 1");
+        return more;
+    };
+    struct LanguageCase {
+        const char* what;
+        std::int32_t locale;
+        std::u16string itemName, caption;  // of the Tools control on the menu bar
+        bool toolsBarListed;               // the Tools menu's bar listed among the command bars as "Tools"
+        std::vector<std::string> expected;
+        HRESULT result;
+    };
+    const std::vector<std::string> byCaption = {"bars.Item 2", "root.LocaleID 1", "bar MenuBar controls.Item 2",
+                                                "control 2.CommandBar 1"};
+    const std::vector<std::string> byEveryCaption = {
+        "bars.Item 2",         "root.LocaleID 1",     "bar MenuBar controls.Item 4", "bar MenuBar controls.Count 1",
+        "control 1.Caption 1", "control 2.Caption 1", "control 2.CommandBar 1"};
+    const LanguageCase cases[] = {
+        {"English", 1033, u"Tools", u"&Tools", true,
+         calls({"bars.Item 1", "bar MenuBar controls.Item 1", "control 2.CommandBar 1"}), S_OK},
+        {"German, English bar names", 1031, u"Extras", u"E&xtras", true,
+         calls({"bars.Item 2", "bar MenuBar controls.Item 1"}), S_OK},
+        {"German, bars named in German", 1031, u"Extras", u"E&xtras", false, calls(byCaption), S_OK},
+        {"Japanese, bars named in Japanese", 1041, u"ツール(&T)", u"ツール(&T)", false, calls(byEveryCaption), S_OK},
+        {"Chinese (Taiwan)", 1028, u"工具", u"工具(&T)", false, calls(byCaption), S_OK},
+        {"French, the caption in other letter case", 1036, u"&OUTILS", u"&OUTILS", false, calls(byEveryCaption), S_OK},
+        {"a language without a known caption", 1049, u"Сервис", u"&Сервис", false,
+         calls({"bars.Item 2", "bar MenuBar controls.Item 1", "root.LocaleID 1"}, false), E_INVALIDARG},
+        {"German without a Tools menu", 1031, u"Bearbeiten", u"&Bearbeiten", false,
+         calls({"bars.Item 2", "root.LocaleID 1", "bar MenuBar controls.Item 4", "bar MenuBar controls.Count 1",
+                "control 1.Caption 1", "control 2.Caption 1"},
+               false),
+         E_INVALIDARG},
+    };
+    for (const LanguageCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        Environment e;
+        e.model.localeId = c.locale;
+        model::CommandBarControl& tools = *e.menuBar.controls.entries[1].object;
+        tools.name = c.itemName;
+        tools.caption = c.caption;
+        e.toolsMenu.name = c.toolsBarListed ? u"Tools" : c.itemName;
+        e.model.commandBars.Add(e.toolsMenu);
+        {
+            Connection connection;
+            EXPECT_EQ(connection.Connect(e, ext_cm_UISetup), c.result);
+        }
+        EXPECT_EQ(host::LiveReferences(), 2);
+        ASSERT_EQ(e.model.commands.commands.size(), 1u);
+        const model::Command& command = e.model.commands.commands[0];
+        EXPECT_EQ(command.bindings, std::vector<std::u16string>{u"Global::Ctrl+Shift+Alt+O"});
+        if (SUCCEEDED(c.result)) {
+            ASSERT_EQ(e.toolsMenu.controls.entries.size(), 2u);
+            EXPECT_EQ(e.toolsMenu.controls.entries[0].object->command, &command);
+        } else {
+            EXPECT_EQ(e.toolsMenu.controls.entries.size(), 1u);
+        }
+        std::vector<std::string> expected = c.expected, calls = RecordedCalls(e);
+        std::sort(expected.begin(), expected.end());
+        std::sort(calls.begin(), calls.end());
+        EXPECT_EQ(calls, expected);
+    }
 }
 
 TEST(Connect, TheCommandStepsAnswerTheirFailureOrEndTheSetUpQuietly) {

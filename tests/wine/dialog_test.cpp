@@ -298,8 +298,22 @@ TEST_F(DialogTest, ProjectBoxAndHeaderClicksRebuildTheRows) {
         d.KeyTo(VK_HOME, combo);
         EXPECT_EQ(d.RowCount(), 48);
 
+        // The header's arrow shows the first column of the order and its direction.
+        const auto arrows = [&] {
+            std::vector<int> formats;
+            for (int c = 0; c < 4; ++c) {
+                HDITEMW item{};
+                item.mask = HDI_FORMAT;
+                Header_GetItem(ListView_GetHeader(d.Control(IDC_FILE_LIST)), c, &item);
+                formats.push_back(item.fmt & (HDF_SORTUP | HDF_SORTDOWN));
+            }
+            return formats;
+        };
+        EXPECT_EQ(arrows(), (std::vector<int>{HDF_SORTUP, 0, 0, 0}));
+
         // File Name, already first, turns the order round.
         d.ClickHeader(0);
+        EXPECT_EQ(arrows(), (std::vector<int>{HDF_SORTDOWN, 0, 0, 0}));
         EXPECT_EQ(d.CellText(0, 0), L"zeta.cpp");
         EXPECT_EQ(d.CellText(47, 0), L"alpha.cpp");
         EXPECT_EQ(d.SelectedRows(), Rows{0});
@@ -310,6 +324,7 @@ TEST_F(DialogTest, ProjectBoxAndHeaderClicksRebuildTheRows) {
         EXPECT_EQ(d.CellText(47, 0), L"alpha.cpp");
         EXPECT_EQ(d.CellText(47, 2), L"Alpha");
         EXPECT_EQ(ProcessSortOrder.keys[0], ColumnProjectName);
+        EXPECT_EQ(arrows(), (std::vector<int>{0, 0, HDF_SORTDOWN, 0}));
 
         d.ClickButton(IDC_EXPLORE);
                   }),

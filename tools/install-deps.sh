@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(
-  cmake make ninja-build g++ clang libclang-rt-14-dev python3
+  cmake make ninja-build g++ clang libclang-rt-14-dev clang-format-14 python3
   googletest libgtest-dev libbenchmark-dev
   g++-mingw-w64-i686 mingw-w64-tools binutils-mingw-w64-i686
   wine wine32:i386 libwine-dev fonts-wine xvfb xauth imagemagick x11-utils

@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
-# The one test command: installs what is missing, builds every tree and runs every test.
+# The one test command: installs what is missing, checks the format, builds every tree with
+# warnings as errors and runs every test.
+#   format  the project's own C++ sources as clang-format 14 writes them (.clang-format at the top)
 #   native  core tests and benchmarks built with g++
 #   asan    the same tests under AddressSanitizer and UndefinedBehaviorSanitizer
 #   fuzz    the libFuzzer targets (clang), run for a fixed number of inputs
@@ -19,9 +21,14 @@ configure() {  # configure DIR GENERATOR [cmake args...]
   if [ -f "$cache" ] && ! grep -qxF "CMAKE_GENERATOR:INTERNAL=$generator" "$cache"; then
     rm -rf "${root:?}/build/$dir"
   fi
-  cmake -S "$root" -B "$root/build/$dir" -G "$generator" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+  cmake -S "$root" -B "$root/build/$dir" -G "$generator" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSPRIG_WERROR=ON "$@" \
+    >/dev/null
   cmake --build "$root/build/$dir" -j "$jobs"
 }
+
+echo "== format"
+# Every C++ file in the repository but the sample solution's, which is data for the loader.
+git -C "$root" ls-files -z -- '*.cpp' '*.h' ':!:samples/' | xargs -0 clang-format-14 --dry-run --Werror
 
 echo "== native"
 configure native Ninja

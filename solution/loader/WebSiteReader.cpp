@@ -26,7 +26,7 @@ struct WebSiteReader {
     bool exhausted = false;
     // Every folder read so far. A link back to one of them is passed over, as links are where the
     // system reports them: under Wine they look like plain folders.
-    std::unordered_set<std::string> visited;
+    std::unordered_set<std::string> visited{};
 
     bool FirstVisit(const std::u16string& directory) {
         const std::string identity = context.files.FolderIdentity(directory);

@@ -6,6 +6,7 @@
 #include <set>
 #include <string>
 #include <tuple>
+#include <type_traits>
 #include <string_view>
 
 #include "filter/Filter.h"
@@ -421,22 +422,20 @@ bool MatchIndexed(const FileEntry& file, const std::vector<FilterTerm>& terms, c
         const char16_t* text = lengths.Text(column);
         const std::size_t n = lengths.Of(column);
         const auto meetAnchored = [&](const TermTree::Node& node) { found(node, n); };
-        for (const AnchoredTree& head : index.heads[column]) {
-            if (head.offset >= n) break;
-            if (IsPathColumn(column)) {
-                FindAnchored<true, false>(head.tree, text, n, head.offset, meetAnchored);
-            } else {
-                FindAnchored<false, false>(head.tree, text, n, head.offset, meetAnchored);
+        // Heads are placed from the text's start, tails from its end.
+        const auto findAnchored = [&](const auto& trees, auto fromEnd) {
+            for (const AnchoredTree& anchored : trees) {
+                if (anchored.offset >= n) break;
+                if (IsPathColumn(column)) {
+                    FindAnchored<true, decltype(fromEnd)::value>(anchored.tree, text, n, anchored.offset, meetAnchored);
+                } else {
+                    FindAnchored<false, decltype(fromEnd)::value>(anchored.tree, text, n, anchored.offset,
+                                                                  meetAnchored);
+                }
             }
-        }
-        for (const AnchoredTree& tail : index.tails[column]) {
-            if (tail.offset >= n) break;
-            if (IsPathColumn(column)) {
-                FindAnchored<true, true>(tail.tree, text, n, tail.offset, meetAnchored);
-            } else {
-                FindAnchored<false, true>(tail.tree, text, n, tail.offset, meetAnchored);
-            }
-        }
+        };
+        findAnchored(index.heads[column], std::false_type{});
+        findAnchored(index.tails[column], std::true_type{});
     }
 
     // The wildcard terms whose key occurs are matched in full (the others cannot match), sharing

@@ -66,6 +66,25 @@ std::u16string Family(std::u16string_view prefix, char16_t unit, std::u16string_
     return text;
 }
 
+// Wildcard terms made by `term` from a, b, c = 0, 1, 2 ... below `limit`, as many as fit in `units`.
+template <class Make>
+std::u16string Product(std::size_t limit, Make&& term, std::size_t units = Longest) {
+    std::u16string text;
+    for (std::size_t a = 0; a < limit; ++a) {
+        for (std::size_t b = 0; b < limit; ++b) {
+            for (std::size_t c = 0; c < limit; ++c) {
+                const std::u16string made = term(a, b, c);
+                if (text.size() + made.size() + 1 > units) return text;
+                text += made + u" ";
+            }
+        }
+    }
+    return text;
+}
+
+std::u16string Marks(std::size_t count) { return std::u16string(count, u'?'); }
+std::u16string Letter(std::size_t i) { return std::u16string(1, static_cast<char16_t>(u'a' + i % 26)); }
+
 struct Case {
     const char* name;
     std::u16string query;
@@ -110,6 +129,26 @@ int main(int argc, char** argv) {
         {"|*o?*o?*o?*z name (32767 units)", Family(u"|", u'o', u"*z", 12)},
         {"|*e?*e?*e?* name (32767 units)", Family(u"|", u'e', u"*", 12)},
         {"*e?*e?*e?* name required (32767 units)", Family(u"", u'e', u"*", 12)},
+        // Terms that differ where the texts are read first: their heads, and distinct segments
+        // between keys that all texts share.
+        {"|/?*o?*o?*o? heads (32767 units)",
+         Product(16, [](std::size_t a, std::size_t b,
+                        std::size_t c) { return u"|/" + Marks(a) + u"*o" + Marks(b) + u"*o" + Marks(c) + u"*o"; })},
+        {"|/c?*o?*r?*p heads (32767 units)",
+         Product(16, [](std::size_t a, std::size_t b,
+                        std::size_t c) { return u"|/c" + Marks(a) + u"*o" + Marks(b) + u"*r" + Marks(c) + u"*p"; })},
+        {"|/*x?y*z*p distinct (32767 units)",
+         Product(26, [](std::size_t a, std::size_t b,
+                        std::size_t c) { return u"|/*" + Letter(a) + u"?" + Letter(b) + u"*" + Letter(c) + u"*p"; })},
+        {"-/*x?y*z*p distinct (32767 units)",
+         Product(26, [](std::size_t a, std::size_t b,
+                        std::size_t c) { return u"-/*" + Letter(a) + u"?" + Letter(b) + u"*" + Letter(c) + u"*p"; })},
+        {"|-/*x?y*z*p distinct (32767 units)",
+         Product(26, [](std::size_t a, std::size_t b,
+                        std::size_t c) { return u"|-/*" + Letter(a) + u"?" + Letter(b) + u"*" + Letter(c) + u"*p"; })},
+        {"|*x*y?*z name distinct (32767 units)",
+         Product(26, [](std::size_t a, std::size_t b,
+                        std::size_t c) { return u"|*" + Letter(a) + u"*" + Letter(b) + u"?*" + Letter(c); })},
     };
     std::printf("%u files, fastest of %d runs\n", static_cast<unsigned>(files), runs);
     for (const Case& c : cases) {

@@ -163,7 +163,7 @@ ParsedFilter CopyFilter(const ParsedFilter& filter) {
         pattern += term.length + 1;
     }
     copy.hasAlternatives = filter.hasAlternatives;
-    IndexTerms(copy);
+    copy.index = filter.index;  // it names terms by their place, never by their text's address
     return copy;
 }
 

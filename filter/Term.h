@@ -62,30 +62,19 @@ inline char16_t FoldChar(char16_t unit, int column) {
 // Later occurrences are found from the text after that start.
 std::int32_t FindPlain(const char16_t* text, const FilterTerm& term);
 
-// Where the segments of many patterns were found in one text, so that patterns sharing a
-// segment search for it once. A segment's first fit at or after an index is the same for every
-// index from where the search began up to that fit, so one search serves all the patterns that
-// reach the segment there; a segment asked for from elsewhere gets a table of its first fit from
-// every index, made in one pass from the end of the text, and every later question costs one
-// look-up. Each distinct segment of a query has an id; the entries are valid while `stamp[id]`
-// equals `text`, and `tables` holds the text's tables.
-struct SegmentFits {
-    const std::uint32_t* ids = nullptr;  // the id of each segment of the pattern being matched
-    std::uint32_t text = 0;              // the text the entries stand for
-    std::uint32_t* stamp = nullptr;
-    std::uint32_t* from = nullptr;     // where the first search began
-    std::uint32_t* fit = nullptr;      // where it found the segment; past the text when it did not
-    std::uint32_t* tableAt = nullptr;  // 1 + where the segment's table starts in `tables`, or 0
-    std::vector<std::uint32_t>* tables = nullptr;
-};
+// Whether `segment` of `pattern` matches the text units from `text` on, which must hold as many.
+bool SegmentMatches(const char16_t* text, const char16_t* pattern, const WildcardPattern::Segment& segment, int column);
+
+// The first index from `t` on where `segment` fits in the text of `n` units, or `n` + 1 when none
+// does.
+std::size_t FirstFit(const char16_t* text, std::size_t n, const char16_t* pattern,
+                     const WildcardPattern::Segment& segment, int column, std::size_t t);
 
 // Whole-text wildcard match of a folded pattern: the position it defines, or -1. The first form
 // takes the pattern as SplitWildcard cut it, and the length of the text; on a match it gives the
-// text index of each segment in `placements`, when asked, and with `fits` it shares its searches
-// with other patterns over the same text.
+// text index of each segment in `placements`, when asked.
 std::int32_t MatchWildcard(const char16_t* text, std::size_t textLength, const char16_t* pattern,
-                           const WildcardPattern& split, int column, std::vector<std::size_t>* placements = nullptr,
-                           SegmentFits* fits = nullptr);
+                           const WildcardPattern& split, int column, std::vector<std::size_t>* placements = nullptr);
 std::int32_t MatchWildcard(const char16_t* text, const char16_t* pattern, int column);
 
 // Where a negated term that holds reports its match: where its pattern (wildcards counted) would

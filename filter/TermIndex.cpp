@@ -6,8 +6,9 @@
 #include <set>
 #include <string>
 #include <tuple>
-#include <type_traits>
 #include <string_view>
+#include <type_traits>
+#include <unordered_map>
 
 #include "filter/Filter.h"
 
@@ -189,28 +190,221 @@ LengthOutcome OutcomeOfLength(const char16_t* text, std::size_t n, const std::ve
     return outcome;
 }
 
-// The earliest place where an alternative wildcard term could match in the file: a bound below
-// its position (PositionBound), or INT32_MAX when its first literal unit does not occur.
-std::int32_t EarliestStart(const PositionBound& bound, const TermIndex& index, FieldLengths& lengths,
-                           IndexScratch& scratch) {
-    if (bound.unit < 0) return bound.floor;
-    const auto id = static_cast<std::size_t>(bound.unit);
-    if (scratch.unitStamp[id] != scratch.file) {
-        const auto [column, unit] = index.firstUnits[id];
-        const char16_t* text = lengths.Text(static_cast<std::size_t>(column));
-        std::int32_t at = -1;
-        for (std::size_t k = 0; text[k] != u'\0'; ++k) {
-            if (FoldChar(text[k], column) == unit) {
-                at = static_cast<std::int32_t>(k);
-                break;
+// What a search of a group's graph answers, smaller being better: for And terms the smallest
+// position, or -1 when one fails; for AndNot terms 0 when one holds; for alternatives the smallest
+// position of those that hold; for negated alternatives minus the length of the longest that does
+// not hold, counted from the node down (the units above it are added on the way up). None: no
+// term gave anything.
+constexpr std::int32_t None = INT32_MAX;
+
+// Whether the terms of the group's kind that do not hold are the ones its search looks for.
+bool MissesCount(const WildcardGroup& group) { return group.required != group.negated; }
+
+// The units of the stars just before pattern unit `at`.
+std::uint32_t StarsBefore(const FilterTerm& term, std::uint32_t at) {
+    std::uint32_t stars = 0;
+    while (at > stars && term.pattern[at - stars - 1] == u'*') ++stars;
+    return stars;
+}
+
+// The graphs of the groups' patterns: a tree of each group's patterns from their ends, then its
+// nodes made one with equal nodes made before, the leaves first (equal nodes of one column and
+// kind answer alike, whichever group they came from).
+class GraphBuilder {
+public:
+    GraphBuilder(TermIndex& index, const std::vector<FilterTerm>& terms) : index_(index), terms_(terms) {}
+
+    void Add(std::uint32_t g) {
+        WildcardGroup& group = index_.groups[g];
+        const bool orNot = !group.required && group.negated;
+        std::map<std::uint32_t, std::uint32_t> roots;  // by trailing stars, 0 for a last segment that ends the text
+        for (const std::uint32_t i : group.terms) {
+            const FilterTerm& term = terms_[i];
+            const auto& segments = term.wildcard.segments;
+            // Trailing stars count only in the length of a negated alternative.
+            const std::uint32_t stars = term.wildcard.trailingStar ? StarsBefore(term, term.length) : 0;
+            const std::uint32_t trailing = orNot ? stars : std::min(stars, 1u);
+            const auto [root, added] = roots.try_emplace(trailing, static_cast<std::uint32_t>(tree_.size()));
+            if (added) tree_.push_back({g, trailing == 0, trailing});
+            std::uint32_t node = root->second;
+            for (std::size_t k = segments.size(); k-- > 1;) {
+                const WildcardPattern::Segment& segment = segments[k];
+                const std::uint32_t units = orNot ? segment.length + StarsBefore(term, segment.start) : 0;
+                const Core core = CoreOf(i, segment);
+                node = Child(node, {PatternNode::Step::Segment, core.id, core.lead, segment.length, units});
+            }
+            const WildcardPattern::Segment& head = segments[0];
+            node = Child(node, {PatternNode::Step::Head, head.length, 0, 0, orNot ? head.length : 0});
+            for (std::uint32_t j = head.length; j-- > 0;) {
+                const char16_t unit = term.pattern[j];
+                if (unit != u'?') node = Child(node, {PatternNode::Step::Unit, unit, j, 0, 0});
+            }
+            tree_[node].end = true;
+            if (!group.negated) {
+                tree_[node].rule = RuleOf(term);
+                group.rules.push_back(tree_[node].rule);
             }
         }
-        scratch.unitStamp[id] = scratch.file;
-        scratch.unitAt[id] = at;
+        std::sort(group.rules.begin(), group.rules.end());
+        group.rules.erase(std::unique(group.rules.begin(), group.rules.end()), group.rules.end());
+        for (const auto& [trailing, root] : roots) group.roots.emplace_back(root, orNot ? trailing : 0);
     }
-    const std::int32_t at = scratch.unitAt[id];
-    if (at < 0) return INT32_MAX;
-    return std::max(at, static_cast<std::int32_t>(bound.from)) - static_cast<std::int32_t>(bound.back);
+
+    // Makes the graphs' nodes, and turns the groups' roots into them.
+    void Finish() {
+        // The children of each node, in order: the edges are ordered by their parent.
+        std::vector<std::uint32_t> firstEdge(tree_.size() + 1, 0);
+        for (const auto& [from, child] : edges_) ++firstEdge[from.first + 1];
+        for (std::size_t t = 0; t < tree_.size(); ++t) firstEdge[t + 1] += firstEdge[t];
+        std::vector<std::pair<Label, std::uint32_t>> children;
+        children.reserve(edges_.size());
+        for (const auto& [from, child] : edges_) children.emplace_back(from.second, child);
+        // Children come after their parents, so from the last node back each node's children are
+        // made before it.
+        std::vector<std::uint32_t> made(tree_.size());
+        for (std::size_t t = tree_.size(); t-- > 0;) {
+            made[t] = Make(tree_[t], children.data() + firstEdge[t], children.data() + firstEdge[t + 1], made);
+        }
+        for (WildcardGroup& group : index_.groups) {
+            for (auto& root : group.roots) root.first = made[root.first];
+        }
+    }
+
+private:
+    // Step, label, at, length and units of an edge.
+    using Label = std::tuple<PatternNode::Step, std::uint32_t, std::uint32_t, std::uint32_t, std::uint32_t>;
+    struct TreeNode {
+        std::uint32_t group;
+        bool exact = false;
+        std::uint32_t units = 0;
+        bool end = false;
+        std::uint32_t rule = 0;
+    };
+
+    std::uint32_t Child(std::uint32_t node, const Label& label) {
+        const auto [at, added] = edges_.try_emplace({node, label}, static_cast<std::uint32_t>(tree_.size()));
+        if (added) tree_.push_back({tree_[node].group});
+        return at->second;
+    }
+
+    // A segment without the "?" at its ends, which only ask for room: the segment fits at t
+    // where its core fits at t + lead and the text has room for the rest, so segments that differ
+    // only there share their searches.
+    struct Core {
+        std::uint32_t id, lead;
+    };
+    Core CoreOf(std::uint32_t i, const WildcardPattern::Segment& segment) {
+        const FilterTerm& term = terms_[i];
+        std::uint32_t start = segment.start, end = segment.start + segment.length;
+        while (start < end && term.pattern[start] == u'?') ++start;
+        while (start < end && term.pattern[end - 1] == u'?') --end;
+        const std::u16string_view text(term.pattern + start, end - start);
+        const auto [at, added] =
+            segmentIds_.try_emplace({term.column, text}, static_cast<std::uint32_t>(index_.segments.size()));
+        if (added) index_.segments.emplace_back(i, WildcardPattern::Segment{start, end - start, 0});
+        return {at->second, start - segment.start};
+    }
+    // Where a term that holds has its position (Wildcard.cpp): at its first literal unit when S0
+    // has one, at 0 for S0 before a trailing star; else where the first segment with a literal
+    // unit is placed, the "?"-only segments before it taking their units from the start. That
+    // segment is placed where it first fits from there, but at the end of the text when it is the
+    // last one and no star follows, and the position is that place itself when a star does.
+    std::uint32_t RuleOf(const FilterTerm& term) {
+        const auto& segments = term.wildcard.segments;
+        const std::size_t last = segments.size() - 1;
+        PositionRule rule{PositionRule::From::Pattern, 0, 0, 0};
+        if (last == 0) {
+            rule.add = term.wildcard.trailingStar ? 0 : std::max(segments[0].firstLiteral, 0);
+        } else if (segments[0].firstLiteral >= 0) {
+            rule.add = segments[0].firstLiteral;
+        } else {
+            std::size_t f = 1;
+            rule.offset = segments[0].length;
+            for (; segments[f].firstLiteral < 0; ++f) rule.offset += segments[f].length;  // a keyed term has a literal
+            const WildcardPattern::Segment& first = segments[f];
+            if (f == last && !term.wildcard.trailingStar) {
+                rule.from = PositionRule::From::End;
+                rule.add = static_cast<std::int32_t>(first.length) - first.firstLiteral;
+            } else {
+                // Counted from where the segment's core first fits.
+                const Core core = CoreOf(static_cast<std::uint32_t>(&term - terms_.data()), first);
+                rule.from = PositionRule::From::Fit;
+                rule.segment = core.id;
+                rule.offset += core.lead;
+                rule.add = (f == last ? 0 : first.firstLiteral) - static_cast<std::int32_t>(core.lead);
+            }
+        }
+        const auto [at, added] = ruleIds_.try_emplace({rule.from, rule.segment, rule.offset, rule.add},
+                                                      static_cast<std::uint32_t>(index_.rules.size()));
+        if (added) index_.rules.push_back(rule);
+        return at->second;
+    }
+
+    // The least a rule's position can be: the pattern's units before the segment it places.
+    std::int32_t RuleFloor(std::uint32_t id) const {
+        const PositionRule& rule = index_.rules[id];
+        if (rule.from == PositionRule::From::Pattern) return rule.add;
+        return static_cast<std::int32_t>(rule.offset) + (rule.from == PositionRule::From::Fit ? rule.add : 0);
+    }
+
+    std::uint32_t Make(const TreeNode& tree, const std::pair<Label, std::uint32_t>* child,
+                       const std::pair<Label, std::uint32_t>* end, const std::vector<std::uint32_t>& made) {
+        const WildcardGroup& group = index_.groups[tree.group];
+        PatternNode node;
+        node.end = tree.end;
+        node.rule = tree.rule;
+        node.exact = tree.exact;
+        const bool orNot = !group.required && group.negated;
+        node.floor = None;
+        if (node.end) node.floor = group.negated ? 0 : group.required ? -1 : RuleFloor(node.rule);
+        std::u32string signature{
+            static_cast<char32_t>(group.column), group.required, group.negated, node.end, node.rule, node.exact};
+        for (; child != end; ++child) {
+            const auto [step, value, at, length, units] = child->first;
+            const std::uint32_t to = made[child->second];
+            node.edges.push_back({step, value, at, length, to, units});
+            const std::int32_t floor = index_.nodes[to].floor;
+            node.floor = std::min(node.floor, orNot ? floor - static_cast<std::int32_t>(units) : floor);
+            signature.append({static_cast<char32_t>(step), value, at, length, to, units});
+        }
+        const auto [at, added] =
+            nodeIds_.try_emplace(std::move(signature), static_cast<std::uint32_t>(index_.nodes.size()));
+        if (added) index_.nodes.push_back(std::move(node));
+        return at->second;
+    }
+
+    TermIndex& index_;
+    const std::vector<FilterTerm>& terms_;
+    std::vector<TreeNode> tree_;
+    std::map<std::pair<std::uint32_t, Label>, std::uint32_t> edges_;           // by parent and label: child
+    std::map<std::pair<int, std::u16string_view>, std::uint32_t> segmentIds_;  // column and core
+    std::map<std::tuple<PositionRule::From, std::uint32_t, std::uint32_t, std::int32_t>, std::uint32_t> ruleIds_;
+    std::unordered_map<std::u32string, std::uint32_t> nodeIds_;
+};
+
+// Puts wildcard term `i` in the group of its kind among those keyed at `node`.
+void AddToGroup(TermIndex& index, TermTree::Node& node, std::uint32_t i, const FilterTerm& term) {
+    const auto same = std::find_if(node.groups.begin(), node.groups.end(), [&](std::uint32_t g) {
+        return index.groups[g].required == term.required && index.groups[g].negated == term.negated;
+    });
+    std::uint32_t g;
+    if (same != node.groups.end()) {
+        g = *same;
+    } else {
+        g = static_cast<std::uint32_t>(index.groups.size());
+        node.groups.push_back(g);
+        WildcardGroup added;
+        added.column = term.column;
+        added.required = term.required;
+        added.negated = term.negated;
+        added.shortest = term.wildcard.shortestText;
+        index.groups.push_back(std::move(added));
+    }
+    WildcardGroup& group = index.groups[g];
+    group.terms.push_back(i);
+    group.shortest = std::min(group.shortest, term.wildcard.shortestText);
+    group.longest = std::max(group.longest, term.length);
+    group.andTerms += term.required && !term.negated;
 }
 
 // Terms of one column whose texts are equal and that count alike hold for the same files.
@@ -220,8 +414,6 @@ bool CountAlike(const FilterTerm& a, const FilterTerm& b) { return a.negated == 
 
 TermIndex BuildTermIndex(const std::vector<FilterTerm>& terms) {
     TermIndex index;
-    index.segmentIds.resize(terms.size());
-    index.bounds.resize(terms.size());
     struct Run {
         std::u16string_view text;
         std::uint32_t term;
@@ -240,8 +432,6 @@ TermIndex BuildTermIndex(const std::vector<FilterTerm>& terms) {
         if (added) groups.push_back(Group{nullptr, {}});
         return groups[at->second].runs;
     };
-    std::map<std::pair<int, std::u16string_view>, std::uint32_t> segmentId;  // column and text
-    std::map<std::pair<int, char16_t>, std::int32_t> unitId;
     // Column, negation, requirement and text of each wildcard term so far.
     std::set<std::tuple<int, bool, bool, std::u16string_view>> wildcards;
     for (std::uint32_t i = 0; i < terms.size(); ++i) {
@@ -260,40 +450,6 @@ TermIndex BuildTermIndex(const std::vector<FilterTerm>& terms) {
         std::u16string_view run = key.run;
         if (key.anchor == Anchor::Tail) run = backwards.emplace_back(run.rbegin(), run.rend());
         group(term.column, key.anchor, key.offset).push_back({run, i});
-
-        const auto& segments = term.wildcard.segments;
-        for (const WildcardPattern::Segment& segment : segments) {
-            const std::u16string_view segmentText(term.pattern + segment.start, segment.length);
-            const auto [at, added] = segmentId.try_emplace({term.column, segmentText}, index.segmentCount);
-            index.segmentCount += added;
-            index.segmentIds[i].push_back(at->second);
-        }
-        // The earliest an alternative's match can start: its first literal unit, and the units the
-        // pattern has before that unit.
-        std::uint32_t before = 0;
-        for (std::size_t k = 0; k < segments.size(); ++k) {
-            const WildcardPattern::Segment& segment = segments[k];
-            if (segment.firstLiteral < 0) {
-                before += segment.length;
-                continue;
-            }
-            PositionBound& bound = index.bounds[i];
-            const std::uint32_t literal = before + static_cast<std::uint32_t>(segment.firstLiteral);
-            if (k == 0) {  // the first segment stands at 0, so this is the position
-                bound.floor = segment.firstLiteral;
-                break;
-            }
-            const bool answersZero = k + 1 == segments.size() && term.wildcard.trailingStar;
-            const auto [at, added] =
-                unitId.try_emplace({term.column, term.pattern[segment.start + segment.firstLiteral]},
-                                   static_cast<std::int32_t>(index.firstUnits.size()));
-            if (added) index.firstUnits.push_back(at->first);
-            bound.unit = at->second;
-            bound.from = literal;
-            bound.back = answersZero ? static_cast<std::uint32_t>(segment.firstLiteral) : 0;
-            bound.floor = static_cast<std::int32_t>(literal - bound.back);
-            break;
-        }
     }
     // The map's order puts each column's anchored trees nearest the end first; once all are
     // made, their places no longer move.
@@ -320,9 +476,9 @@ TermIndex BuildTermIndex(const std::vector<FilterTerm>& terms) {
             const FilterTerm& term = terms[run.term];
             TermTree& totals = index.trees[term.column];  // a column's counts, whichever tree holds the run
             TermTree::Node& node = tree.nodes[Insert(tree, run.text)];
-            const bool newRunNode = node.ends.empty() && node.keys.empty();
+            const bool newRunNode = node.ends.empty() && node.groups.empty();
             if (term.hasWildcard) {
-                node.keys.push_back(run.term);
+                AddToGroup(index, node, run.term, term);
             } else if (std::none_of(node.ends.begin(), node.ends.end(),
                                     [&](std::uint32_t other) { return CountAlike(terms[other], term); })) {
                 node.ends.push_back(run.term);
@@ -335,15 +491,16 @@ TermIndex BuildTermIndex(const std::vector<FilterTerm>& terms) {
                 if (!term.hasWildcard) ++tree.plainAnd;
             }
             if (term.required && term.negated) totals.longestAndNot = std::max(totals.longestAndNot, term.length);
-            if (!term.required && term.negated) totals.orNotByLength.push_back(run.term);
-        }
-        // The keys of a node shortest first: a text too short for one is too short for the rest.
-        for (TermTree::Node& node : tree.nodes) {
-            std::stable_sort(node.keys.begin(), node.keys.end(), [&terms](std::uint32_t a, std::uint32_t b) {
-                return terms[a].wildcard.shortestText < terms[b].wildcard.shortestText;
-            });
+            if (!term.required && term.negated && !term.hasWildcard) totals.orNotByLength.push_back(run.term);
         }
     }
+    GraphBuilder graphs(index, terms);
+    for (std::uint32_t g = 0; g < index.groups.size(); ++g) {
+        graphs.Add(g);
+        const WildcardGroup& group = index.groups[g];
+        if (!group.required && group.negated) index.trees[group.column].orNotGroups.push_back(g);
+    }
+    graphs.Finish();
     for (TermTree& tree : index.trees) {
         std::stable_sort(tree.orNotByLength.begin(), tree.orNotByLength.end(),
                          [&terms](std::uint32_t a, std::uint32_t b) { return terms[a].length > terms[b].length; });
@@ -351,26 +508,263 @@ TermIndex BuildTermIndex(const std::vector<FilterTerm>& terms) {
     return index;
 }
 
+namespace {
+
+// Searches the graphs of the groups of one column in one file's text (see PatternNode and None).
+class GraphSearch {
+public:
+    GraphSearch(const std::vector<FilterTerm>& terms, const TermIndex& index, IndexScratch& scratch,
+                const char16_t* text, std::size_t n, int column)
+        : terms_(terms),
+          index_(index),
+          scratch_(scratch),
+          text_(text),
+          n_(static_cast<std::int32_t>(n)),
+          column_(column) {}
+
+    // What the group's terms give, as far as it can be better than `cutoff`: the answer when it
+    // is smaller than `cutoff`, else some number no smaller.
+    std::int32_t Group(std::uint32_t id, std::int32_t cutoff) {
+        const WildcardGroup& group = index_.groups[id];
+        group_ = id;
+        alternatives_ = !group.required && !group.negated;
+        orNot_ = !group.required && group.negated;
+        misses_ = MissesCount(group);
+        endValue_ = group.negated ? (group.required ? 0 : None) : -1;
+        std::int32_t best = None;
+        for (const auto& [root, units] : group.roots)
+            best = Better(best, Search(root, Below(std::min(cutoff, best), units)), units);
+        return best;
+    }
+
+private:
+    // A negated alternative's answer counts units from the node down: seen from above a step, it
+    // grows by the step's units.
+    std::int32_t Better(std::int32_t best, std::int32_t below, std::uint32_t units) const {
+        if (orNot_ && below != None) below -= static_cast<std::int32_t>(units);
+        return std::min(best, below);
+    }
+    std::int32_t Below(std::int32_t cutoff, std::uint32_t units) const {
+        return orNot_ && cutoff != None ? cutoff + static_cast<std::int32_t>(units) : cutoff;
+    }
+
+    // Whether no term under `node` can give an answer better than `cutoff`. An alternative's
+    // position is where its rule puts it, so none is smaller than the smallest of the group's.
+    bool CannotBeat(const PatternNode& node, std::int32_t cutoff) {
+        if (node.floor >= cutoff) return true;
+        if (!alternatives_ || cutoff == None) return false;
+        auto& [stamp, floor] = scratch_.groupFloors[group_];
+        if (stamp != scratch_.file) {
+            stamp = scratch_.file;
+            floor = None;
+            for (const std::uint32_t rule : index_.groups[group_].rules) floor = std::min(floor, Position(rule));
+        }
+        return floor >= cutoff;
+    }
+
+    // The answer for `node` when its threshold is none: none of its terms holds.
+    std::int32_t NoneHolds(const PatternNode& node) const { return misses_ ? node.floor : None; }
+
+    std::int32_t Search(std::uint32_t root, std::int32_t cutoff) {
+        std::int32_t answer;
+        if (Enter(root, n_, cutoff, 0, answer)) return answer;
+        auto& stack = scratch_.stack;
+        for (;;) {
+            IndexScratch::Frame& frame = stack.back();
+            const PatternNode& node = index_.nodes[frame.node];
+            if (frame.next < node.edges.size()) {
+                const PatternNode::Edge& edge = node.edges[frame.next++];
+                const std::int32_t below = Below(std::min(frame.cutoff, frame.best), edge.units);
+                const PatternNode& child = index_.nodes[edge.to];
+                if (CannotBeat(child, below)) continue;
+                const std::int32_t threshold = Threshold(edge, frame.threshold, node.exact);
+                if (threshold < 0) {
+                    frame.best = Better(frame.best, NoneHolds(child), edge.units);
+                } else if (Enter(edge.to, threshold, below, edge.units, answer)) {
+                    IndexScratch::Frame& same = stack.back();
+                    same.best = Better(same.best, answer, edge.units);
+                }
+                continue;
+            }
+            Remember(frame.node, frame.threshold, {frame.best, frame.cutoff});
+            answer = frame.best;
+            const std::uint32_t units = frame.units;
+            stack.pop_back();
+            if (stack.empty()) return answer;
+            stack.back().best = Better(stack.back().best, answer, units);
+        }
+    }
+
+    // Starts on `node` at `threshold`; true with `answer` when that is known without going down.
+    bool Enter(std::uint32_t id, std::int32_t threshold, std::int32_t cutoff, std::uint32_t units,
+               std::int32_t& answer) {
+        const PatternNode& node = index_.nodes[id];
+        if (CannotBeat(node, cutoff)) {
+            answer = cutoff;
+            return true;
+        }
+        // An answer found before counts when it was exact (better than the cutoff it was looked
+        // for under) or looked for under a cutoff no worse than this one.
+        const IndexScratch::Answers& known = scratch_.answers[id];
+        if (known.stamp == scratch_.file) {
+            const IndexScratch::Answer* before = nullptr;
+            if (known.threshold == threshold) {
+                before = &known.answer;
+            } else if (known.tableAt != 0) {
+                before = &scratch_.answerTables[known.tableAt - 1 + static_cast<std::size_t>(threshold)];
+            }
+            if (before && (before->value < before->cutoff || cutoff <= before->cutoff)) {
+                answer = before->value;
+                return true;
+            }
+        }
+        const std::int32_t best = !node.end ? None : endValue_ < 0 ? Position(node.rule) : endValue_;
+        scratch_.stack.push_back({id, threshold, cutoff, best, 0, units});
+        return false;
+    }
+
+    void Remember(std::uint32_t id, std::int32_t threshold, IndexScratch::Answer answer) {
+        IndexScratch::Answers& known = scratch_.answers[id];
+        if (known.stamp != scratch_.file) {
+            known = {scratch_.file, threshold, answer, 0};
+            return;
+        }
+        if (known.threshold == threshold) {
+            known.answer = answer;
+            return;
+        }
+        auto& tables = scratch_.answerTables;
+        if (known.tableAt == 0) {
+            known.tableAt = static_cast<std::uint32_t>(tables.size() + 1);
+            tables.resize(tables.size() + static_cast<std::size_t>(n_) + 1, {0, INT32_MIN});
+        }
+        tables[known.tableAt - 1 + static_cast<std::size_t>(threshold)] = answer;
+    }
+
+    // The threshold past the edge from a node at `threshold`, or -1 when there is none.
+    std::int32_t Threshold(const PatternNode::Edge& edge, std::int32_t threshold, bool exact) {
+        switch (edge.step) {
+        case PatternNode::Step::Segment: {
+            // The segment fits at p where its core fits at p + lead: the threshold leaves the room.
+            const std::int32_t p = threshold - static_cast<std::int32_t>(edge.length);
+            if (p < 0) return -1;
+            const auto lead = static_cast<std::int32_t>(edge.at);
+            if (exact) return CoreFits(edge.label, p + lead) ? p : -1;
+            const std::int32_t fit = LastFit(edge.label, p + lead);
+            return fit >= lead ? fit - lead : -1;
+        }
+        case PatternNode::Step::Head: {
+            const auto length = static_cast<std::int32_t>(edge.label);
+            return (exact ? threshold == length : threshold >= length) ? 0 : -1;
+        }
+        case PatternNode::Step::Unit:
+            return FoldChar(text_[edge.at], column_) == edge.label ? 0 : -1;
+        }
+        return -1;
+    }
+
+    bool CoreFits(std::uint32_t id, std::int32_t at) const {
+        const auto& [term, core] = index_.segments[id];
+        const char16_t* pattern = terms_[term].pattern;
+        return at + static_cast<std::int32_t>(core.length) <= n_ && SegmentMatches(text_ + at, pattern, core, column_);
+    }
+
+    // Where the units of the text stand (IndexScratch::TextUnits), once per file.
+    const IndexScratch::TextUnits& Units() {
+        IndexScratch::TextUnits& units = scratch_.units[column_];
+        if (units.stamp == scratch_.file) return units;
+        units.stamp = scratch_.file;
+        if (units.unitStamp.empty()) {
+            units.unitStamp.assign(0x10000, 0);
+            units.first.resize(0x10000);
+            units.last.resize(0x10000);
+        }
+        units.before.assign(static_cast<std::size_t>(n_), -1);
+        units.after.assign(static_cast<std::size_t>(n_), -1);
+        for (std::int32_t q = 0; q < n_; ++q) {
+            const char16_t unit = FoldChar(text_[q], column_);
+            if (units.unitStamp[unit] != scratch_.file) {
+                units.unitStamp[unit] = scratch_.file;
+                units.first[unit] = q;
+            } else {
+                units.before[q] = units.last[unit];
+                units.after[units.last[unit]] = q;
+            }
+            units.last[unit] = q;
+        }
+        return units;
+    }
+
+    // The last index at or before `p` where core `id` fits, or -1: only the places of its first
+    // unit are tried.
+    std::int32_t LastFit(std::uint32_t id, std::int32_t p) {
+        const auto& [term, core] = index_.segments[id];
+        const char16_t* pattern = terms_[term].pattern;
+        if (core.length == 0) return p;
+        const IndexScratch::TextUnits& units = Units();
+        const char16_t unit = pattern[core.start];
+        if (units.unitStamp[unit] != scratch_.file) return -1;
+        std::int32_t q = units.last[unit];
+        while (q > p) q = units.before[q];
+        while (q >= 0 && !CoreFits(id, q)) q = units.before[q];
+        return q;
+    }
+
+    // The first index from `from` on where core `id` fits, or past the text.
+    std::int32_t FirstFit(std::uint32_t id, std::int32_t from) {
+        const auto& [term, core] = index_.segments[id];
+        const char16_t* pattern = terms_[term].pattern;
+        if (core.length == 0) return from;
+        const IndexScratch::TextUnits& units = Units();
+        const char16_t unit = pattern[core.start];
+        if (units.unitStamp[unit] != scratch_.file) return n_ + 1;
+        std::int32_t q = units.first[unit];
+        while (q >= 0 && (q < from || !CoreFits(id, q))) q = units.after[q];
+        return q >= 0 ? q : n_ + 1;
+    }
+
+    std::int32_t Position(std::uint32_t id) {
+        auto& [stamp, position] = scratch_.rulePositions[id];
+        if (stamp == scratch_.file) return position;
+        const PositionRule& rule = index_.rules[id];
+        stamp = scratch_.file;
+        position = rule.add;
+        if (rule.from == PositionRule::From::End) position = n_ - rule.add;
+        if (rule.from == PositionRule::From::Fit)
+            position += FirstFit(rule.segment, static_cast<std::int32_t>(rule.offset));
+        return position;
+    }
+
+    const std::vector<FilterTerm>& terms_;
+    const TermIndex& index_;
+    IndexScratch& scratch_;
+    const char16_t* text_;
+    std::int32_t n_;
+    int column_;
+    std::uint32_t group_ = 0;
+    bool alternatives_ = false, orNot_ = false, misses_ = false;
+    std::int32_t endValue_ = None;  // what a term that holds answers; -1: its position
+};
+
+}  // namespace
+
 bool MatchIndexed(const FileEntry& file, const std::vector<FilterTerm>& terms, const TermIndex& index,
                   IndexScratch& scratch, bool hasAlternatives, std::int32_t& position) {
     const std::uint32_t stamp = ++scratch.file;
-    if (scratch.fitStamp.size() < index.segmentCount) {
-        scratch.fitStamp.assign(index.segmentCount, 0);
-        scratch.fitFrom.resize(index.segmentCount);
-        scratch.fit.resize(index.segmentCount);
-        scratch.fitTableAt.resize(index.segmentCount);
+    if (scratch.groupMet.size() < index.groups.size()) {
+        scratch.groupMet.assign(index.groups.size(), 0);
+        scratch.groupFound.assign(index.groups.size(), 0);
     }
-    scratch.fitTables.clear();
-    if (scratch.unitStamp.size() < index.firstUnits.size()) {
-        scratch.unitStamp.assign(index.firstUnits.size(), 0);
-        scratch.unitAt.resize(index.firstUnits.size());
-    }
+    if (scratch.rulePositions.size() < index.rules.size()) scratch.rulePositions.resize(index.rules.size());
+    if (scratch.groupFloors.size() < index.groups.size()) scratch.groupFloors.resize(index.groups.size());
+    if (scratch.answers.size() < index.nodes.size()) scratch.answers.resize(index.nodes.size());
+    scratch.answerTables.clear();
     FieldLengths lengths(file);
     position = -1;
     TermTally tally;
     std::uint32_t andMatched = 0;
-    // The pattern of term `i` found at `at`; false when that alone makes the file fail. A negated
-    // term found does not hold (the text's length is then of no account); the negated
+    // The pattern of plain term `i` found at `at`; false when that alone makes the file fail. A
+    // negated term found does not hold (the text's length is then of no account); the negated
     // alternatives that hold are looked for below.
     const auto matched = [&](std::uint32_t i, std::int32_t at) {
         const FilterTerm& term = terms[i];
@@ -378,12 +772,12 @@ bool MatchIndexed(const FileEntry& file, const std::vector<FilterTerm>& terms, c
         if (term.required && !term.negated) ++andMatched;
         return tally.Add(term, TermOutcome(term, at, 0));
     };
-    // The keys of a node found in a text of `n` units: the terms that text is long enough for.
+    // The groups keyed at a node found in a text of `n` units: those the text is long enough for.
     const auto found = [&](const TermTree::Node& node, std::size_t n) {
-        for (const std::uint32_t i : node.keys) {
-            if (terms[i].wildcard.shortestText > n) break;
-            scratch.keyFoundIn[i] = stamp;
-            scratch.candidates.push_back(i);
+        for (const std::uint32_t g : node.groups) {
+            if (index.groups[g].shortest > n) continue;
+            scratch.groupFound[g] = stamp;
+            scratch.candidates.push_back(g);
         }
     };
 
@@ -396,16 +790,16 @@ bool MatchIndexed(const FileEntry& file, const std::vector<FilterTerm>& terms, c
             const std::uint32_t andBefore = andMatched;
             std::uint32_t runsMet = 0;
             const auto meet = [&](const TermTree::Node& node, std::size_t s) {
-                if (node.ends.empty() && node.keys.empty()) return Step::More;
+                if (node.ends.empty() && node.groups.empty()) return Step::More;
                 // A run is met first at its leftmost occurrence; later meetings change nothing.
-                const bool first = node.ends.empty() ? scratch.keyFoundIn[node.keys[0]] != stamp
+                const bool first = node.ends.empty() ? scratch.groupMet[node.groups[0]] != stamp
                                                      : scratch.matchedIn[node.ends[0]] != stamp;
                 if (!first) return Step::More;
                 for (const std::uint32_t i : node.ends) {
                     if (!matched(i, static_cast<std::int32_t>(s))) return Step::Fail;
                 }
-                if (!node.keys.empty()) {
-                    scratch.keyFoundIn[node.keys[0]] = stamp;  // marks the meeting, whatever the length
+                if (!node.groups.empty()) {
+                    scratch.groupMet[node.groups[0]] = stamp;
                     found(node, lengths.Of(column));
                 }
                 return ++runsMet == tree.runNodes ? Step::Done : Step::More;
@@ -438,37 +832,50 @@ bool MatchIndexed(const FileEntry& file, const std::vector<FilterTerm>& terms, c
         findAnchored(index.tails[column], std::true_type{});
     }
 
-    // The wildcard terms whose key occurs are matched in full (the others cannot match), sharing
-    // their searches for segments.
-    const auto wildcard = [&](std::uint32_t i) {
-        const FilterTerm& term = terms[i];
-        SegmentFits fits{index.segmentIds[i].data(), stamp,
-                         scratch.fitStamp.data(),    scratch.fitFrom.data(),
-                         scratch.fit.data(),         scratch.fitTableAt.data(),
-                         &scratch.fitTables};
-        return MatchWildcard(lengths.Text(term.column), lengths.Of(term.column), term.pattern, term.wildcard,
-                             term.column, nullptr, &fits);
+    // The groups whose key occurs are searched (the terms of the others cannot hold).
+    const auto search = [&](std::uint32_t g, std::int32_t cutoff) {
+        const int column = index.groups[g].column;
+        GraphSearch graphs(terms, index, scratch, lengths.Text(column), lengths.Of(column), column);
+        return graphs.Group(g, cutoff);
     };
     // Required terms first: one that fails ends the test.
-    for (const std::uint32_t i : scratch.candidates) {
-        const FilterTerm& term = terms[i];
-        if (!term.required) continue;
-        const std::int32_t r = wildcard(i);
-        if (r < 0 ? !term.negated : !matched(i, r)) return false;
+    for (const std::uint32_t g : scratch.candidates) {
+        const WildcardGroup& group = index.groups[g];
+        if (!group.required) continue;
+        const std::int32_t answer = search(g, None);
+        if (group.negated) {
+            if (answer == 0) return false;
+            continue;
+        }
+        if (answer < 0) return false;
+        andMatched += group.andTerms;
+        tally.Holds(true, answer);
     }
     if (andMatched < index.distinctAnd) return false;
 
     // The negated terms that were not found hold. Of the negated alternatives only the longest
-    // that holds counts, so they are matched longest first until one does not match.
+    // that holds counts: the plain ones longest first until one was not found, then the groups,
+    // each searched only for a longer one.
     for (int column = 0; column < ColumnCount; ++column) {
         const TermTree& tree = index.trees[column];
         if (tree.longestAndNot > 0) tally.Holds(true, LatestStart(lengths.Of(column), tree.longestAndNot));
+        std::int32_t longest = 0;
         for (const std::uint32_t i : tree.orNotByLength) {
             if (scratch.matchedIn[i] == stamp) continue;
-            if (terms[i].hasWildcard && scratch.keyFoundIn[i] == stamp && wildcard(i) >= 0) continue;
-            tally.Holds(false, LatestStart(lengths.Of(column), terms[i].length));
+            longest = static_cast<std::int32_t>(terms[i].length);
             break;
         }
+        for (const std::uint32_t g : tree.orNotGroups) {
+            const WildcardGroup& group = index.groups[g];
+            if (scratch.groupFound[g] != stamp) {
+                longest = std::max(longest, static_cast<std::int32_t>(group.longest));
+            } else {
+                const std::int32_t cutoff = longest > 0 ? -longest : None;
+                const std::int32_t answer = search(g, cutoff);
+                if (answer < cutoff) longest = -answer;
+            }
+        }
+        if (longest > 0) tally.Holds(false, LatestStart(lengths.Of(column), static_cast<std::uint32_t>(longest)));
     }
 
     for (int column = 0; column < ColumnCount; ++column) {
@@ -481,16 +888,14 @@ bool MatchIndexed(const FileEntry& file, const std::vector<FilterTerm>& terms, c
         tally.Join(outcome.held);
     }
 
-    // The alternatives last: once one holds, only those that could start before the position
-    // found are matched.
-    for (const std::uint32_t i : scratch.candidates) {
-        const FilterTerm& term = terms[i];
-        if (term.required || term.negated) continue;
-        if (tally.alternativeHeld && EarliestStart(index.bounds[i], index, lengths, scratch) >= tally.position) {
-            continue;
-        }
-        const std::int32_t r = wildcard(i);
-        if (r >= 0) matched(i, r);
+    // The alternatives last: once one holds, only those that could lower the position are
+    // looked for.
+    for (const std::uint32_t g : scratch.candidates) {
+        const WildcardGroup& group = index.groups[g];
+        if (group.required || group.negated) continue;
+        const std::int32_t cutoff = tally.alternativeHeld ? tally.position : None;
+        const std::int32_t answer = search(g, cutoff);
+        if (answer < cutoff) tally.Holds(false, answer);
     }
     position = tally.position;
     return tally.Passes(hasAlternatives);

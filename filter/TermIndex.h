@@ -11,14 +11,28 @@
 //    at a fixed distance from the start or the end of the text (before any star, or after the
 //    last one) is the key where there is one: its tree is tried at that one place of each text,
 //    and few texts hold it there. Other terms are keyed by their longest run, found anywhere;
-//  - the terms of one key are kept shortest first, so that a text too short for the rest of them
-//    looks at none of those;
-//  - what every matched term needs is shared: each distinct segment (Wildcard.cpp) of a column is
-//    looked for in a text once from where the matches reach it (SegmentFits). Required terms are
-//    matched first, and a failing one ends the test. A negated alternative is matched only until
-//    one holds, longest first; an alternative is matched only while it could still lower the
-//    position of a file whose alternatives already hold, by the earliest place its first literal
-//    unit could match;
+//  - the wildcard terms of one key and one kind are tested together, so that their cost follows
+//    what they have in common, not how many they are. A pattern S0 * S1 * ... * Sk [*] holds
+//    (Wildcard.cpp) where S0 fits at 0 and the rest can be placed from len(S0) on. The indexes t
+//    from which a rest "Si * ... * Sk [*]" can be placed (Si at some p >= t) are every t up to a
+//    threshold, one number per text: for Sk before a trailing star, the last place where it fits;
+//    for Sk that ends the text, n - len(Sk) when it fits there, else none; for Si before a rest
+//    whose threshold is x, the last place p where Si fits with p + len(Si) <= x. So the terms are
+//    laid out from their ends as a graph: each node stands for a rest of pattern and the text's
+//    threshold for it, each edge puts one segment in front (a search for its last fit, shared by
+//    every term through that edge); then the length of S0 is compared with the threshold and
+//    S0's literal units with the text, where they stand. Nodes whose ways down to the terms' ends
+//    are alike are one node, so a family of terms that combine a few segments in every order
+//    gives a graph of a few nodes. A node tested once for a text with a threshold answers for
+//    every way that reaches it with that threshold, and a node whose threshold is none answers
+//    for all its terms at once: none of them holds.
+//    A term that holds has the position of its first segment with a literal unit, placed where it
+//    first fits after the "?"-only segments before it (or a number the pattern alone fixes): one
+//    search, shared by every term whose pattern starts alike.
+//    What a node answers depends on the terms' kind: for And terms the smallest position, or that
+//    one fails; for AndNot terms whether one holds; for alternatives the smallest position of
+//    those that hold, looked for only while some term under the node could still lower it; for
+//    negated alternatives the longest that does not hold;
 //  - a wildcard term of "?" and "*" alone looks at the text's length only, so the outcome of all
 //    such terms of a column is worked out once per length and remembered.
 // Negated terms that hold report their latest start, which only their length decides: the longest
@@ -45,7 +59,7 @@ struct TermTree {
     struct Node {
         std::vector<std::pair<char16_t, std::uint32_t>> children;  // by unit, ascending; node indices
         std::vector<std::uint32_t> ends;                           // the terms without wildcards whose text ends here
-        std::vector<std::uint32_t> keys;                           // the wildcard terms whose key ends here
+        std::vector<std::uint32_t> groups;                         // the groups of the wildcard terms keyed here
     };
     std::vector<Node> nodes;  // nodes[0] is the root; empty without runs
     // One bit for each unit that some run starts with, so that a unit that starts none costs one
@@ -56,7 +70,8 @@ struct TermTree {
     std::uint32_t runNodes = 0;                // nodes where some term's run ends: once all are met, a pass may stop
     std::uint32_t plainAnd = 0;                // And terms without wildcards, each of which must be found
     std::uint32_t longestAndNot = 0;           // units of the longest keyed or plain AndNot term
-    std::vector<std::uint32_t> orNotByLength;  // the keyed and plain OrNot terms, longest first
+    std::vector<std::uint32_t> orNotByLength;  // the plain OrNot terms, longest first
+    std::vector<std::uint32_t> orNotGroups;    // the groups of the keyed OrNot terms
 };
 
 // Keys that stand `offset` units from the start of a text, or from its end.
@@ -65,12 +80,53 @@ struct AnchoredTree {
     TermTree tree;  // keys only; runs from the end are kept backwards
 };
 
-// Where an alternative wildcard term's match can start at the earliest: `floor` units into the
-// text, or where `unit` first occurs from `from` on, less `back`.
-struct PositionBound {
+// One node of the graph of a group's patterns, read from their ends (above). A node is reached
+// with a threshold: the last index from which the rest of pattern it stands for can be placed.
+struct PatternNode {
+    enum class Step : std::uint8_t {
+        Segment,  // a segment of `length` units, `at` of them "?" before its core `label`, fitting last at
+                  // or before the threshold less its length
+        Head,     // `label` is the length of S0, which the threshold must reach
+        Unit,     // `label` is a literal unit of S0, which the text must hold at `at`
+    };
+    struct Edge {
+        Step step;
+        std::uint32_t label, at, length;
+        std::uint32_t to;
+        std::uint32_t units;  // of the pattern, stars included, that the step stands for (OrNot groups only)
+    };
+    std::vector<Edge> edges;
+    bool end = false;        // a term's pattern ends here: reached, it holds
+    std::uint32_t rule = 0;  // then where that term's position lies (TermIndex::rules)
+    bool exact = false;      // the threshold is the only index from which the rest can be placed
+    // The best any term under the node can give (see MatchIndexed): a bound that lets a search
+    // that cannot do better pass the node by.
     std::int32_t floor = 0;
-    std::int32_t unit = -1;  // the id of the first literal unit among the query's (TermIndex::firstUnits), or -1
-    std::uint32_t from = 0, back = 0;
+};
+
+// Where a wildcard term that holds has its position.
+struct PositionRule {
+    enum class From : std::uint8_t {
+        Pattern,  // `add` itself
+        End,      // the text's length less `add`
+        Fit,      // where core `segment` first fits from `offset` on, plus `add`
+    } from;
+    std::uint32_t segment, offset;
+    std::int32_t add;
+};
+
+// The wildcard terms of one key and one kind.
+struct WildcardGroup {
+    int column;
+    bool required, negated;
+    std::vector<std::uint32_t> terms;  // in query order
+    std::uint32_t shortest = 0;        // units the shortest term needs of a text
+    std::uint32_t longest = 0;         // units of the longest pattern
+    std::uint32_t andTerms = 0;        // distinct And terms
+    std::vector<std::uint32_t> rules;  // distinct, of the terms that are not negated
+    // The nodes where the patterns start from the end: one whose last segment ends the text (exact)
+    // and one by the number of trailing stars; with those stars' units.
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> roots;
 };
 
 // The index is read-only once built; what testing files keeps from one file to the next is an
@@ -81,10 +137,12 @@ struct TermIndex {
     std::vector<AnchoredTree> tails[ColumnCount];        // by column, nearest the end first
     std::uint32_t distinctAnd = 0;                       // And terms in the trees, each of which must be matched
     std::vector<std::uint32_t> lengthOnly[ColumnCount];  // terms of "?" and "*" alone, by column
-    std::vector<std::vector<std::uint32_t>> segmentIds;  // by term: its segments' ids, distinct within the query
-    std::uint32_t segmentCount = 0;
-    std::vector<PositionBound> bounds;                 // by term: for the keyed alternatives
-    std::vector<std::pair<int, char16_t>> firstUnits;  // column and unit of each id of the bounds
+    std::vector<WildcardGroup> groups;
+    std::vector<PatternNode> nodes;  // of all groups; equal nodes of a kind and column are one
+    // By id, distinct in a column: the cores of segments, from their first literal unit to their
+    // last, and the terms whose patterns hold them.
+    std::vector<std::pair<std::uint32_t, WildcardPattern::Segment>> segments;
+    std::vector<PositionRule> rules;  // distinct
 };
 
 // What the terms of one column made only of "?" and "*" say about a text of one length.
@@ -95,18 +153,44 @@ struct LengthOutcome {
 
 struct IndexScratch {
     // Room for the terms of a query of `termCount` terms.
-    explicit IndexScratch(std::size_t termCount) : matchedIn(termCount, 0), keyFoundIn(termCount, 0) {}
+    explicit IndexScratch(std::size_t termCount) : matchedIn(termCount, 0) {}
 
-    // Per file: the terms matched and the keys found in it, marked with the file's number so
-    // that nothing is cleared between files; and the keyed terms to match in full.
+    // Per file: the plain terms matched and the groups whose key was met and found (the text
+    // being long enough), marked with the file's number so that nothing is cleared between
+    // files; and the groups found.
     std::uint32_t file = 0;
-    std::vector<std::uint32_t> matchedIn, keyFoundIn;
+    std::vector<std::uint32_t> matchedIn, groupMet, groupFound;
     std::vector<std::uint32_t> candidates;
-    // The searches for segments in the file's texts (by segment id), and where the first literal
-    // units of the alternatives' bounds first occur (by their id), marked likewise.
-    std::vector<std::uint32_t> fitStamp, fitFrom, fit, fitTableAt, fitTables;
-    std::vector<std::uint32_t> unitStamp;
-    std::vector<std::int32_t> unitAt;
+    // Where each unit stands in each column's text, marked likewise: the first and the last
+    // place of a unit, and from each place the one before and the one after that holds the same
+    // unit (-1 for none), so that a search for a segment tries only the places of its first unit.
+    struct TextUnits {
+        std::uint32_t stamp = 0;
+        std::vector<std::int32_t> before, after;
+        std::vector<std::uint32_t> unitStamp;  // by unit, once the column is searched
+        std::vector<std::int32_t> first, last;
+    };
+    TextUnits units[ColumnCount];
+    // Each rule's position, and the smallest of each group's, marked likewise.
+    std::vector<std::pair<std::uint32_t, std::int32_t>> rulePositions, groupFloors;  // stamp, position
+    // What each node answered for the file: for one threshold, then for all in `answerTables`.
+    struct Answer {
+        std::int32_t value, cutoff;
+    };
+    struct Answers {
+        std::uint32_t stamp = 0;
+        std::int32_t threshold;
+        Answer answer;
+        std::uint32_t tableAt;
+    };
+    std::vector<Answers> answers;
+    std::vector<Answer> answerTables;
+    struct Frame {
+        std::uint32_t node;
+        std::int32_t threshold, cutoff, best;
+        std::uint32_t next, units;
+    };
+    std::vector<Frame> stack;
     // The outcome of each column's terms of "?" and "*" alone, by text length, once known.
     std::unordered_map<std::size_t, LengthOutcome> byLength[ColumnCount];
 };

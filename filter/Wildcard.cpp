@@ -28,15 +28,13 @@
 // Finding each segment's first fit from where the last one ended costs at most the text length
 // times the segment's length, so the whole match costs at most the text length times the pattern
 // length. The segments that stand at the ends (S0 at the start, Sk at the end when no star
-// follows it) are compared before any search: most texts fail there. Many patterns tested
-// against one text can share their searches (SegmentFits): a segment's first fit at or after t is
-// the same for every t from where an earlier search for it began up to what that search found.
+// follows it) are compared before any search: most texts fail there. The term index tests many
+// patterns at once from the same facts, read from the end (TermIndex.h).
 #include <algorithm>
 
 #include "filter/Term.h"
 
 namespace sprig {
-namespace {
 
 using Segment = WildcardPattern::Segment;
 
@@ -48,7 +46,13 @@ bool SegmentMatches(const char16_t* text, const char16_t* pattern, const Segment
     return true;
 }
 
-}  // namespace
+std::size_t FirstFit(const char16_t* text, std::size_t n, const char16_t* pattern, const Segment& segment, int column,
+                     std::size_t t) {
+    for (; t + segment.length <= n; ++t) {
+        if (SegmentMatches(text + t, pattern, segment, column)) return t;
+    }
+    return n + 1;
+}
 
 WildcardPattern SplitWildcard(const char16_t* pattern) {
     WildcardPattern split;
@@ -75,49 +79,8 @@ std::int32_t MatchWildcard(const char16_t* text, const char16_t* pattern, int co
     return MatchWildcard(text, TextLength(text), pattern, SplitWildcard(pattern), column);
 }
 
-namespace {
-
-// The first index from `t` on where `segment` fits in the text, or `n` + 1 when none does.
-std::size_t FirstFit(const char16_t* text, std::size_t n, const char16_t* pattern, const Segment& segment, int column,
-                     std::size_t t) {
-    for (; t + segment.length <= n; ++t) {
-        if (SegmentMatches(text + t, pattern, segment, column)) return t;
-    }
-    return n + 1;
-}
-
-// The same, from what earlier searches over this text for the same segment found.
-std::size_t SharedFirstFit(const char16_t* text, std::size_t n, const char16_t* pattern, const Segment& segment,
-                           int column, std::size_t t, std::uint32_t id, SegmentFits& fits) {
-    if (fits.stamp[id] != fits.text) {
-        const std::size_t fit = FirstFit(text, n, pattern, segment, column, t);
-        fits.stamp[id] = fits.text;
-        fits.from[id] = static_cast<std::uint32_t>(t);
-        fits.fit[id] = static_cast<std::uint32_t>(fit);
-        fits.tableAt[id] = 0;
-        return fit;
-    }
-    if (fits.from[id] <= t && t <= fits.fit[id]) return fits.fit[id];
-    std::vector<std::uint32_t>& tables = *fits.tables;
-    if (fits.tableAt[id] == 0) {
-        const std::size_t start = tables.size();
-        tables.resize(start + n + 1);
-        auto next = static_cast<std::uint32_t>(n + 1);
-        for (std::size_t k = n + 1; k-- > 0;) {
-            if (k + segment.length <= n && SegmentMatches(text + k, pattern, segment, column)) {
-                next = static_cast<std::uint32_t>(k);
-            }
-            tables[start + k] = next;
-        }
-        fits.tableAt[id] = static_cast<std::uint32_t>(start + 1);
-    }
-    return tables[fits.tableAt[id] - 1 + t];
-}
-
-}  // namespace
-
 std::int32_t MatchWildcard(const char16_t* text, std::size_t n, const char16_t* pattern, const WildcardPattern& split,
-                           int column, std::vector<std::size_t>* placements, SegmentFits* fits) {
+                           int column, std::vector<std::size_t>* placements) {
     if (split.shortestText > n) return -1;
     const auto& segments = split.segments;
     const std::size_t last = segments.size() - 1;
@@ -143,8 +106,7 @@ std::int32_t MatchWildcard(const char16_t* text, std::size_t n, const char16_t* 
             placed = n - segment.length;  // the last segment ends the text; it was compared above
             if (placed < t) return -1;
         } else {
-            placed = fits ? SharedFirstFit(text, n, pattern, segment, column, t, fits->ids[i], *fits)
-                          : FirstFit(text, n, pattern, segment, column, t);
+            placed = FirstFit(text, n, pattern, segment, column, t);
             if (placed + rest > n) return -1;
         }
         if (placements) placements->push_back(placed);

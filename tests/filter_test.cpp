@@ -378,6 +378,64 @@ TEST_F(MatchFilterTest, ManyWildcardTermsAgreeWithThePlainRule) {
                 << std::string(file.path, file.path + TextLength(file.path));
         }
     }
+
+    // Families: every combination of a few segments in each place, so that the terms share their
+    // keys, their ends and their beginnings, and many of them meet in one node; a few terms of
+    // other kinds and columns among them.
+    const auto segment = [&](bool literal) {
+        std::u16string units;
+        for (std::size_t length = 1 + random() % 4; units.size() < length;) units += u"ab?/"[random() % 4];
+        if (literal && units.find_first_not_of(u'?') == std::u16string::npos) units[random() % units.size()] = u'a';
+        return units;
+    };
+    for (int round = 0; round < 600; ++round) {
+        // Slot 0 is S0 (perhaps empty), the others come after stars; a slot's choices differ
+        // mostly in their "?" and in the stars before them.
+        std::vector<std::vector<std::u16string>> slots(2 + random() % 3);
+        for (std::size_t k = 0; k < slots.size(); ++k) {
+            const std::u16string base = segment(true);
+            for (auto choices = 1 + random() % 3; choices > 0; --choices) {
+                std::u16string choice = random() % 3 ? base : segment(random() % 2);
+                if (random() % 2) choice.insert(random() % 2 ? 0 : choice.size(), random() % 2 + 1, u'?');
+                if (k == 0 && random() % 3 == 0) choice.clear();
+                if (k > 0) choice.insert(0, random() % 4 ? u"*" : u"**");
+                slots[k].push_back(choice);
+            }
+        }
+        const std::u16string& common = kinds[random() % std::size(kinds)];
+        std::u16string query;
+        std::vector<std::size_t> pick(slots.size(), 0);
+        std::size_t terms = 0;
+        for (bool more = true; more; ++terms) {
+            std::u16string term;
+            for (std::size_t k = 0; k < slots.size(); ++k) term += slots[k][pick[k]];
+            const int end = random() % 4;
+            if (end == 1) term += u'*';
+            if (end == 2) term += u"**";
+            if (term.find_first_of(u"*?") == std::u16string::npos) term += u'?';
+            query += (random() % 8 ? common : kinds[random() % std::size(kinds)]) + term + u" ";
+            more = false;
+            for (std::size_t k = slots.size(); k-- > 0 && !more;) {
+                more = ++pick[k] < slots[k].size();
+                if (!more) pick[k] = 0;
+            }
+        }
+        for (int count = 1 + static_cast<int>(random() % 3); count > 0 || terms < 5; --count, ++terms) {
+            query += kinds[random() % std::size(kinds)] + pattern() + u" ";
+        }
+        ParseFilter(query, filter_);
+        ASSERT_GT(filter_.terms.size(), 4u);  // tested through the index
+        FilterMatcher matcher(filter_);
+        for (int f = 0; f < 12; ++f) {
+            const FileEntry& file = File(u"C:\\" + text(8) + u"\\" + text(14));
+            const std::optional<std::int32_t> expected = testing::LiteralMatchFilter(file, filter_.terms);
+            std::int32_t position = 0;
+            const bool passed = matcher.Matches(file, position);
+            ASSERT_EQ(passed ? position : -2, expected.value_or(-2))
+                << std::string(query.begin(), query.end()) << " on "
+                << std::string(file.path, file.path + TextLength(file.path));
+        }
+    }
 }
 
 // ParseQuery: ParseFilter, and a last bare name term "TEXT:DIGITS" read as TEXT and a line.

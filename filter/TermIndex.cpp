@@ -240,13 +240,14 @@ public:
                 if (unit != u'?') node = Child(node, {PatternNode::Step::Unit, unit, j, 0, 0});
             }
             tree_[node].end = true;
-            if (!group.negated) {
-                tree_[node].rule = RuleOf(term);
-                group.rules.push_back(tree_[node].rule);
+            if (group.negated) continue;
+            tree_[node].rule = RuleOf(term);
+            if (group.required) continue;
+            tree_[node].floor = FloorOf(tree_[node].rule);
+            if (std::find(group.floors.begin(), group.floors.end(), tree_[node].floor) == group.floors.end()) {
+                group.floors.push_back(tree_[node].floor);
             }
         }
-        std::sort(group.rules.begin(), group.rules.end());
-        group.rules.erase(std::unique(group.rules.begin(), group.rules.end()), group.rules.end());
         for (const auto& [trailing, root] : roots) group.roots.emplace_back(root, orNot ? trailing : 0);
     }
 
@@ -279,6 +280,7 @@ private:
         std::uint32_t units = 0;
         bool end = false;
         std::uint32_t rule = 0;
+        std::int32_t floor = -1;  // an alternative's: the id of its rule's floor
     };
 
     std::uint32_t Child(std::uint32_t node, const Label& label) {
@@ -340,6 +342,20 @@ private:
         return at->second;
     }
 
+    // An alternative's position is no less than where the first unit of the core its rule places
+    // first occurs.
+    std::int32_t FloorOf(std::uint32_t id) {
+        PositionRule floor = index_.rules[id];
+        if (floor.from == PositionRule::From::Fit) {
+            const auto& [of, core] = index_.segments[floor.segment];
+            floor.segment = terms_[of].pattern[core.start];
+        }
+        const auto [at, added] = floorIds_.try_emplace({floor.from, floor.segment, floor.offset, floor.add},
+                                                       static_cast<std::int32_t>(index_.floors.size()));
+        if (added) index_.floors.push_back(floor);
+        return at->second;
+    }
+
     // The least a rule's position can be: the pattern's units before the segment it places.
     std::int32_t RuleFloor(std::uint32_t id) const {
         const PositionRule& rule = index_.rules[id];
@@ -354,6 +370,7 @@ private:
         node.end = tree.end;
         node.rule = tree.rule;
         node.exact = tree.exact;
+        node.sharedFloor = tree.end ? tree.floor : -2;
         const bool orNot = !group.required && group.negated;
         node.floor = None;
         if (node.end) node.floor = group.negated ? 0 : group.required ? -1 : RuleFloor(node.rule);
@@ -365,6 +382,8 @@ private:
             node.edges.push_back({step, value, at, length, to, units});
             const std::int32_t floor = index_.nodes[to].floor;
             node.floor = std::min(node.floor, orNot ? floor - static_cast<std::int32_t>(units) : floor);
+            const std::int32_t shared = index_.nodes[to].sharedFloor;
+            node.sharedFloor = node.sharedFloor == -2 || node.sharedFloor == shared ? shared : -1;
             signature.append({static_cast<char32_t>(step), value, at, length, to, units});
         }
         const auto [at, added] =
@@ -379,6 +398,7 @@ private:
     std::map<std::pair<std::uint32_t, Label>, std::uint32_t> edges_;           // by parent and label: child
     std::map<std::pair<int, std::u16string_view>, std::uint32_t> segmentIds_;  // column and core
     std::map<std::tuple<PositionRule::From, std::uint32_t, std::uint32_t, std::int32_t>, std::uint32_t> ruleIds_;
+    std::map<std::tuple<PositionRule::From, std::uint32_t, std::uint32_t, std::int32_t>, std::int32_t> floorIds_;
     std::unordered_map<std::u32string, std::uint32_t> nodeIds_;
 };
 
@@ -530,6 +550,7 @@ public:
         alternatives_ = !group.required && !group.negated;
         orNot_ = !group.required && group.negated;
         misses_ = MissesCount(group);
+        rising_ = misses_;
         endValue_ = group.negated ? (group.required ? 0 : None) : -1;
         std::int32_t best = None;
         for (const auto& [root, units] : group.roots)
@@ -553,13 +574,30 @@ private:
     bool CannotBeat(const PatternNode& node, std::int32_t cutoff) {
         if (node.floor >= cutoff) return true;
         if (!alternatives_ || cutoff == None) return false;
+        if (node.sharedFloor >= 0 && Floor(static_cast<std::uint32_t>(node.sharedFloor)) >= cutoff) return true;
         auto& [stamp, floor] = scratch_.groupFloors[group_];
         if (stamp != scratch_.file) {
             stamp = scratch_.file;
             floor = None;
-            for (const std::uint32_t rule : index_.groups[group_].rules) floor = std::min(floor, Position(rule));
+            for (const std::int32_t id : index_.groups[group_].floors)
+                floor = std::min(floor, Floor(static_cast<std::uint32_t>(id)));
         }
         return floor >= cutoff;
+    }
+
+    // The least position the alternatives of floor `id` can have, None when none can hold.
+    std::int32_t Floor(std::uint32_t id) {
+        auto& [stamp, floor] = scratch_.floors[id];
+        if (stamp == scratch_.file) return floor;
+        stamp = scratch_.file;
+        const PositionRule& rule = index_.floors[id];
+        floor = rule.add;
+        if (rule.from == PositionRule::From::End) floor = n_ - rule.add;
+        if (rule.from == PositionRule::From::Fit) {
+            const std::int32_t first = FirstOccurrence(static_cast<char16_t>(rule.segment), rule.offset);
+            floor = first < 0 ? None : first + rule.add;
+        }
+        return floor;
     }
 
     // The answer for `node` when its threshold is none: none of its terms holds.
@@ -573,7 +611,10 @@ private:
             IndexScratch::Frame& frame = stack.back();
             const PatternNode& node = index_.nodes[frame.node];
             if (frame.next < node.edges.size()) {
-                const PatternNode::Edge& edge = node.edges[frame.next++];
+                // Rising answers are known for the higher thresholds once the lower are: the
+                // edges of a segment's longer forms, which leave a lower threshold, come last.
+                const std::size_t next = frame.next++;
+                const PatternNode::Edge& edge = node.edges[rising_ ? node.edges.size() - 1 - next : next];
                 const std::int32_t below = Below(std::min(frame.cutoff, frame.best), edge.units);
                 const PatternNode& child = index_.nodes[edge.to];
                 if (CannotBeat(child, below)) continue;
@@ -617,6 +658,19 @@ private:
                 answer = before->value;
                 return true;
             }
+            // More terms hold at a higher threshold, so the answer at another threshold bounds
+            // this one: from below when it was higher and this kind's answers fall as terms hold,
+            // or lower and they rise. An And node that held for all its terms holds higher up.
+            if (rising_ ? known.boundAt <= threshold : known.boundAt >= threshold) {
+                if (known.bound >= cutoff) {
+                    answer = cutoff;
+                    return true;
+                }
+                if (rising_ && !orNot_ && known.bound >= 0) {
+                    answer = known.bound;
+                    return true;
+                }
+            }
         }
         const std::int32_t best = !node.end ? None : endValue_ < 0 ? Position(node.rule) : endValue_;
         scratch_.stack.push_back({id, threshold, cutoff, best, 0, units});
@@ -625,9 +679,16 @@ private:
 
     void Remember(std::uint32_t id, std::int32_t threshold, IndexScratch::Answer answer) {
         IndexScratch::Answers& known = scratch_.answers[id];
+        const std::int32_t bound = std::min(answer.value, answer.cutoff);  // the answer is no better
         if (known.stamp != scratch_.file) {
-            known = {scratch_.file, threshold, answer, 0};
+            known = {scratch_.file, threshold, answer, 0, threshold, bound};
             return;
+        }
+        if (known.boundAt == threshold) {
+            known.bound = std::max(known.bound, bound);
+        } else if (rising_ ? threshold < known.boundAt : threshold > known.boundAt) {
+            known.boundAt = threshold;
+            known.bound = bound;
         }
         if (known.threshold == threshold) {
             known.answer = answer;
@@ -674,52 +735,71 @@ private:
         IndexScratch::TextUnits& units = scratch_.units[column_];
         if (units.stamp == scratch_.file) return units;
         units.stamp = scratch_.file;
-        if (units.unitStamp.empty()) {
-            units.unitStamp.assign(0x10000, 0);
-            units.first.resize(0x10000);
-            units.last.resize(0x10000);
-        }
+        if (units.places.empty()) units.places.assign(0x10000, {0, -1, -1});
         units.before.assign(static_cast<std::size_t>(n_), -1);
         units.after.assign(static_cast<std::size_t>(n_), -1);
         for (std::int32_t q = 0; q < n_; ++q) {
-            const char16_t unit = FoldChar(text_[q], column_);
-            if (units.unitStamp[unit] != scratch_.file) {
-                units.unitStamp[unit] = scratch_.file;
-                units.first[unit] = q;
-            } else {
-                units.before[q] = units.last[unit];
-                units.after[units.last[unit]] = q;
+            IndexScratch::TextUnits::Places& places = units.places[FoldChar(text_[q], column_)];
+            if (places.stamp != scratch_.file) {
+                places = {scratch_.file, q, q};
+                continue;
             }
-            units.last[unit] = q;
+            units.before[q] = places.last;
+            units.after[places.last] = q;
+            places.last = q;
         }
         return units;
     }
 
     // The last index at or before `p` where core `id` fits, or -1: only the places of its first
-    // unit are tried.
+    // unit are tried. What the first question finds answers every later one from there up to
+    // where it began; a core asked for elsewhere too gets a table of the answers for every index.
     std::int32_t LastFit(std::uint32_t id, std::int32_t p) {
         const auto& [term, core] = index_.segments[id];
-        const char16_t* pattern = terms_[term].pattern;
         if (core.length == 0) return p;
+        IndexScratch::Fit& fit = scratch_.lastFits[id];
+        if (fit.stamp == scratch_.file && fit.fit <= p && p <= fit.from) return fit.fit;
+        auto& tables = scratch_.tables;
+        if (fit.stamp == scratch_.file && fit.tableAt != 0)
+            return tables[fit.tableAt - 1 + static_cast<std::size_t>(p)];
         const IndexScratch::TextUnits& units = Units();
-        const char16_t unit = pattern[core.start];
-        if (units.unitStamp[unit] != scratch_.file) return -1;
-        std::int32_t q = units.last[unit];
-        while (q > p) q = units.before[q];
-        while (q >= 0 && !CoreFits(id, q)) q = units.before[q];
+        const char16_t unit = terms_[term].pattern[core.start];
+        const std::int32_t last = units.places[unit].stamp == scratch_.file ? units.places[unit].last : -1;
+        if (fit.stamp != scratch_.file) {
+            std::int32_t q = last;
+            while (q > p) q = units.before[q];
+            while (q >= 0 && !CoreFits(id, q)) q = units.before[q];
+            fit = {scratch_.file, p, q, 0};
+            return q;
+        }
+        fit.tableAt = static_cast<std::uint32_t>(tables.size() + 1);
+        tables.resize(tables.size() + static_cast<std::size_t>(n_), -1);
+        std::int32_t* table = tables.data() + fit.tableAt - 1;
+        // From each fit, found from the end, up to the one after it.
+        std::int32_t end = n_;
+        for (std::int32_t q = last; q >= 0; q = units.before[q]) {
+            if (!CoreFits(id, q)) continue;
+            std::fill(table + q, table + end, q);
+            end = q;
+        }
+        return table[p];
+    }
+
+    // The first place from `from` on where the text holds `unit`, or -1.
+    std::int32_t FirstOccurrence(char16_t unit, std::uint32_t from) {
+        const IndexScratch::TextUnits& units = Units();
+        if (units.places[unit].stamp != scratch_.file) return -1;
+        std::int32_t q = units.places[unit].first;
+        while (q >= 0 && q < static_cast<std::int32_t>(from)) q = units.after[q];
         return q;
     }
 
     // The first index from `from` on where core `id` fits, or past the text.
     std::int32_t FirstFit(std::uint32_t id, std::int32_t from) {
         const auto& [term, core] = index_.segments[id];
-        const char16_t* pattern = terms_[term].pattern;
         if (core.length == 0) return from;
-        const IndexScratch::TextUnits& units = Units();
-        const char16_t unit = pattern[core.start];
-        if (units.unitStamp[unit] != scratch_.file) return n_ + 1;
-        std::int32_t q = units.first[unit];
-        while (q >= 0 && (q < from || !CoreFits(id, q))) q = units.after[q];
+        std::int32_t q = FirstOccurrence(terms_[term].pattern[core.start], static_cast<std::uint32_t>(from));
+        while (q >= 0 && !CoreFits(id, q)) q = scratch_.units[column_].after[q];
         return q >= 0 ? q : n_ + 1;
     }
 
@@ -743,6 +823,7 @@ private:
     int column_;
     std::uint32_t group_ = 0;
     bool alternatives_ = false, orNot_ = false, misses_ = false;
+    bool rising_ = false;           // answers rise with the threshold (And, OrNot); else they fall
     std::int32_t endValue_ = None;  // what a term that holds answers; -1: its position
 };
 
@@ -755,9 +836,12 @@ bool MatchIndexed(const FileEntry& file, const std::vector<FilterTerm>& terms, c
         scratch.groupMet.assign(index.groups.size(), 0);
         scratch.groupFound.assign(index.groups.size(), 0);
     }
+    if (scratch.lastFits.size() < index.segments.size()) scratch.lastFits.resize(index.segments.size());
     if (scratch.rulePositions.size() < index.rules.size()) scratch.rulePositions.resize(index.rules.size());
     if (scratch.groupFloors.size() < index.groups.size()) scratch.groupFloors.resize(index.groups.size());
+    if (scratch.floors.size() < index.floors.size()) scratch.floors.resize(index.floors.size());
     if (scratch.answers.size() < index.nodes.size()) scratch.answers.resize(index.nodes.size());
+    scratch.tables.clear();
     scratch.answerTables.clear();
     FieldLengths lengths(file);
     position = -1;

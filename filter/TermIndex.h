@@ -102,6 +102,9 @@ struct PatternNode {
     // The best any term under the node can give (see MatchIndexed): a bound that lets a search
     // that cannot do better pass the node by.
     std::int32_t floor = 0;
+    // Alternatives: the floor (TermIndex::floors) of every term under the node when they share
+    // one, else -1.
+    std::int32_t sharedFloor = -1;
 };
 
 // Where a wildcard term that holds has its position.
@@ -123,7 +126,7 @@ struct WildcardGroup {
     std::uint32_t shortest = 0;        // units the shortest term needs of a text
     std::uint32_t longest = 0;         // units of the longest pattern
     std::uint32_t andTerms = 0;        // distinct And terms
-    std::vector<std::uint32_t> rules;  // distinct, of the terms that are not negated
+    std::vector<std::int32_t> floors;  // alternatives: the floors of their rules (TermIndex::floors)
     // The nodes where the patterns start from the end: one whose last segment ends the text (exact)
     // and one by the number of trailing stars; with those stars' units.
     std::vector<std::pair<std::uint32_t, std::uint32_t>> roots;
@@ -143,6 +146,9 @@ struct TermIndex {
     // last, and the terms whose patterns hold them.
     std::vector<std::pair<std::uint32_t, WildcardPattern::Segment>> segments;
     std::vector<PositionRule> rules;  // distinct
+    // Where the positions of alternatives are at the least, distinct: as their rules, but a Fit
+    // rule's `segment` is the first unit of the core, which stands where the core fits.
+    std::vector<PositionRule> floors;
 };
 
 // What the terms of one column made only of "?" and "*" say about a text of one length.
@@ -167,12 +173,24 @@ struct IndexScratch {
     struct TextUnits {
         std::uint32_t stamp = 0;
         std::vector<std::int32_t> before, after;
-        std::vector<std::uint32_t> unitStamp;  // by unit, once the column is searched
-        std::vector<std::int32_t> first, last;
+        struct Places {
+            std::uint32_t stamp;
+            std::int32_t first, last;
+        };
+        std::vector<Places> places;  // by unit, once the column is searched
     };
     TextUnits units[ColumnCount];
+    // The last fit of each core at or before the index its first search began at, then, asked
+    // for elsewhere, a table of them in `tables`, marked likewise.
+    struct Fit {
+        std::uint32_t stamp = 0;
+        std::int32_t from, fit;
+        std::uint32_t tableAt;  // 1 + where the table starts in `tables`, or 0
+    };
+    std::vector<Fit> lastFits;
+    std::vector<std::int32_t> tables;
     // Each rule's position, and the smallest of each group's, marked likewise.
-    std::vector<std::pair<std::uint32_t, std::int32_t>> rulePositions, groupFloors;  // stamp, position
+    std::vector<std::pair<std::uint32_t, std::int32_t>> rulePositions, floors, groupFloors;  // stamp, position
     // What each node answered for the file: for one threshold, then for all in `answerTables`.
     struct Answer {
         std::int32_t value, cutoff;
@@ -182,6 +200,9 @@ struct IndexScratch {
         std::int32_t threshold;
         Answer answer;
         std::uint32_t tableAt;
+        // The lowest (rising answers) or highest threshold answered, and what its answer is at
+        // least.
+        std::int32_t boundAt, bound;
     };
     std::vector<Answers> answers;
     std::vector<Answer> answerTables;

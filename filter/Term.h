@@ -65,11 +65,6 @@ std::int32_t FindPlain(const char16_t* text, const FilterTerm& term);
 // Whether `segment` of `pattern` matches the text units from `text` on, which must hold as many.
 bool SegmentMatches(const char16_t* text, const char16_t* pattern, const WildcardPattern::Segment& segment, int column);
 
-// The first index from `t` on where `segment` fits in the text of `n` units, or `n` + 1 when none
-// does.
-std::size_t FirstFit(const char16_t* text, std::size_t n, const char16_t* pattern,
-                     const WildcardPattern::Segment& segment, int column, std::size_t t);
-
 // Whole-text wildcard match of a folded pattern: the position it defines, or -1. The first form
 // takes the pattern as SplitWildcard cut it, and the length of the text; on a match it gives the
 // text index of each segment in `placements`, when asked.

@@ -7,32 +7,35 @@
 // first place it does:
 //  - a term without wildcards is its own run, and the pass decides it: found or not, and where;
 //  - a wildcard term with literal units is keyed by one run; only the terms whose key was found are
-//    matched in full, the others cannot hold (or, negated, hold without a test). A run that stands
+//    tested, the others cannot hold (or, negated, hold without a test). A run that stands
 //    at a fixed distance from the start or the end of the text (before any star, or after the
 //    last one) is the key where there is one: its tree is tried at that one place of each text,
 //    and few texts hold it there. Other terms are keyed by their longest run, found anywhere;
-//  - the wildcard terms of one key and one kind are tested together, so that their cost follows
-//    what they have in common, not how many they are. A pattern S0 * S1 * ... * Sk [*] holds
-//    (Wildcard.cpp) where S0 fits at 0 and the rest can be placed from len(S0) on. The indexes t
-//    from which a rest "Si * ... * Sk [*]" can be placed (Si at some p >= t) are every t up to a
-//    threshold, one number per text: for Sk before a trailing star, the last place where it fits;
-//    for Sk that ends the text, n - len(Sk) when it fits there, else none; for Si before a rest
-//    whose threshold is x, the last place p where Si fits with p + len(Si) <= x. So the terms are
-//    laid out from their ends as a graph: each node stands for a rest of pattern and the text's
-//    threshold for it, each edge puts one segment in front (a search for its last fit, shared by
-//    every term through that edge); then the length of S0 is compared with the threshold and
-//    S0's literal units with the text, where they stand. Nodes whose ways down to the terms' ends
-//    are alike are one node, so a family of terms that combine a few segments in every order
-//    gives a graph of a few nodes. A node tested once for a text with a threshold answers for
-//    every way that reaches it with that threshold, and a node whose threshold is none answers
-//    for all its terms at once: none of them holds.
-//    A term that holds has the position of its first segment with a literal unit, placed where it
-//    first fits after the "?"-only segments before it (or a number the pattern alone fixes): one
-//    search, shared by every term whose pattern starts alike.
-//    What a node answers depends on the terms' kind: for And terms the smallest position, or that
-//    one fails; for AndNot terms whether one holds; for alternatives the smallest position of
-//    those that hold, looked for only while some term under the node could still lower it; for
-//    negated alternatives the longest that does not hold;
+//  - the wildcard terms of one key and one kind (a group) are tested together, so that the cost
+//    follows what they have in common, not how many they are. A pattern S0 * S1 * ... * Sk [*]
+//    holds (Wildcard.cpp) where S0 fits at 0 and the rest can be placed from len(S0) on. The
+//    indexes t from which a rest "Si * ... * Sk [*]" can be placed (Si at some p >= t) are every t
+//    up to a threshold, one number per text: for Sk before a trailing star, the last place where
+//    it fits; for Sk that ends the text, n - len(Sk) when it fits there, else none; for Si before
+//    a rest whose threshold is x, the last place p where Si fits with p + len(Si) <= x. So a
+//    group's patterns are laid out from their ends as a graph (PatternNode): a node stands for a
+//    rest of pattern, reached with the text's threshold for it; an edge puts a segment in front,
+//    one search for its last fit whichever terms go through it; then the length of S0 is held
+//    against the threshold and S0's literal units against the text where they stand. Nodes whose
+//    ways down to the terms' ends are alike are one node, so terms that combine a few segments in
+//    every way make a graph of a few nodes. A node answers once for a text and a threshold, and a
+//    node whose threshold is none answers for all its terms at once: none holds.
+//    What a node answers depends on the kind: for And terms their smallest position, or that one
+//    fails; for AndNot terms whether one holds; for alternatives the smallest position among those
+//    that hold, looked for only while a term under the node could still lower it; for negated
+//    alternatives the longest that does not hold. More terms hold at a higher threshold, so the
+//    answer at one threshold bounds those at the others.
+//    A term that holds is at the first literal unit of S0, or at a place fixed by its pattern and
+//    the text's length, or where the first segment with a literal unit first fits after the
+//    "?"-only ones before it: one search shared by every term alike there. The "?" at the ends of
+//    a segment only ask for room, so segments that differ there share their searches too, and a
+//    search tries only the places where the text holds its first literal unit: its cost follows
+//    the text, not the number of segments sought;
 //  - a wildcard term of "?" and "*" alone looks at the text's length only, so the outcome of all
 //    such terms of a column is worked out once per length and remembered.
 // Negated terms that hold report their latest start, which only their length decides: the longest
@@ -189,7 +192,7 @@ struct IndexScratch {
     };
     std::vector<Fit> lastFits;
     std::vector<std::int32_t> tables;
-    // Each rule's position, and the smallest of each group's, marked likewise.
+    // Each rule's position, each floor's, and the smallest floor of each group, marked likewise.
     std::vector<std::pair<std::uint32_t, std::int32_t>> rulePositions, floors, groupFloors;  // stamp, position
     // What each node answered for the file: for one threshold, then for all in `answerTables`.
     struct Answer {
@@ -206,6 +209,7 @@ struct IndexScratch {
     };
     std::vector<Answers> answers;
     std::vector<Answer> answerTables;
+    // The nodes being searched, the first at the bottom.
     struct Frame {
         std::uint32_t node;
         std::int32_t threshold, cutoff, best;

@@ -46,6 +46,9 @@ bool SegmentMatches(const char16_t* text, const char16_t* pattern, const Segment
     return true;
 }
 
+namespace {
+
+// The first index from `t` on where `segment` fits in the text, or `n` + 1 when none does.
 std::size_t FirstFit(const char16_t* text, std::size_t n, const char16_t* pattern, const Segment& segment, int column,
                      std::size_t t) {
     for (; t + segment.length <= n; ++t) {
@@ -53,6 +56,8 @@ std::size_t FirstFit(const char16_t* text, std::size_t n, const char16_t* patter
     }
     return n + 1;
 }
+
+}  // namespace
 
 WildcardPattern SplitWildcard(const char16_t* pattern) {
     WildcardPattern split;

@@ -423,9 +423,13 @@ TEST_F(MatchFilterTest, ManyWildcardTermsAgreeWithThePlainRule) {
         // Other terms, plain ones among them, whose positions the family's alternatives compete with.
         for (int count = 1 + static_cast<int>(random() % 3); count > 0 || terms < 5; --count, ++terms) {
             std::u16string other = pattern();
-            if (random() % 2) other.erase(std::remove_if(other.begin(), other.end(), [](char16_t unit) {
-                return unit == u'*' || unit == u'?' || unit == u'/';  // a leading "/" would be a prefix
-            }), other.end());
+            if (random() % 2)
+                other.erase(std::remove_if(
+                                other.begin(), other.end(),
+                                [](char16_t unit) {
+                    return unit == u'*' || unit == u'?' || unit == u'/';  // a leading "/" would be a prefix
+                                }),
+                            other.end());
             query += kinds[random() % std::size(kinds)] + (other.empty() ? u"b" : other) + u" ";
         }
         ParseFilter(query, filter_);

@@ -128,58 +128,89 @@ void TestKeptFiles(const std::deque<FileEntry>& files, std::size_t begin, std::s
     }
 }
 
-// Rows are written in slices, each from its own start, and the slices then closed up: slice
-// `slice` wrote `counts[slice]` rows from `starts[slice]` on, and the rows end up side by side
-// from 0. Answers how many there are.
-std::size_t CloseUp(std::vector<ResultRow>& rows, std::vector<std::uint32_t>& indices,
-                    const std::vector<std::size_t>& starts, const std::vector<std::size_t>& counts) {
-    std::size_t end = counts[0];
-    for (std::size_t slice = 1; slice < counts.size(); ++slice) {
-        std::copy_n(rows.begin() + static_cast<std::ptrdiff_t>(starts[slice]), counts[slice],
-                    rows.begin() + static_cast<std::ptrdiff_t>(end));
-        std::copy_n(indices.begin() + static_cast<std::ptrdiff_t>(starts[slice]), counts[slice],
-                    indices.begin() + static_cast<std::ptrdiff_t>(end));
-        end += counts[slice];
+// The row to select among rows offered in order: the first of those with the smallest position.
+struct BestSoFar {
+    std::ptrdiff_t row = -1;
+    std::int32_t position = 0;
+
+    void Offer(std::size_t at, std::int32_t atPosition) {
+        if (row < 0 || atPosition < position) {
+            row = static_cast<std::ptrdiff_t>(at);
+            position = atPosition;
+        }
+    }
+};
+
+// The rows one slice wrote: `count` of them from `start` on, and the best among them by their
+// place from `start`.
+struct SliceRows {
+    std::size_t start = 0, count = 0;
+    BestSoFar best;
+};
+
+// Rows are written in slices, each from its own start, and the slices then closed up, so that the
+// rows end up side by side from 0. Answers the row to select.
+std::ptrdiff_t CloseUp(std::vector<ResultRow>& rows, std::vector<std::uint32_t>& indices,
+                       const std::vector<SliceRows>& slices) {
+    BestSoFar best;
+    std::size_t end = 0;
+    for (const SliceRows& slice : slices) {
+        if (slice.start != end) {
+            std::copy_n(rows.begin() + static_cast<std::ptrdiff_t>(slice.start), slice.count,
+                        rows.begin() + static_cast<std::ptrdiff_t>(end));
+            std::copy_n(indices.begin() + static_cast<std::ptrdiff_t>(slice.start), slice.count,
+                        indices.begin() + static_cast<std::ptrdiff_t>(end));
+        }
+        if (slice.best.row >= 0) best.Offer(end + static_cast<std::size_t>(slice.best.row), slice.best.position);
+        end += slice.count;
     }
     rows.resize(end);
     indices.resize(end);
-    return end;
+    return best.row;
 }
 
 // Rows are written without a branch on whether a file passed: a row is written in any case and
 // counted only when it passed, so that whether the next file passes is never guessed.
 
 // Keeps, where they stand, the rows of [begin, end) whose files still pass (positions not
-// NoMatch), with their new positions, side by side from `begin`. Answers how many.
-std::size_t KeepPassingRows(std::vector<ResultRow>& rows, FileOrder& order, std::size_t begin, std::size_t end) {
+// NoMatch), with their new positions, side by side from `begin`.
+SliceRows KeepPassingRows(std::vector<ResultRow>& rows, FileOrder& order, std::size_t begin, std::size_t end) {
+    SliceRows slice;
+    slice.start = begin;
     std::size_t kept = begin;
     for (std::size_t row = begin; row < end; ++row) {
         const std::uint32_t index = order.rows[row];
         const std::int32_t position = order.positions[index];
         rows[kept] = ResultRow{rows[row].file, position};
         order.rows[kept] = index;
+        if (position != NoMatch) slice.best.Offer(kept - begin, position);
         kept += position != NoMatch;
     }
-    return kept - begin;
+    slice.count = kept - begin;
+    return slice;
 }
 
-// Writes from `begin` on the rows of the files that passed among sorted[first, last) (read from
-// the end of `sorted` for the descending direction), in that order. Answers how many.
-std::size_t TakeRows(const std::deque<FileEntry>& files, const std::vector<std::uint32_t>& sorted, bool descending,
-                     const std::vector<std::int32_t>* positions, std::size_t first, std::size_t last,
-                     std::vector<ResultRow>& rows, std::vector<std::uint32_t>& indices, std::size_t begin) {
+// Writes from `first` on the rows of the files that passed among sorted[first, last) (read from
+// the end of `sorted` for the descending direction), in that order.
+SliceRows TakeRows(const std::deque<FileEntry>& files, const std::vector<std::uint32_t>& sorted, bool descending,
+                   const std::vector<std::int32_t>* positions, std::size_t first, std::size_t last,
+                   std::vector<ResultRow>& rows, std::vector<std::uint32_t>& indices) {
     const std::size_t count = sorted.size();
     const auto at = [&](std::size_t i) { return sorted[descending ? count - 1 - i : i]; };
-    std::size_t taken = begin;
+    SliceRows slice;
+    slice.start = first;
+    std::size_t taken = first;
     for (std::size_t i = first; i < last; ++i) {
         const std::uint32_t index = at(i);
         if (positions && i + 4 * Ahead < last) __builtin_prefetch(&(*positions)[at(i + 4 * Ahead)]);
         const std::int32_t position = positions ? (*positions)[index] : -1;
         rows[taken] = ResultRow{&files[index], position};
         indices[taken] = index;
+        if (position != NoMatch) slice.best.Offer(taken - first, position);
         taken += position != NoMatch;
     }
-    return taken - begin;
+    slice.count = taken - first;
+    return slice;
 }
 
 }  // namespace
@@ -221,14 +252,14 @@ std::ptrdiff_t RebuildResultList(Catalogue& catalogue, const ParsedFilter& filte
                 TestKeptFiles(files, begin, end, order.positions, passer(matcher));
             }
         });
-        std::vector<std::size_t> starts(slices), counts(slices);
+        std::vector<SliceRows> kept(slices);
         RunSlices(threads, slices, [&](std::size_t slice) {
-            starts[slice] = SliceStart(shownRows, slices, slice);
-            counts[slice] = KeepPassingRows(rows, order, starts[slice], SliceStart(shownRows, slices, slice + 1));
+            kept[slice] = KeepPassingRows(rows, order, SliceStart(shownRows, slices, slice),
+                                          SliceStart(shownRows, slices, slice + 1));
         });
-        CloseUp(rows, order.rows, starts, counts);
+        const std::ptrdiff_t best = CloseUp(rows, order.rows, kept);
         RememberShown(catalogue, filter, project, sortOrder, true);
-        return BestRow(rows);
+        return best;
     }
 
     // The matching pass runs in catalogue order, through memory as it lies. The rows are then
@@ -271,26 +302,21 @@ std::ptrdiff_t RebuildResultList(Catalogue& catalogue, const ParsedFilter& filte
     order.rows.reserve(fileCount);
     order.rows.resize(sorted.size());
     const std::size_t slices = SliceCount(threads, sorted.size());
-    std::vector<std::size_t> starts(slices), counts(slices);
+    std::vector<SliceRows> taken(slices);
     RunSlices(threads, slices, [&](std::size_t slice) {
-        starts[slice] = SliceStart(sorted.size(), slices, slice);
-        counts[slice] =
-            TakeRows(files, sorted, sortOrder.descending, everyFile ? nullptr : &order.positions, starts[slice],
-                     SliceStart(sorted.size(), slices, slice + 1), rows, order.rows, starts[slice]);
+        taken[slice] = TakeRows(files, sorted, sortOrder.descending, everyFile ? nullptr : &order.positions,
+                                SliceStart(sorted.size(), slices, slice), SliceStart(sorted.size(), slices, slice + 1),
+                                rows, order.rows);
     });
-    CloseUp(rows, order.rows, starts, counts);
+    const std::ptrdiff_t best = CloseUp(rows, order.rows, taken);
     RememberShown(catalogue, filter, project, sortOrder, !everyFile);
-    return BestRow(rows);
+    return best;
 }
 
 std::ptrdiff_t BestRow(const std::vector<ResultRow>& rows) {
-    std::ptrdiff_t best = -1;
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        if (best < 0 || rows[i].position < rows[static_cast<std::size_t>(best)].position) {
-            best = static_cast<std::ptrdiff_t>(i);
-        }
-    }
-    return best;
+    BestSoFar best;
+    for (std::size_t i = 0; i < rows.size(); ++i) best.Offer(i, rows[i].position);
+    return best.row;
 }
 
 }  // namespace sprig

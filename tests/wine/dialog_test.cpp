@@ -526,7 +526,9 @@ TEST_F(DialogTest, TheThreadsThatTestFilesEndWithTheDialog) {
         d.Key(VK_ESCAPE, IDC_FILTER_EDIT);
     },
         60000);
-    if (ProcessorCount(2) > 1) EXPECT_FALSE(workers.empty());
+    if (ProcessorCount(2) > 1) {
+        EXPECT_FALSE(workers.empty());
+    }
     EXPECT_TRUE(workersEnded);
 }
 

@@ -4,16 +4,15 @@
 
 namespace sprig {
 
-FileEntry MakeFileEntry(const char16_t* path, const char16_t* projectName, const char16_t* projectPath) {
+FileEntry MakeFileEntry(std::u16string_view path, const char16_t* projectName, const char16_t* projectPath) {
     FileEntry entry;
-    std::size_t nameStart = 0;
-    for (std::size_t i = 0; path[i] != u'\0'; ++i) {
-        if (path[i] == u'/' || path[i] == u'\\') nameStart = i + 1;
-    }
+    // From the end: a name is much shorter than the folders before it.
+    std::size_t nameStart = path.size();
+    while (nameStart > 0 && path[nameStart - 1] != u'/' && path[nameStart - 1] != u'\\') --nameStart;
     if (nameStart <= std::numeric_limits<std::uint16_t>::max()) {
         entry.nameOffset = static_cast<std::uint16_t>(nameStart);
     }
-    entry.path = path;
+    entry.path = path.data();
     entry.projectName = projectName;
     entry.projectPath = projectPath;
     return entry;

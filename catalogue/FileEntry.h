@@ -22,10 +22,11 @@ struct FileEntry {
 enum Column : int { ColumnFileName = 0, ColumnFilePath = 1, ColumnProjectName = 2, ColumnProjectPath = 3 };
 constexpr int ColumnCount = 4;
 
-// Builds an entry for `path`, a string that stays in place as long as the entry. The file name starts after the later
-// of the last "/" and the last "\". When that start does not fit the 16-bit offset (only a path longer than any Windows
-// path can be), the offset stays 0 and the whole path stands as the name, so no reader can index outside the path.
-FileEntry MakeFileEntry(const char16_t* path, const char16_t* projectName, const char16_t* projectPath);
+// Builds an entry for `path`, a terminated string that stays in place as long as the entry. The file name starts after
+// the later of the last "/" and the last "\". When that start does not fit the 16-bit offset (only a path longer than
+// any Windows path can be), the offset stays 0 and the whole path stands as the name, so no reader can index outside
+// the path.
+FileEntry MakeFileEntry(std::u16string_view path, const char16_t* projectName, const char16_t* projectPath);
 
 // The text a column shows for an entry; null for an unknown column.
 inline const char16_t* ColumnText(const FileEntry& file, int column) {

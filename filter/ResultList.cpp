@@ -89,7 +89,11 @@ std::size_t TestFiles(const std::deque<FileEntry>& files, std::size_t begin, std
     auto ahead = file;
     for (std::size_t k = 0; k < Ahead && begin + k < end; ++k) AskForText(*ahead++);
     for (std::size_t index = begin; index < end; ++index, ++file) {
-        if (index + Ahead < end) AskForText(*ahead++);
+        if (index + Ahead < end) {
+            // A file passed over needs no text.
+            if (!KeptOnly || positions[index + Ahead] != NoMatch) AskForText(*ahead);
+            ++ahead;
+        }
         std::int32_t& position = positions[index];
         if (KeptOnly && position == NoMatch) continue;
         if (passes(*file, position)) {

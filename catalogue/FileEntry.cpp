@@ -4,12 +4,17 @@
 
 namespace sprig {
 
+std::size_t NameStart(const char16_t* path) {
+    std::size_t start = 0;
+    for (std::size_t i = 0; path[i] != u'\0'; ++i) {
+        if (path[i] == u'/' || path[i] == u'\\') start = i + 1;
+    }
+    return start;
+}
+
 FileEntry MakeFileEntry(const char16_t* path, const char16_t* projectName, const char16_t* projectPath) {
     FileEntry entry;
-    std::size_t nameStart = 0;
-    for (std::size_t i = 0; path[i] != u'\0'; ++i) {
-        if (path[i] == u'/' || path[i] == u'\\') nameStart = i + 1;
-    }
+    const std::size_t nameStart = NameStart(path);
     if (nameStart <= std::numeric_limits<std::uint16_t>::max()) {
         entry.nameOffset = static_cast<std::uint16_t>(nameStart);
     }

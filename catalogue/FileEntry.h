@@ -1,6 +1,7 @@
 // One catalogued file and one catalogued project.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "catalogue/Text.h"
@@ -21,6 +22,9 @@ struct FileEntry {
 // The column ids shared by the list view, the sort and the settings.
 enum Column : int { ColumnFileName = 0, ColumnFilePath = 1, ColumnProjectName = 2, ColumnProjectPath = 3 };
 constexpr int ColumnCount = 4;
+
+// Where the file name of `path` starts: after the later of its last "/" and its last "\", 0 when it has neither.
+std::size_t NameStart(const char16_t* path);
 
 // Builds an entry for `path`, a string that stays in place as long as the entry. The file name starts after the later
 // of the last "/" and the last "\". When that start does not fit the 16-bit offset (only a path longer than any Windows

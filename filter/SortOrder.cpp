@@ -6,22 +6,22 @@
 // column's distinct texts, files alike in the column sharing one. A stable counting sort by the
 // ranks of each key in turn, from the last key to the first, then sorts by all of them.
 //
-// Names are ranked by a radix sort of their texts (RankTexts): each text gets a 64-bit key of its
-// next few folded units, the files are sorted by the bytes of their keys a byte at a time, in
-// place, and each group of files whose keys tie loads the units after them. Paths are never
-// compared whole. A path is its folder (up to its last slash) and its name; paths compare as the
-// sequences of their components, each folder component with its slash, so the files of one
-// folder stand in the order of their names, and a folder's files stand among the folders below
-// it where each name falls between the next components of those folders (a name holds no slash:
-// comparing it with a folder below is decided within that folder's next component). The few
-// distinct folders are ranked by RankTexts, and the files placed among them by their names
-// (PathOrder). Project names and paths are strings that many files share: their ranks come from
-// sorting their few distinct strings.
+// Names: many files share one, so the distinct names are found by hashing (NameRanks) and ranked
+// by a radix sort of their texts (RankTexts): each text gets a 64-bit key of its next few folded
+// units, the texts are sorted in place by the first byte in which their keys differ, and each
+// group whose keys tie loads the units after them. Paths are never compared whole. A path is its
+// folder (up to its last slash) and its name; paths compare as the sequences of their
+// components, each folder component with its slash. So the files of one folder stand in the
+// order of their names, and a folder's files stand among the folders below it where each name
+// falls between the next components of those folders (a name holds no slash: comparing it with a
+// folder below is decided within that folder's next component). The few distinct folders are
+// ranked by RankTexts, and the files placed among them by their names (PathOrder). Project names
+// and paths are strings that many files share: their ranks come from sorting their few distinct
+// strings.
 //
-// The order of all files for one set of keys is kept (FileOrder), and with it the ranks of the
-// names and of each project column once known: after a header click the files already stand in
-// the order of the other keys, and a stable sort by the clicked column alone gives the new order
-// (SortFiles).
+// The order of all files for one set of keys is kept (FileOrder), and with it each column's
+// ranks: after a header click the files already stand in the order of the other keys, and a
+// stable counting sort by the clicked column's ranks gives the new order (SortFiles).
 #include "filter/SortOrder.h"
 
 #include <algorithm>
@@ -291,8 +291,6 @@ Indices RankTexts(const Source& source, std::size_t count) {
                 } else {
                     push(begin, end, run.depth, byte + 1, false, false);
                 }
-            } else if (byte % 2 == 1 && KeyByte(items[begin], byte - 1) == 0 && digit == 0) {
-                push(begin, end, run.depth, 0, true, true);  // a zero unit: the texts end
             } else if (byte == 7) {
                 push(begin, end, run.depth + 4, 0, false, false);
             } else {
@@ -433,15 +431,6 @@ Indices SharedTextRanks(const FileSet& set, int column) {
     return ranks;
 }
 
-// The ranks of `column` (the file name or a project column) for every place of `set`, from
-// `known` when it holds them, else made and left in `known`.
-const Indices& ColumnRanks(const FileSet& set, int column, Indices& known) {
-    if (known.size() != set.size()) {
-        known = column == ColumnFileName ? NameRanks(set) : SharedTextRanks(set, column);
-    }
-    return known;
-}
-
 // A folder: the beginning of a path up to its last slash.
 struct Folder {
     const char16_t* path;
@@ -499,8 +488,9 @@ Indices FoldersOf(const FileSet& set, std::vector<Folder>& folders) {
 }
 
 // The places of `set` in the order of their paths, given the ranks of their names. `folderOf` is
-// left with each place's folder, by the folders' order.
-Indices PathOrder(const FileSet& set, const Indices& names, Indices& folderOf) {
+// left with each place's folder, by the folders' order; `sharedPaths` tells whether two places
+// have one path.
+Indices PathOrder(const FileSet& set, const Indices& names, Indices& folderOf, bool& sharedPaths) {
     std::vector<Folder> folders;
     folderOf = FoldersOf(set, folders);
     const std::size_t count = folders.size();
@@ -541,9 +531,24 @@ Indices PathOrder(const FileSet& set, const Indices& names, Indices& folderOf) {
         Indices next(starts.begin(), starts.end() - 1);
         for (std::uint32_t place = 0; place < folderOf.size(); ++place) grouped[next[folderOf[place]]++] = place;
     }
+    // A folder's files are sorted by their ranks and places in one number each, which compare
+    // without reading the ranks again; a folder of very many files is sorted where it lies.
+    constexpr std::size_t MostKeyed = 4096;
+    std::vector<std::uint64_t> keyed;
+    sharedPaths = false;
     for (std::size_t rank = 0; rank < count; ++rank) {
-        std::sort(grouped.begin() + starts[rank], grouped.begin() + starts[rank + 1],
-                  [&names](std::uint32_t a, std::uint32_t b) { return names[a] < names[b]; });
+        const auto first = grouped.begin() + starts[rank], last = grouped.begin() + starts[rank + 1];
+        if (std::size_t(last - first) > MostKeyed) {
+            std::sort(first, last, [&names](std::uint32_t a, std::uint32_t b) { return names[a] < names[b]; });
+        } else {
+            keyed.clear();
+            for (auto place = first; place != last; ++place)
+                keyed.push_back(std::uint64_t{names[*place]} << 32 | *place);
+            std::sort(keyed.begin(), keyed.end());
+            for (std::size_t i = 0; i < keyed.size(); ++i) first[i] = static_cast<std::uint32_t>(keyed[i]);
+        }
+        for (auto place = first; !sharedPaths && place + 1 < last; ++place)
+            sharedPaths = names[place[0]] == names[place[1]];
     }
 
     // A folder's files in parts, each part standing before the folder of rank `before` (count:
@@ -563,6 +568,8 @@ Indices PathOrder(const FileSet& set, const Indices& names, Indices& folderOf) {
         const std::size_t length = folders[rank].length;
         std::uint32_t below = rank + 1;
         for (std::uint32_t k = begin; k < end; ++k) {
+            if (end - k > 2 * Ahead) __builtin_prefetch(&set[grouped[k + 2 * Ahead]]);
+            if (end - k > Ahead) __builtin_prefetch(set[grouped[k + Ahead]].path + length);
             const TextView name{set[grouped[k]].path + length, Unbounded};
             while (below <= lastBelow[rank]) {
                 const Folder& folder = folders[below];
@@ -586,17 +593,51 @@ Indices PathOrder(const FileSet& set, const Indices& names, Indices& folderOf) {
     return order;
 }
 
+// The ranks of the paths from their order: paths alike ignoring ASCII case are of one folder and
+// have names of one rank.
+Indices PathRanks(const Indices& order, const Indices& names, const Indices& folderOf) {
+    Indices ranks(order.size());
+    std::uint32_t rank = 0;
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        const std::uint32_t place = order[i], before = i > 0 ? order[i - 1] : place;
+        if (folderOf[place] != folderOf[before] || names[place] != names[before]) ++rank;
+        ranks[place] = rank;
+    }
+    return ranks;
+}
+
+// The ranks of `column` for every place of `set`, from `known[column]` when it holds them, else
+// made and left there, with those they were made from.
+const Indices& ColumnRanks(const FileSet& set, int column, Indices* known) {
+    Indices& ranks = known[column];
+    if (ranks.size() == set.size()) return ranks;
+    if (column == ColumnFileName) {
+        ranks = NameRanks(set);
+    } else if (column == ColumnFilePath) {
+        const Indices& names = ColumnRanks(set, ColumnFileName, known);
+        Indices folderOf;
+        bool sharedPaths;
+        ranks = PathRanks(PathOrder(set, names, folderOf, sharedPaths), names, folderOf);
+    } else {
+        ranks = SharedTextRanks(set, column);
+    }
+    return ranks;
+}
+
 // The places of `set` in the order of `keys`. `known` holds each column's ranks by place where
-// they are known already, and is left with those made here.
-Indices SortedPlaces(const FileSet& set, const std::int32_t* keys, Indices* known) {
-    const Indices& names = ColumnRanks(set, ColumnFileName, known[ColumnFileName]);
+// they are known already, and is left with those made here; the ranks of the paths are made
+// when `rankPaths` asks for them.
+Indices SortedPlaces(const FileSet& set, const std::int32_t* keys, Indices* known, bool rankPaths) {
+    const Indices& names = ColumnRanks(set, ColumnFileName, known);
     Indices folderOf;
-    Indices order = PathOrder(set, names, folderOf);
+    bool sharedPaths;
+    Indices order = PathOrder(set, names, folderOf, sharedPaths);
+    if (rankPaths) known[ColumnFilePath] = PathRanks(order, names, folderOf);
     // The keys before the path, from the last to the first.
     int path = 0;
     while (keys[path] != ColumnFilePath) ++path;
-    for (int k = path - 1; k >= 0; --k) SortByRank(order, ColumnRanks(set, keys[k], known[keys[k]]));
-    if (path + 1 == ColumnCount) return order;
+    for (int k = path - 1; k >= 0; --k) SortByRank(order, ColumnRanks(set, keys[k], known));
+    if (!sharedPaths || path + 1 == ColumnCount) return order;
 
     // Files alike on the keys up to the path (one path listed twice) go on by the keys after it.
     const auto alike = [&](std::uint32_t a, std::uint32_t b) {
@@ -625,7 +666,7 @@ bool IsSortedFor(const FileOrder& order, const std::deque<FileEntry>& files, con
 void SortFileIndices(std::vector<std::uint32_t>& indices, const std::deque<FileEntry>& files,
                      const SortOrder& sortOrder) {
     Indices known[ColumnCount];
-    const Indices places = SortedPlaces(FileSet(files, &indices), sortOrder.keys, known);
+    const Indices places = SortedPlaces(FileSet(files, &indices), sortOrder.keys, known, false);
     Indices sorted(places.size());
     for (std::size_t i = 0; i < places.size(); ++i) sorted[i] = indices[places[i]];
     indices.swap(sorted);
@@ -645,13 +686,14 @@ void SortFiles(FileOrder& order, const std::deque<FileEntry>& files, const SortO
     // Clear the keys first: should the sort run out of memory, the order counts as unsorted.
     std::fill(order.keys, order.keys + ColumnCount, -1);
     const FileSet all(files, nullptr);
-    // The path column's order is made from its folders and the ranks of the names, never by ranks
-    // of its own.
-    if (oneClick && keys[0] != ColumnFilePath) {
-        SortByRank(order.files, ColumnRanks(all, keys[0], order.ranks[keys[0]]));
+    if (oneClick) {
+        SortByRank(order.files, ColumnRanks(all, keys[0], order.ranks));
     } else {
         Indices().swap(order.files);  // not held while the new order is made
-        order.files = SortedPlaces(all, keys, order.ranks);
+        order.files = SortedPlaces(all, keys, order.ranks, order.keepRanks);
+    }
+    if (!order.keepRanks) {
+        for (Indices& ranks : order.ranks) Indices().swap(ranks);
     }
     std::copy(keys, keys + ColumnCount, order.keys);
 }

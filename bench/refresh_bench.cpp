@@ -1,7 +1,9 @@
 // Cost of the refreshes of the result list over synthetic catalogues of 10 000 to 1 000 000 files,
 // natively and in the Windows build under Wine, and the memory the catalogue and its result list
 // take:
-//   refresh_bench [FILES...]
+//   refresh_bench [-threads N] [FILES...]
+// With N threads (1 when not given), the files are tested and the rows written in slices side
+// by side, on the dialog's thread pool in the Windows build.
 // "first" is the dialog's first refresh (the files sorted for the first time, then the empty
 // filter); "empty", "one letter" and the queries are keystrokes (one matching pass, no sort);
 // "typed" is "shader.h" typed one character at a time; "project" a change of the project box;
@@ -21,6 +23,7 @@
 #include "SyntheticCatalogue.h"
 #include "filter/ResultList.h"
 #include "filter/SortOrder.h"
+#include "tests/support/Threads.h"
 
 namespace {
 
@@ -64,9 +67,11 @@ void Print(std::size_t files, const char* what, Times& times) {
                 times.ms.back(), times.rows);
 }
 
+sprig::JobRunner* threads = nullptr;
+
 double Refresh(sprig::Catalogue& catalogue, std::u16string_view query, std::ptrdiff_t project) {
     const auto start = Clock::now();
-    sprig::RebuildResultList(catalogue, query, project, sprig::ProcessSortOrder);
+    sprig::RebuildResultList(catalogue, query, project, sprig::ProcessSortOrder, threads);
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 }
 
@@ -141,8 +146,18 @@ void Measure(std::size_t files) {
 
 int main(int argc, char** argv) {
     std::vector<std::size_t> sizes;
-    for (int i = 1; i < argc; ++i) sizes.push_back(std::strtoul(argv[i], nullptr, 10));
+    std::size_t threadCount = 1;
+    for (int i = 1; i < argc; ++i) {
+        if (std::string(argv[i]) == "-threads" && i + 1 < argc) {
+            threadCount = std::strtoul(argv[++i], nullptr, 10);
+        } else {
+            sizes.push_back(std::strtoul(argv[i], nullptr, 10));
+        }
+    }
     if (sizes.empty()) sizes = {10000, 100000, 1000000};
+    sprig::testing::SliceThreads pool(threadCount);
+    if (threadCount > 1) threads = &pool;
+    std::printf("%zu thread(s)\n", threadCount);
     std::printf("%9s  %-22s %9s %9s %9s %9s\n", "files", "refresh", "fastest ms", "median ms", "slowest ms", "rows");
     for (const std::size_t files : sizes) Measure(files);
     return 0;

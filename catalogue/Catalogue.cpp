@@ -41,7 +41,9 @@ void TextStore::Clear() {
 
 const FileEntry& AddFile(Catalogue& catalogue, std::u16string_view path, const char16_t* projectName,
                          const char16_t* projectPath) {
-    catalogue.FileList.push_back(MakeFileEntry(catalogue.pathText.Add(path), projectName, projectPath));
+    // Catalogue texts end at their first NUL, as every reader of them takes them.
+    path = path.substr(0, std::find(path.begin(), path.end(), u'\0') - path.begin());
+    catalogue.FileList.push_back(MakeFileEntry({catalogue.pathText.Add(path), path.size()}, projectName, projectPath));
     return catalogue.FileList.back();
 }
 

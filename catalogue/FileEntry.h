@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
 
 #include "catalogue/Text.h"
 
@@ -24,12 +25,13 @@ enum Column : int { ColumnFileName = 0, ColumnFilePath = 1, ColumnProjectName = 
 constexpr int ColumnCount = 4;
 
 // Where the file name of `path` starts: after the later of its last "/" and its last "\", 0 when it has neither.
-std::size_t NameStart(const char16_t* path);
+std::size_t NameStart(std::u16string_view path);
 
-// Builds an entry for `path`, a string that stays in place as long as the entry. The file name starts after the later
-// of the last "/" and the last "\". When that start does not fit the 16-bit offset (only a path longer than any Windows
-// path can be), the offset stays 0 and the whole path stands as the name, so no reader can index outside the path.
-FileEntry MakeFileEntry(const char16_t* path, const char16_t* projectName, const char16_t* projectPath);
+// Builds an entry for `path`, a terminated string that stays in place as long as the entry. The file name starts after
+// the later of the last "/" and the last "\". When that start does not fit the 16-bit offset (only a path longer than
+// any Windows path can be), the offset stays 0 and the whole path stands as the name, so no reader can index outside
+// the path.
+FileEntry MakeFileEntry(std::u16string_view path, const char16_t* projectName, const char16_t* projectPath);
 
 // The text a column shows for an entry; null for an unknown column.
 inline const char16_t* ColumnText(const FileEntry& file, int column) {

@@ -6,8 +6,13 @@
 
 namespace sprig {
 
-// Appends the UTF-16 form of `bytes` to `out`. False, with `out` partly appended, when the
-// bytes are not well-formed UTF-8 (overlong forms, surrogates and values past U+10FFFF included).
+// Writes the UTF-16 form of `bytes` from `to` on, never more units than bytes, and moves `to`
+// past them. False, with `to` after the units written so far, when the bytes are not well-formed
+// UTF-8 (overlong forms, surrogates and values past U+10FFFF included).
+bool DecodeUtf8(std::string_view bytes, char16_t*& to);
+
+// Appends the UTF-16 form of `bytes` to `out`, as DecodeUtf8 writes it; false, with `out` partly
+// appended, when the bytes are not well-formed.
 bool AppendUtf16(std::string_view bytes, std::u16string& out);
 
 // Writes the UTF-8 form of the character that starts with `unit` at `to`, four bytes at most, and

@@ -27,6 +27,10 @@ HMODULE ThisModule() {
     return module;
 }
 
+// The most threads that test files at once. The files' texts come through one memory, which
+// more threads than these would only wait for.
+constexpr std::size_t MostThreads = 4;
+
 // Explore shows files through a shell call that Windows XP (5.1) brought.
 bool ExploreAvailable() {
     OSVERSIONINFOW version{};
@@ -53,8 +57,10 @@ CSprig::CSprig(ComPtr<IDispatch> root, SolutionView& view) : root_(std::move(roo
 CSprig::~CSprig() { ClearCatalogue(catalogue_); }
 
 INT_PTR CSprig::DoModal(HWND owner) {
+    threads_.emplace(ProcessorCount(MostThreads));
     const INT_PTR code = DialogBoxParamW(ThisModule(), MAKEINTRESOURCEW(IDD_SPRIG), owner, &CSprig::DialogProc,
                                          reinterpret_cast<LPARAM>(this));
+    threads_.reset();
     window_ = nullptr;
     icon_.reset();
     if (failure_) std::rethrow_exception(std::exchange(failure_, nullptr));
@@ -302,7 +308,8 @@ void CSprig::RefreshResults() {
     const std::ptrdiff_t chosen = box ? SendMessageW(box, CB_GETCURSEL, 0, 0) : CB_ERR;
     const std::u16string query = WindowText(GetDlgItem(window_, IDC_FILTER_EDIT));
     shownLine_ = ParseQuery(query, shownFilter_);
-    const std::ptrdiff_t row = RebuildResultList(catalogue_, shownFilter_, chosen, ProcessSortOrder);
+    const std::ptrdiff_t row =
+        RebuildResultList(catalogue_, shownFilter_, chosen, ProcessSortOrder, threads_ ? &*threads_ : nullptr);
     ShowResultList(window_, list, catalogue_, row);
 }
 

@@ -10,11 +10,13 @@
 #include <exception>
 #include <iterator>
 #include <memory>
+#include <optional>
 #include <type_traits>
 #include <vector>
 
 #include "win/ComPtr.h"
 #include "win/Owners.h"
+#include "win/ThreadPool.h"
 #include "catalogue/Catalogue.h"
 #include "catalogue/SolutionView.h"
 #include "dialog/core/Layout.h"
@@ -101,6 +103,9 @@ private:
     ParsedFilter shownFilter_;
     std::int32_t shownLine_ = 0;
     MatchHighlighter highlighter_;
+    // The threads that test files beside this one while the dialog is shown; DoModal ends them
+    // before it returns.
+    std::optional<ThreadPool> threads_;
 };
 
 }  // namespace sprig

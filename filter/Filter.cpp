@@ -185,9 +185,12 @@ bool Narrows(const ParsedFilter& next, const ParsedFilter& shown) {
 }
 
 FilterMatcher::FilterMatcher(const ParsedFilter& filter)
-    : filter_(filter), scratch_(UsesIndex(filter) ? filter.terms.size() : 0) {}
+    : filter_(filter),
+      plain_(filter.terms.size() == 1 && !filter.terms[0].hasWildcard && !filter.terms[0].negated ? &filter.terms[0]
+                                                                                                  : nullptr),
+      scratch_(UsesIndex(filter) ? filter.terms.size() : 0) {}
 
-bool FilterMatcher::Matches(const FileEntry& file, std::int32_t& position) {
+bool FilterMatcher::MatchTerms(const FileEntry& file, std::int32_t& position) {
     if (UsesIndex(filter_)) {
         return MatchIndexed(file, filter_.terms, filter_.index, scratch_, filter_.hasAlternatives, position);
     }

@@ -49,10 +49,21 @@ public:
 
     // Whether the file passes (see Term.h). `position` becomes the smallest position among the
     // terms that hold (-1 when there are no terms).
-    bool Matches(const FileEntry& file, std::int32_t& position);
+    bool Matches(const FileEntry& file, std::int32_t& position) {
+        if (plain_) {
+            position = FindPlain(ColumnText(file, plain_->column), *plain_);
+            return position >= 0;
+        }
+        return MatchTerms(file, position);
+    }
 
 private:
+    bool MatchTerms(const FileEntry& file, std::int32_t& position);
+
     const ParsedFilter& filter_;
+    // The one term of a query of one term without wildcards, not negated (what most typing
+    // makes): the file passes where its text is found, at that place. Null for other queries.
+    const FilterTerm* plain_;
     IndexScratch scratch_;
 };
 

@@ -9,6 +9,7 @@
 
 namespace sprig {
 
+class JobRunner;
 struct ParsedFilter;
 struct SortOrder;
 
@@ -19,13 +20,14 @@ const char16_t* ChosenProject(const Catalogue& catalogue, std::ptrdiff_t project
 // Rebuilds ResultList: the files of the chosen project (by identity of its string, never by
 // text) that pass `query`, in the order of `sortOrder` (files alike on all four keys in no
 // particular order). Answers the row to select, or -1 when there are no rows. The query is read
-// by ParseQuery: a line after the last name term asks nothing of the rows.
+// by ParseQuery: a line after the last name term asks nothing of the rows. With `threads`, the
+// files are tested and the rows written in slices side by side; the rows are the same.
 std::ptrdiff_t RebuildResultList(Catalogue& catalogue, std::u16string_view query, std::ptrdiff_t projectBoxIndex,
-                                 const SortOrder& sortOrder);
+                                 const SortOrder& sortOrder, JobRunner* threads = nullptr);
 // The same for a query that ParseQuery has already read, so that a caller that keeps the parse
 // (the dialog, for its marks and its line) reads each keystroke's text once.
 std::ptrdiff_t RebuildResultList(Catalogue& catalogue, const ParsedFilter& filter, std::ptrdiff_t projectBoxIndex,
-                                 const SortOrder& sortOrder);
+                                 const SortOrder& sortOrder, JobRunner* threads = nullptr);
 
 // The first of the rows with the smallest match position, or -1 when there are none.
 std::ptrdiff_t BestRow(const std::vector<ResultRow>& rows);

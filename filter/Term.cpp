@@ -10,18 +10,24 @@ template <bool PathColumn>
 std::int32_t FindFolded(const char16_t* text, const char16_t* pattern, std::uint32_t length) {
     if (length == 0) return 0;
     const auto fold = [](char16_t unit) { return PathColumn ? FoldChar(unit, ColumnFilePath) : FoldAscii(unit); };
+    // The first unit is looked for without folding, as most units of a text are passed over
+    // there: a folded letter is met by the units that bit 5 set turns into it (itself and its
+    // capital), a backslash of a path column by either slash, any other unit by itself.
     const char16_t head = pattern[0];
-    for (std::size_t s = 0; text[s] != u'\0'; ++s) {
-        if (fold(text[s]) != head) continue;
+    const char16_t caseBit = head >= u'a' && head <= u'z' ? 0x20 : 0;
+    const char16_t slash = PathColumn && head == u'\\' ? u'/' : head;
+    for (const char16_t* start = text;; ++start) {
+        char16_t unit;
+        while ((unit = *start) != u'\0' && static_cast<char16_t>(unit | caseBit) != head && unit != slash) ++start;
+        if (unit == u'\0') return -1;
         std::uint32_t j = 1;
         for (; j < length; ++j) {
-            const char16_t unit = text[s + j];
-            if (unit == u'\0') return -1;  // the text ends: no later start fits either
-            if (fold(unit) != pattern[j]) break;
+            const char16_t next = start[j];
+            if (next == u'\0') return -1;  // the text ends: no later start fits either
+            if (fold(next) != pattern[j]) break;
         }
-        if (j == length) return static_cast<std::int32_t>(s);
+        if (j == length) return static_cast<std::int32_t>(start - text);
     }
-    return -1;
 }
 
 }  // namespace

@@ -35,6 +35,19 @@ TEST(Utf8, EveryScalarValueRoundTrips) {
         ASSERT_EQ(back, text) << value;
     }
     EXPECT_EQ(Decode("\xC3\x84rger \xF0\x9F\x98\x80"), u"\u00C4rger \U0001F600");
+    // ASCII runs of every length before and after characters of every length, so that the runs
+    // taken eight bytes at a time end at every place.
+    for (std::size_t before = 0; before <= 17; ++before) {
+        for (std::size_t after = 0; after <= 17; after += 3) {
+            std::u16string text;
+            for (std::size_t k = 0; k < before; ++k) text.push_back(static_cast<char16_t>(u'!' + k * 5));
+            text += u"\u00E9\u20AC\U0001F600";
+            for (std::size_t k = 0; k < after; ++k) text.push_back(static_cast<char16_t>(u'~' - k * 3));
+            std::string bytes;
+            AppendUtf8(text, bytes);
+            EXPECT_EQ(Decode(bytes), text) << before << " " << after;
+        }
+    }
 }
 
 TEST(Utf8, RejectsEveryIllFormedSequence) {

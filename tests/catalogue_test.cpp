@@ -8,6 +8,8 @@
 namespace sprig {
 namespace {
 
+using namespace std::string_view_literals;
+
 std::u16string Name(const FileEntry& file) { return ColumnText(file, ColumnFileName); }
 
 TEST(MakeFileEntry, NameStartsAfterTheLaterSeparatorOfEitherKind) {
@@ -25,6 +27,13 @@ TEST(MakeFileEntry, PathWithoutSeparatorIsItsOwnName) {
 TEST(MakeFileEntry, TrailingSeparatorGivesEmptyName) {
     EXPECT_EQ(Name(MakeFileEntry(u"C:\\dir\\", u"", u"")), u"");
     EXPECT_EQ(Name(MakeFileEntry(u"", u"", u"")), u"");
+}
+
+TEST(MakeFileEntry, APathEndsAtItsFirstNul) {
+    Catalogue catalogue;
+    const FileEntry& file = AddFile(catalogue, u"C:\\dir\\name.txt\0\\later.txt"sv, u"", u"");
+    EXPECT_EQ(std::u16string(file.path), u"C:\\dir\\name.txt");
+    EXPECT_EQ(Name(file), u"name.txt");
 }
 
 TEST(MakeFileEntry, NameBeyondSixteenBitOffsetFallsBackToWholePath) {

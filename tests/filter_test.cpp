@@ -279,7 +279,8 @@ TEST_F(MatchFilterTest, Fields) {
     const FileEntry& file = File(u"C:/src\\a.cpp", u"CoreLib", u"Tools\\CoreLib\\Source");
     EXPECT_EQ(Position(file, u"/src/"), 3);
     EXPECT_EQ(Position(file, u"\\SRC\\"), 3);
-    EXPECT_EQ(Position(file, u"src/"), -2);  // a name holds no slash
+    EXPECT_EQ(Position(file, u"/\"\\src\""), 2);  // a pattern that begins with a slash meets either one
+    EXPECT_EQ(Position(file, u"src/"), -2);       // a name holds no slash
     EXPECT_EQ(Position(file, u":core"), 0);
     EXPECT_EQ(Position(file, u":source"), -2);
     EXPECT_EQ(Position(file, u"/:core"), 6);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <memory>
 #include <random>
 #include <string>
 #include <utility>
@@ -9,11 +10,13 @@
 
 #include "dialog/core/ResultTitle.h"
 #include "filter/Filter.h"
+#include "filter/JobRunner.h"
 #include "filter/Query.h"
 #include "filter/ResultList.h"
 #include "filter/SortOrder.h"
 #include "support/CatalogueBuilder.h"
 #include "support/LiteralFilter.h"
+#include "support/Threads.h"
 
 namespace sprig {
 namespace {
@@ -268,7 +271,13 @@ TEST_F(ResultListTest, EveryRefreshMatchesTheLiteralProcedure) {
     static const char16_t typed[] = u"aAb._\\/x1 *?-|:\"";
     std::mt19937 random(18);
     std::vector<ResultRow> expected;
+    // The rounds take turns without threads and with 1 to 4 of them, whose slices are cut down to
+    // a few files so that these small catalogues are cut as a large one is.
+    std::vector<std::unique_ptr<testing::SliceThreads>> threads;
+    for (std::size_t count = 1; count <= 4; ++count) threads.push_back(std::make_unique<testing::SliceThreads>(count));
     for (int round = 0; round < 300; ++round) {
+        JobRunner* runner = round % 5 == 0 ? nullptr : threads[round % 5 - 1].get();
+        if (runner) runner->sliceFloor = 1 + random() % 16;
         Catalogue fresh;
         testing::CatalogueBuilder build(fresh);
         FillRandomCatalogue(build, random);
@@ -300,7 +309,7 @@ TEST_F(ResultListTest, EveryRefreshMatchesTheLiteralProcedure) {
                     build.File(u"C:\\" + query, fresh.ProjectList[0].get(), fresh.ProjectPathPool[0].get());
             }
             const std::ptrdiff_t want = ReferenceRefresh(fresh, query, project, expected);
-            const std::ptrdiff_t got = RebuildResultList(fresh, query, project, ProcessSortOrder);
+            const std::ptrdiff_t got = RebuildResultList(fresh, query, project, ProcessSortOrder, runner);
             ASSERT_TRUE(SameRows(expected, fresh.ResultList)) << "round " << round << " step " << step;
             ASSERT_EQ(got, want) << "round " << round << " step " << step;
         }

@@ -4,8 +4,12 @@
 #pragma once
 
 #include <windows.h>
+#include <tlhelp32.h>
 
 #include <cstddef>
+#include <vector>
+
+#include "win/Owners.h"
 
 namespace sprig::testing {
 
@@ -17,6 +21,19 @@ inline long LiveGdiObjects() {
     long live = 0;
     for (ULONG_PTR index = 1; index <= 0xFFFF; ++index) live += GetObjectType(reinterpret_cast<HGDIOBJ>(index)) != 0;
     return live;
+}
+
+// The identifiers of the process's threads that are alive.
+inline std::vector<DWORD> LiveThreads() {
+    std::vector<DWORD> threads;
+    const Handle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
+    if (snapshot.get() == INVALID_HANDLE_VALUE) return threads;
+    THREADENTRY32 entry{};
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = Thread32First(snapshot.get(), &entry); more; more = Thread32Next(snapshot.get(), &entry)) {
+        if (entry.th32OwnerProcessID == GetCurrentProcessId()) threads.push_back(entry.th32ThreadID);
+    }
+    return threads;
 }
 
 // Blocks of operator new not yet deleted, on every thread.

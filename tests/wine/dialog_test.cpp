@@ -12,6 +12,7 @@
 #include "filter/SortOrder.h"
 #include "resources/resource.h"
 #include "win/Owners.h"
+#include "win/ThreadPool.h"
 #include "wine/DialogDriver.h"
 #include "wine/DialogSolution.h"
 #include "wine/ListPicture.h"
@@ -486,6 +487,49 @@ TEST_F(DialogTest, TheProjectBoxShowsAndTakesManyProjectsByMouseAndKeys) {
         d.Key(VK_ESCAPE, IDC_FILTER_EDIT);
                   }),
               IDCANCEL);
+}
+
+// A solution large enough that the dialog tests its files on threads beside its own (where the
+// machine has more than one processor): they are made while the dialog is shown and all of them
+// have ended when DoModal returns.
+TEST_F(DialogTest, TheThreadsThatTestFilesEndWithTheDialog) {
+    model::SolutionModel model;
+    model::ItemCollection& items = *model.AddProject(u"Big", u"{8BC9CEB8-8B4A-11D0-8D11-00A0C91BC942}").items;
+    for (int i = 0; i < 70000; ++i) {
+        const std::u16string name = u"file" + std::u16string(1, char16_t(u'a' + i % 26)) + u".cpp";
+        model.AddFile(items, name, u"C:\\src\\" + std::u16string(1, char16_t(u'a' + i / 26 % 26)) + u"\\" + name);
+    }
+    const std::vector<DWORD> before = LiveThreads();
+    std::vector<DWORD> workers;
+    DWORD driver = 0;
+    bool workersEnded = false;
+    CSprig dialog = ModelDialog(model);
+    DriveModal(
+        [&] {
+        const INT_PTR code = dialog.DoModal(nullptr);
+        const std::vector<DWORD> after = LiveThreads();
+        workersEnded = std::none_of(workers.begin(), workers.end(), [&](DWORD thread) {
+            return std::find(after.begin(), after.end(), thread) != after.end();
+        });
+        return code;
+        },
+        [&](DialogDriver& d) {
+        d.Type(u"a", IDC_FILTER_EDIT);
+        d.Sync();
+        EXPECT_EQ(d.RowCount(), 70000 / 26 + 1);
+        driver = GetCurrentThreadId();
+        for (const DWORD thread : LiveThreads()) {
+            if (thread != driver && std::find(before.begin(), before.end(), thread) == before.end()) {
+                workers.push_back(thread);
+            }
+        }
+        d.Key(VK_ESCAPE, IDC_FILTER_EDIT);
+    },
+        60000);
+    if (ProcessorCount(2) > 1) {
+        EXPECT_FALSE(workers.empty());
+    }
+    EXPECT_TRUE(workersEnded);
 }
 
 // A working day in brief: the dialog opened and closed many times over a few hundred files, typed

@@ -90,8 +90,10 @@ bool CatalogueReader::Take(std::string_view line, std::size_t lineNumber) {
         projectPath_.clear();
         if (!AppendUtf16(fields[2], projectPath_)) return fail("not valid UTF-8");
     }
-    text_.clear();
-    if (!AppendUtf16(fields[3], text_)) return fail("not valid UTF-8");
+    // The path is decoded into room kept from line to line, never cleared or filled first.
+    if (path_.size() < fields[3].size()) path_.resize(fields[3].size());
+    char16_t* pathEnd = path_.data();
+    if (!DecodeUtf8(fields[3], pathEnd)) return fail("not valid UTF-8");
     if (fields[0].empty()) return fail("empty project id");
     if (fields[3].empty()) return fail("empty path");
 
@@ -110,11 +112,14 @@ bool CatalogueReader::Take(std::string_view line, std::size_t lineNumber) {
         catalogue_.ProjectPathPool.push_back(CopyText(projectPath_));
         lastPath_ = catalogue_.ProjectPathPool.back().get();
     }
-    lastId_.assign(fields[0].data(), fields[0].size());
-    lastName_.assign(fields[1].data(), fields[1].size());
-    lastPathBytes_.assign(fields[2].data(), fields[2].size());
+    if (!sameProject) {
+        lastId_.assign(fields[0].data(), fields[0].size());
+        lastName_.assign(fields[1].data(), fields[1].size());
+    }
+    if (!samePath) lastPathBytes_.assign(fields[2].data(), fields[2].size());
     lastProject_ = project;
-    AddFile(catalogue_, text_, project, lastPath_);
+    AddFile(catalogue_, std::u16string_view(path_.data(), static_cast<std::size_t>(pathEnd - path_.data())), project,
+            lastPath_);
     return true;
 }
 

@@ -40,10 +40,11 @@ private:
     std::string lastId_, lastName_, lastPathBytes_;
     const char16_t* lastProject_ = nullptr;
     const char16_t* lastPath_ = nullptr;
-    std::u16string text_, name_, projectPath_;
-    std::string partial_;     // the start of a line whose end is in a later piece
-    std::size_t lines_ = 0;   // lines taken
-    bool emptyLine_ = false;  // the last line taken was empty: fine only as the text's last
+    std::u16string name_, projectPath_;
+    std::vector<char16_t> path_;  // room for the longest path decoded so far
+    std::string partial_;         // the start of a line whose end is in a later piece
+    std::size_t lines_ = 0;       // lines taken
+    bool emptyLine_ = false;      // the last line taken was empty: fine only as the text's last
     bool failed_ = false;
     std::string error_;
 };

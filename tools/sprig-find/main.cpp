@@ -7,6 +7,8 @@
 //   sprig-find --help
 #include <algorithm>
 #include <cerrno>
+#include <charconv>
+#include <iterator>
 #include <csignal>
 #include <chrono>
 #include <cstdio>
@@ -218,7 +220,8 @@ public:
     void Append(char byte) { Append(std::string_view(&byte, 1)); }
     void AppendNumber(long long value) {
         char digits[24];
-        Append(std::string_view(digits, static_cast<std::size_t>(std::snprintf(digits, sizeof digits, "%lld", value))));
+        Append(std::string_view(digits,
+                                static_cast<std::size_t>(std::to_chars(digits, std::end(digits), value).ptr - digits)));
     }
 
     // A text in UTF-8, up to its terminator. A tab or a line break in it would split its row:

@@ -36,8 +36,10 @@ struct FileOrder {
     std::vector<std::int32_t> positions;                // the matching pass's work space, by FileList index
     std::vector<std::uint32_t> rows;                    // the FileList index of each row of ResultList
     // Each column's rank of every file by FileList index, once known (empty before): files alike
-    // in the column share a rank, and ranks ascend in the column's order.
+    // in the column share a rank, and ranks ascend in the column's order. They make a header
+    // click a counting sort; where no click follows (the query tool), they are not kept.
     std::vector<std::uint32_t> ranks[ColumnCount];
+    bool keepRanks = true;
 };
 
 // What made the rows on screen, kept by the result list: a query that only narrows that one needs

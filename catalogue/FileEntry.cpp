@@ -4,11 +4,16 @@
 
 namespace sprig {
 
+std::size_t NameStart(std::u16string_view path) {
+    // From the end: a name is much shorter than the folders before it.
+    std::size_t start = path.size();
+    while (start > 0 && path[start - 1] != u'/' && path[start - 1] != u'\\') --start;
+    return start;
+}
+
 FileEntry MakeFileEntry(std::u16string_view path, const char16_t* projectName, const char16_t* projectPath) {
     FileEntry entry;
-    // From the end: a name is much shorter than the folders before it.
-    std::size_t nameStart = path.size();
-    while (nameStart > 0 && path[nameStart - 1] != u'/' && path[nameStart - 1] != u'\\') --nameStart;
+    const std::size_t nameStart = NameStart(path);
     if (nameStart <= std::numeric_limits<std::uint16_t>::max()) {
         entry.nameOffset = static_cast<std::uint16_t>(nameStart);
     }

@@ -1,7 +1,9 @@
 // One catalogued file and one catalogued project.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <string_view>
 
 #include "catalogue/Text.h"
 
@@ -21,6 +23,9 @@ struct FileEntry {
 // The column ids shared by the list view, the sort and the settings.
 enum Column : int { ColumnFileName = 0, ColumnFilePath = 1, ColumnProjectName = 2, ColumnProjectPath = 3 };
 constexpr int ColumnCount = 4;
+
+// Where the file name of `path` starts: after the later of its last "/" and its last "\", 0 when it has neither.
+std::size_t NameStart(std::u16string_view path);
 
 // Builds an entry for `path`, a terminated string that stays in place as long as the entry. The file name starts after
 // the later of the last "/" and the last "\". When that start does not fit the 16-bit offset (only a path longer than

@@ -14,12 +14,13 @@ public:
     // How many slices can run side by side.
     virtual std::size_t Threads() const = 0;
     // Calls job(context, i) once for each i below count, on the calling thread and the runner's
-    // own ones side by side, and returns once every call has returned. The calls never throw.
+    // own ones side by side (each taking the next slice not yet taken as it comes free), and
+    // returns once every call has returned. The calls never throw.
     virtual void Run(std::size_t count, void (*job)(void* context, std::size_t slice), void* context) = 0;
 
-    // The least work, in files or rows, that is worth a slice of its own: below it, waking a
-    // thread costs about what the slice saves. Tests lower it to cut small catalogues too.
-    std::size_t sliceFloor = 1 << 15;
+    // The least work, in files or rows, that is worth a slice of its own: below it, handing it to
+    // a thread costs about what the slice saves. Tests lower it to cut small catalogues too.
+    std::size_t sliceFloor = 1 << 14;
 
 protected:
     ~JobRunner() = default;

@@ -59,12 +59,14 @@ void RememberShown(Catalogue& catalogue, const ParsedFilter& filter, const char1
     shown.rowsKept = rowsKept;
 }
 
-// The slices that `items` items of work are cut into: one per thread, each of the runner's floor
-// at least.
+// The slices that `items` items of work are cut into, each of the runner's floor at least: a few
+// for each thread, which the threads take in turn as they come free, so that a thread that the
+// system keeps waiting (the machine's other work) holds up a small slice at most.
 std::size_t SliceCount(JobRunner* threads, std::size_t items) {
-    if (!threads) return 1;
-    return std::max<std::size_t>(1,
-                                 std::min(threads->Threads(), items / std::max<std::size_t>(1, threads->sliceFloor)));
+    constexpr std::size_t SlicesPerThread = 4;
+    if (!threads || threads->Threads() <= 1) return 1;
+    return std::max<std::size_t>(
+        1, std::min(SlicesPerThread * threads->Threads(), items / std::max<std::size_t>(1, threads->sliceFloor)));
 }
 
 // Where slice `slice` of `slices` over `items` items begins; slice `slices` begins at the end.

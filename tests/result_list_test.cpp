@@ -262,6 +262,8 @@ void FillRandomCatalogue(testing::CatalogueBuilder& add, std::mt19937& random) {
         const FileEntry& file = add.File(root + text(few ? 2 : 3) + u"\\" + text(few ? 2 : 12), projects[random() % 4],
                                          paths[random() % 6]);
         if (random() % 8 == 0) add.File(file.path, file.projectName, file.projectPath);
+        // A path without a folder, or with one of its own.
+        if (random() % 64 == 0) add.File(text(4) + u"a", projects[random() % 4], paths[random() % 6]);
     }
 }
 
@@ -279,6 +281,8 @@ TEST_F(ResultListTest, EveryRefreshMatchesTheLiteralProcedure) {
         Catalogue fresh;
         testing::CatalogueBuilder build(fresh);
         FillRandomCatalogue(build, random);
+        // Without the ranks kept, a header click sorts from the texts again.
+        fresh.sortedFiles.keepRanks = random() % 4 != 0;
         std::u16string query;
         std::ptrdiff_t project = 0;
         for (int step = 0; step < 40; ++step) {
@@ -308,6 +312,43 @@ TEST_F(ResultListTest, EveryRefreshMatchesTheLiteralProcedure) {
             const std::ptrdiff_t got = RebuildResultList(fresh, query, project, ProcessSortOrder, runner);
             ASSERT_TRUE(SameRows(expected, fresh.ResultList)) << "round " << round << " step " << step;
             ASSERT_EQ(got, want) << "round " << round << " step " << step;
+        }
+    }
+}
+
+// Catalogues too large for the random rounds: more distinct names and paths than 16 bits count,
+// a folder of thousands of files, folders too long for the name's offset and paths without one.
+TEST_F(ResultListTest, ClicksOverLargeCataloguesMatchTheLiteralProcedure) {
+    std::mt19937 random(24);
+    const char16_t* projects[] = {add.Project(u"Core"), add.Project(u"core"), add.Project(u"App")};
+    const char16_t* paths[] = {add.Path(u"C:\\src"), add.Path(u"c:\\SRC"), add.Path(u"C:\\src\\app")};
+    const auto pick = [&](const auto& list) { return list[random() % 3]; };
+    const auto name = [&](std::size_t i) {
+        std::u16string text;
+        for (; i > 0; i /= 7) text += u"aBc_.\u00ffx"[i % 7];
+        return text;
+    };
+    for (std::size_t i = 0; i < 70000; ++i) {
+        const std::u16string folder = i < 5000 ? u"C:\\flat\\" : u"C:\\src\\" + name(i % 300) + u"\\";
+        add.File(folder + name(i * 7919 % 70001) + u".h", pick(projects), pick(paths));
+    }
+    const std::u16string deep = u"C:\\" + std::u16string(70000, u'd') + u"\\";
+    for (const char16_t* file : {u"a", u"B", u"b", u"e\\f", u"e.h"}) add.File(deep + file, pick(projects), pick(paths));
+    add.File(u"C:\\top.h", pick(projects), pick(paths));                         // a folder above all the others
+    add.File(u"C:\\flat\\" + name(12345) + u".h", pick(projects), pick(paths));  // a path listed twice
+    add.File(u"C:\\FLAT\\" + name(12345) + u".H", pick(projects), pick(paths));
+    add.File(u"readme", pick(projects), pick(paths));
+
+    std::vector<ResultRow> expected;
+    for (const bool keep : {true, false}) {
+        ProcessSortOrder = SortOrder{};
+        catalogue.sortedFiles = FileOrder{};
+        catalogue.sortedFiles.keepRanks = keep;
+        for (const int column : {-1, 1, 2, 0, 3, 3, 1, 0}) {
+            if (column >= 0) ApplyColumnClick(ProcessSortOrder, column);
+            ReferenceRefresh(catalogue, u"", 0, expected);
+            RebuildResultList(catalogue, u"", 0, ProcessSortOrder);
+            ASSERT_TRUE(SameRows(expected, catalogue.ResultList)) << "after a click on " << column;
         }
     }
 }

@@ -9,6 +9,8 @@
 #ifdef _WIN32
 #include "win/ThreadPool.h"
 #else
+#include <algorithm>
+#include <atomic>
 #include <thread>
 #include <vector>
 #endif
@@ -24,9 +26,13 @@ public:
 
     std::size_t Threads() const override { return threads_; }
     void Run(std::size_t count, void (*job)(void* context, std::size_t slice), void* context) override {
+        std::atomic<std::size_t> next{0};
+        const auto take = [&] {
+            for (std::size_t slice; (slice = next++) < count;) job(context, slice);
+        };
         std::vector<std::thread> started;
-        for (std::size_t slice = 1; slice < count; ++slice) started.emplace_back(job, context, slice);
-        if (count > 0) job(context, 0);
+        for (std::size_t thread = 1; thread < std::min(count, threads_); ++thread) started.emplace_back(take);
+        take();
         for (std::thread& thread : started) thread.join();
     }
 

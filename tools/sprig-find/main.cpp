@@ -432,6 +432,8 @@ int Run(const std::vector<std::u16string>& args) {
                     std::to_string(catalogue.ProjectList.size()));
     }
     for (const int column : options.clicks) ApplyColumnClick(ProcessSortOrder, column);
+    // No header click follows: what would make one fast is not worth its memory here.
+    catalogue.sortedFiles.keepRanks = false;
 
     std::ptrdiff_t selected = -1;
     const long runs = options.repeat > 0 ? options.repeat : 1;

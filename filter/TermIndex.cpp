@@ -735,15 +735,16 @@ private:
         IndexScratch::TextUnits& units = scratch_.units[column_];
         if (units.stamp == scratch_.file) return units;
         units.stamp = scratch_.file;
-        if (units.places.empty()) units.places.assign(0x10000, {0, -1, -1});
+        if (units.places.empty()) units.places.assign(0x10000, {0, -1, -1, 0});
         units.before.assign(static_cast<std::size_t>(n_), -1);
         units.after.assign(static_cast<std::size_t>(n_), -1);
         for (std::int32_t q = 0; q < n_; ++q) {
             IndexScratch::TextUnits::Places& places = units.places[FoldChar(text_[q], column_)];
             if (places.stamp != scratch_.file) {
-                places = {scratch_.file, q, q};
+                places = {scratch_.file, q, q, 1};
                 continue;
             }
+            ++places.count;
             units.before[q] = places.last;
             units.after[places.last] = q;
             places.last = q;
@@ -751,9 +752,10 @@ private:
         return units;
     }
 
-    // The last index at or before `p` where core `id` fits, or -1: only the places of its first
-    // unit are tried. What the first question finds answers every later one from there up to
-    // where it began; a core asked for elsewhere too gets a table of the answers for every index.
+    // The last index at or before `p` where core `id` fits, or -1: only the places of its first or
+    // its last unit are tried, of whichever the text holds fewer. What the first question finds
+    // answers every later one from there up to where it began; a core asked for elsewhere too
+    // gets a table of the answers for every index.
     std::int32_t LastFit(std::uint32_t id, std::int32_t p) {
         const auto& [term, core] = index_.segments[id];
         if (core.length == 0) return p;
@@ -763,12 +765,22 @@ private:
         if (fit.stamp == scratch_.file && fit.tableAt != 0)
             return tables[fit.tableAt - 1 + static_cast<std::size_t>(p)];
         const IndexScratch::TextUnits& units = Units();
-        const char16_t unit = terms_[term].pattern[core.start];
-        const std::int32_t last = units.places[unit].stamp == scratch_.file ? units.places[unit].last : -1;
+        const char16_t* pattern = terms_[term].pattern;
+        const auto count = [&](char16_t unit) {
+            return units.places[unit].stamp == scratch_.file ? units.places[unit].count : 0;
+        };
+        char16_t unit = pattern[core.start];
+        std::int32_t back = 0;  // from where that unit stands to where the core starts
+        if (count(pattern[core.start + core.length - 1]) < count(unit)) {
+            unit = pattern[core.start + core.length - 1];
+            back = static_cast<std::int32_t>(core.length) - 1;
+        }
+        const std::int32_t last = count(unit) > 0 ? units.places[unit].last : -1;
         if (fit.stamp != scratch_.file) {
-            std::int32_t q = last;
-            while (q > p) q = units.before[q];
-            while (q >= 0 && !CoreFits(id, q)) q = units.before[q];
+            std::int32_t r = last;
+            while (r > p + back) r = units.before[r];
+            while (r >= back && !CoreFits(id, r - back)) r = units.before[r];
+            const std::int32_t q = r >= back ? r - back : -1;
             fit = {scratch_.file, p, q, 0};
             return q;
         }
@@ -777,7 +789,8 @@ private:
         std::int32_t* table = tables.data() + fit.tableAt - 1;
         // From each fit, found from the end, up to the one after it.
         std::int32_t end = n_;
-        for (std::int32_t q = last; q >= 0; q = units.before[q]) {
+        for (std::int32_t r = last; r >= back; r = units.before[r]) {
+            const std::int32_t q = r - back;
             if (!CoreFits(id, q)) continue;
             std::fill(table + q, table + end, q);
             end = q;

@@ -34,8 +34,8 @@
 //    the text's length, or where the first segment with a literal unit first fits after the
 //    "?"-only ones before it: one search shared by every term alike there. The "?" at the ends of
 //    a segment only ask for room, so segments that differ there share their searches too, and a
-//    search tries only the places where the text holds its first literal unit: its cost follows
-//    the text, not the number of segments sought;
+//    search tries only the places where the text holds the segment's first or last literal unit,
+//    whichever it holds fewer of: its cost follows the text, not the number of segments sought;
 //  - a wildcard term of "?" and "*" alone looks at the text's length only, so the outcome of all
 //    such terms of a column is worked out once per length and remembered.
 // Negated terms that hold report their latest start, which only their length decides: the longest
@@ -171,14 +171,14 @@ struct IndexScratch {
     std::vector<std::uint32_t> matchedIn, groupMet, groupFound;
     std::vector<std::uint32_t> candidates;
     // Where each unit stands in each column's text, marked likewise: the first and the last
-    // place of a unit, and from each place the one before and the one after that holds the same
-    // unit (-1 for none), so that a search for a segment tries only the places of its first unit.
+    // place of a unit and how many, and from each place the one before and the one after that holds the same
+    // unit (-1 for none), so that a search for a segment tries only the places of one of its units.
     struct TextUnits {
         std::uint32_t stamp = 0;
         std::vector<std::int32_t> before, after;
         struct Places {
             std::uint32_t stamp;
-            std::int32_t first, last;
+            std::int32_t first, last, count;
         };
         std::vector<Places> places;  // by unit, once the column is searched
     };

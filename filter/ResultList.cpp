@@ -287,10 +287,11 @@ std::ptrdiff_t RebuildResultList(Catalogue& catalogue, const ParsedFilter& filte
         matches = 0;
         for (const std::size_t count : passed) matches += count;
     }
-    // Sorting rows costs about the same per row whether they are a query's few or all the files (a
-    // radix sort, a few units a step), so a query that passes an eighth of the files sorts its
-    // rows for about an eighth of the full sort. Below that the full sort is put off, as typing
-    // mostly narrows; a broader query pays for it once, and the keystrokes after it sort nothing.
+    // Sorting rows costs about the same per row whether they are a query's few or all the files
+    // (ranks made from their texts, then counting sorts), so a query that passes an eighth of the
+    // files sorts its rows for about an eighth of the full sort. Below that the full sort is put
+    // off, as typing mostly narrows; a broader query pays for it once, and the keystrokes after it
+    // sort nothing.
     std::vector<std::uint32_t> fewRows;
     const bool allSorted = IsSortedFor(order, files, sortOrder) || matches >= fileCount / 8;
     if (allSorted) {

@@ -34,7 +34,8 @@ int CompareFiles(const FileEntry& a, const FileEntry& b, const std::int32_t* key
 int CompareRows(const void* a, const void* b);
 
 // Brings `order` to every file of `files`, ascending by the keys of `sortOrder`, unless it stands
-// so already. After one header click the files are re-sorted by the clicked column alone.
+// so already. After one header click the files are re-sorted by the clicked column alone, by its
+// ranks, which `order` keeps unless its keepRanks is false.
 // Appending to `files` is noticed by the count; files must not change otherwise (they do not
 // while a catalogue is in use). Files alike on all four keys come in no particular order.
 void SortFiles(FileOrder& order, const std::deque<FileEntry>& files, const SortOrder& sortOrder);

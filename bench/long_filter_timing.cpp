@@ -2,8 +2,9 @@
 // takes, 32 767 units, and other long ones. Google Benchmark is not built for Windows here, so the
 // program times the refreshes itself, natively and in the Windows build under Wine, and prints the
 // fastest of a few runs.
-//   long_filter_timing [files [runs [text]]]   (default 100000 files, 3 runs; only the cases whose
-//   name holds `text`, when given)
+//   long_filter_timing [files [runs [text [threads]]]]   (default 100000 files, 3 runs; only the
+//   cases whose name holds `text`, when given and not empty; the files tested on `threads` threads
+//   side by side, as the dialog does on a machine of that many processors, 1 when not given)
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -12,6 +13,7 @@
 #include "SyntheticCatalogue.h"
 #include "filter/ResultList.h"
 #include "filter/SortOrder.h"
+#include "tests/support/Threads.h"
 
 namespace {
 
@@ -96,6 +98,9 @@ int main(int argc, char** argv) {
     const std::size_t files = argc > 1 ? std::strtoul(argv[1], nullptr, 10) : 100000;
     const int runs = argc > 2 ? std::atoi(argv[2]) : 3;
     const std::string only = argc > 3 ? argv[3] : "";
+    const std::size_t threadCount = argc > 4 ? std::strtoul(argv[4], nullptr, 10) : 1;
+    sprig::testing::SliceThreads pool(threadCount);
+    sprig::JobRunner* threads = threadCount > 1 ? &pool : nullptr;
     sprig::Catalogue catalogue;
     sprig::bench::FillSyntheticCatalogue(catalogue, files);
 
@@ -156,13 +161,14 @@ int main(int argc, char** argv) {
          Product(26, [](std::size_t a, std::size_t b,
                         std::size_t c) { return u"|*" + Letter(a) + u"*" + Letter(b) + u"?*" + Letter(c); })},
     };
-    std::printf("%u files, fastest of %d runs\n", static_cast<unsigned>(files), runs);
+    std::printf("%u files, fastest of %d runs, %u thread(s)\n", static_cast<unsigned>(files), runs,
+                static_cast<unsigned>(threadCount));
     for (const Case& c : cases) {
         if (std::string(c.name).find(only) == std::string::npos) continue;
         double fastest = 0;
         for (int run = 0; run < runs; ++run) {
             const auto start = std::chrono::steady_clock::now();
-            sprig::RebuildResultList(catalogue, c.query, 0, sprig::ProcessSortOrder);
+            sprig::RebuildResultList(catalogue, c.query, 0, sprig::ProcessSortOrder, threads);
             const std::chrono::duration<double, std::milli> ms = std::chrono::steady_clock::now() - start;
             if (run == 0 || ms.count() < fastest) fastest = ms.count();
         }

@@ -214,6 +214,16 @@ protected:
         return FilterMatcher(filter_).Matches(file, position) ? position : -2;
     }
 
+    // Whether `matcher`, made for filter_, decides `file` as the literal procedure does.
+    ::testing::AssertionResult AgreesWithThePlainRule(FilterMatcher& matcher, const FileEntry& file) {
+        const std::optional<std::int32_t> expected = testing::LiteralMatchFilter(file, filter_.terms);
+        std::int32_t position = 0;
+        const int got = matcher.Matches(file, position) ? position : -2;
+        if (got == expected.value_or(-2)) return ::testing::AssertionSuccess();
+        return ::testing::AssertionFailure() << "position " << got << ", expected " << expected.value_or(-2) << " on "
+                                             << std::string(file.path, file.path + TextLength(file.path));
+    }
+
     Catalogue catalogue_;
     testing::CatalogueBuilder build_;
     ParsedFilter filter_;
@@ -328,10 +338,7 @@ TEST_F(MatchFilterTest, AgreesWithThePlainRule) {
         ParseFilter(query, filter_);
         FilterMatcher matcher(filter_);
         for (const FileEntry* file : files) {
-            const std::optional<std::int32_t> expected = testing::LiteralMatchFilter(*file, filter_.terms);
-            std::int32_t position = 0;
-            const bool passed = matcher.Matches(*file, position);
-            ASSERT_EQ(passed ? position : -2, expected.value_or(-2)) << std::string(query.begin(), query.end());
+            ASSERT_TRUE(AgreesWithThePlainRule(matcher, *file)) << std::string(query.begin(), query.end());
         }
     }
 }
@@ -371,12 +378,7 @@ TEST_F(MatchFilterTest, ManyWildcardTermsAgreeWithThePlainRule) {
         FilterMatcher matcher(filter_);
         for (int f = 0; f < 8; ++f) {
             const FileEntry& file = File(u"C:\\" + text(6) + u"\\" + text(10));
-            const std::optional<std::int32_t> expected = testing::LiteralMatchFilter(file, filter_.terms);
-            std::int32_t position = 0;
-            const bool passed = matcher.Matches(file, position);
-            ASSERT_EQ(passed ? position : -2, expected.value_or(-2))
-                << std::string(query.begin(), query.end()) << " on "
-                << std::string(file.path, file.path + TextLength(file.path));
+            ASSERT_TRUE(AgreesWithThePlainRule(matcher, file)) << std::string(query.begin(), query.end());
         }
     }
 
@@ -438,12 +440,7 @@ TEST_F(MatchFilterTest, ManyWildcardTermsAgreeWithThePlainRule) {
         FilterMatcher matcher(filter_);
         for (int f = 0; f < 12; ++f) {
             const FileEntry& file = File(u"C:\\" + text(8) + u"\\" + text(14));
-            const std::optional<std::int32_t> expected = testing::LiteralMatchFilter(file, filter_.terms);
-            std::int32_t position = 0;
-            const bool passed = matcher.Matches(file, position);
-            ASSERT_EQ(passed ? position : -2, expected.value_or(-2))
-                << std::string(query.begin(), query.end()) << " on "
-                << std::string(file.path, file.path + TextLength(file.path));
+            ASSERT_TRUE(AgreesWithThePlainRule(matcher, file)) << std::string(query.begin(), query.end());
         }
     }
 }

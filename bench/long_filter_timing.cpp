@@ -157,6 +157,31 @@ int main(int argc, char** argv) {
         {"/*ox?y*p required distinct (32767 units)",
          Product(26, [](std::size_t a, std::size_t b,
                         std::size_t c) { return u"/*o" + Letter(a) + u"?" + Letter(b) + u"*" + Letter(c) + u"*p"; })},
+        // The same with the distinct cores where the search from the end meets them first, with
+        // one segment more, with two distinct cores in each term, with a trailing star, and on
+        // the name: the slowest found.
+        {"|/*z?y*x*p distinct, many cores first (32767 units)",
+         Product(26, [](std::size_t a, std::size_t b,
+                        std::size_t c) { return u"|/*" + Letter(c) + u"?" + Letter(b) + u"*" + Letter(a) + u"*p"; })},
+        {"|/*z??y*x*p distinct, many cores first (32767 units)",
+         Product(26, [](std::size_t a, std::size_t b,
+                        std::size_t c) { return u"|/*" + Letter(c) + u"??" + Letter(b) + u"*" + Letter(a) + u"*p"; })},
+        {"|/*x?y*z*w*p distinct, four segments (32767 units)",
+         Product(26,
+                 [](std::size_t a, std::size_t b, std::size_t c) {
+            return u"|/*" + Letter(a) + u"?" + Letter(b) + u"*" + Letter(c) + u"*" + Letter(b + c) + u"*p";
+                 })},
+        {"|/*x?y*z?w*p distinct pairs (32767 units)",
+         Product(26,
+                 [](std::size_t a, std::size_t b, std::size_t c) {
+            return u"|/*" + Letter(a) + u"?" + Letter(b) + u"*" + Letter(c) + u"?" + Letter(a + b + c) + u"*p";
+                 })},
+        {"|/*x?y*z*p* distinct, trailing star (32767 units)",
+         Product(26, [](std::size_t a, std::size_t b,
+                        std::size_t c) { return u"|/*" + Letter(a) + u"?" + Letter(b) + u"*" + Letter(c) + u"*p*"; })},
+        {"|*x?y*z name distinct (32767 units)",
+         Product(26, [](std::size_t a, std::size_t b,
+                        std::size_t c) { return u"|*" + Letter(a) + u"?" + Letter(b) + u"*" + Letter(c); })},
         {"|*x*y?*z name distinct (32767 units)",
          Product(26, [](std::size_t a, std::size_t b,
                         std::size_t c) { return u"|*" + Letter(a) + u"*" + Letter(b) + u"?*" + Letter(c); })},

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <memory>
+#include <new>
 #include <random>
 #include <string>
 #include <utility>
@@ -267,16 +268,37 @@ void FillRandomCatalogue(testing::CatalogueBuilder& add, std::mt19937& random) {
     }
 }
 
+// Threads that fail on request: the run after `runsLeft` more takes half its slices, then throws
+// as an allocation that was refused would, so that the refresh ends halfway.
+class FailingThreads final : public JobRunner {
+public:
+    explicit FailingThreads(JobRunner& threads) : threads_(threads) {}
+    int runsLeft = -1;  // none fails
+
+    std::size_t Threads() const override { return threads_.Threads(); }
+    void Run(std::size_t count, void (*job)(void* context, std::size_t slice), void* context) override {
+        if (runsLeft < 0 || runsLeft-- > 0) return threads_.Run(count, job, context);
+        for (std::size_t slice = 0; slice < count / 2; ++slice) job(context, slice);
+        throw std::bad_alloc();
+    }
+
+private:
+    JobRunner& threads_;
+};
+
 TEST_F(ResultListTest, EveryRefreshMatchesTheLiteralProcedure) {
     static const char16_t typed[] = u"aAb._\\/x1 *?-|:\"";
     std::mt19937 random(18);
     std::vector<ResultRow> expected;
     // The rounds take turns without threads and with 1 to 4 of them, whose slices are cut down to
-    // a few files so that these small catalogues are cut as a large one is.
+    // a few files so that these small catalogues are cut as a large one is. Now and then a
+    // refresh ends halfway on an exception: the one after it must not build on what it left.
     std::vector<std::unique_ptr<testing::SliceThreads>> threads;
     for (std::size_t count = 1; count <= 4; ++count) threads.push_back(std::make_unique<testing::SliceThreads>(count));
     for (int round = 0; round < 300; ++round) {
-        JobRunner* runner = round % 5 == 0 ? nullptr : threads[round % 5 - 1].get();
+        std::unique_ptr<FailingThreads> failing;
+        if (round % 5 != 0) failing = std::make_unique<FailingThreads>(*threads[round % 5 - 1]);
+        JobRunner* runner = failing.get();
         if (runner) runner->sliceFloor = 1 + random() % 16;
         Catalogue fresh;
         testing::CatalogueBuilder build(fresh);
@@ -307,6 +329,13 @@ TEST_F(ResultListTest, EveryRefreshMatchesTheLiteralProcedure) {
                 // A file more: the kept order must take it in.
                 if (random() % 4 == 0)
                     build.File(u"C:\\" + query, fresh.ProjectList[0].get(), fresh.ProjectPathPool[0].get());
+            }
+            if (failing && random() % 8 == 0) {
+                failing->runsLeft = static_cast<int>(random() % 3);
+                try {
+                    RebuildResultList(fresh, query + typed[random() % 4], project, ProcessSortOrder, runner);
+                } catch (const std::bad_alloc&) {}
+                failing->runsLeft = -1;
             }
             const std::ptrdiff_t want = ReferenceRefresh(fresh, query, project, expected);
             const std::ptrdiff_t got = RebuildResultList(fresh, query, project, ProcessSortOrder, runner);

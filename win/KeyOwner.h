@@ -3,15 +3,11 @@
 
 #include <windows.h>
 
-#include <memory>
-#include <type_traits>
+#include "win/Owners.h"
 
 namespace sprig {
 
-struct KeyOwnerCloser {
-    void operator()(HKEY key) const { RegCloseKey(key); }
-};
-using KeyOwner = std::unique_ptr<std::remove_pointer_t<HKEY>, KeyOwnerCloser>;
+using KeyOwner = Owner<HKEY, RegCloseKey>;
 
 // The key `path` under `parent`, opened for `access`; empty when it cannot be, and then `error`,
 // when given, says why.

@@ -1,5 +1,5 @@
-// Owners of the window system's and the kernel's handles, one deleter each, so that no path
-// releases by hand. Registry keys have their own owner in KeyOwner.h.
+// Owners of the window system's and the kernel's handles, each releasing with its one call, so
+// that no path releases by hand. Registry keys have their own owner in KeyOwner.h.
 #pragma once
 
 #include <windows.h>
@@ -10,57 +10,43 @@
 
 namespace sprig {
 
-struct HandleCloser {
-    void operator()(HANDLE handle) const { CloseHandle(handle); }
+// Releases a handle with `Release`, one call, whatever it answers: an owner's destructor has no
+// one to tell of a failure.
+template <auto Release>
+struct Releaser {
+    template <class H>
+    void operator()(H handle) const {
+        Release(handle);
+    }
 };
+// Owns a handle of type `H` (a pointer type) and releases it with `Release`.
+template <class H, auto Release>
+using Owner = std::unique_ptr<std::remove_pointer_t<H>, Releaser<Release>>;
+
 // A kernel handle: a thread, an event, a file.
-using Handle = std::unique_ptr<void, HandleCloser>;
+using Handle = Owner<HANDLE, CloseHandle>;
 
-struct IconDestroyer {
-    void operator()(HICON icon) const { DestroyIcon(icon); }
-};
-using Icon = std::unique_ptr<std::remove_pointer_t<HICON>, IconDestroyer>;
+using Icon = Owner<HICON, DestroyIcon>;
 
-struct GdiObjectDeleter {
-    void operator()(HGDIOBJ object) const { DeleteObject(object); }
-};
 // A font, a bitmap or another drawing object.
 template <class H>
-using GdiObject = std::unique_ptr<std::remove_pointer_t<H>, GdiObjectDeleter>;
+using GdiObject = Owner<H, DeleteObject>;
 using Font = GdiObject<HFONT>;
 
 // A drawing context made in memory (CreateCompatibleDC).
-struct MemoryDcDeleter {
-    void operator()(HDC dc) const { DeleteDC(dc); }
-};
-using MemoryDc = std::unique_ptr<std::remove_pointer_t<HDC>, MemoryDcDeleter>;
+using MemoryDc = Owner<HDC, DeleteDC>;
 
-struct WindowDestroyer {
-    void operator()(HWND window) const { DestroyWindow(window); }
-};
-using Window = std::unique_ptr<std::remove_pointer_t<HWND>, WindowDestroyer>;
+using Window = Owner<HWND, DestroyWindow>;
 
 // A menu that no window owns (a window destroys the menu it shows).
-struct MenuDestroyer {
-    void operator()(HMENU menu) const { DestroyMenu(menu); }
-};
-using Menu = std::unique_ptr<std::remove_pointer_t<HMENU>, MenuDestroyer>;
+using Menu = Owner<HMENU, DestroyMenu>;
 
-struct AcceleratorDestroyer {
-    void operator()(HACCEL table) const { DestroyAcceleratorTable(table); }
-};
-using Accelerators = std::unique_ptr<std::remove_pointer_t<HACCEL>, AcceleratorDestroyer>;
+using Accelerators = Owner<HACCEL, DestroyAcceleratorTable>;
 
-struct HookRemover {
-    void operator()(HHOOK hook) const { UnhookWindowsHookEx(hook); }
-};
-using Hook = std::unique_ptr<std::remove_pointer_t<HHOOK>, HookRemover>;
+using Hook = Owner<HHOOK, UnhookWindowsHookEx>;
 
 // A library loaded with LoadLibrary.
-struct LibraryFreer {
-    void operator()(HMODULE library) const { FreeLibrary(library); }
-};
-using Library = std::unique_ptr<std::remove_pointer_t<HMODULE>, LibraryFreer>;
+using Library = Owner<HMODULE, FreeLibrary>;
 
 // A window's drawing context, given back to the window.
 class WindowDc {
@@ -79,11 +65,8 @@ private:
 };
 
 // A block from the COM task allocator.
-struct TaskMemoryFree {
-    void operator()(void* block) const { CoTaskMemFree(block); }
-};
 template <class T>
-using TaskMemory = std::unique_ptr<T, TaskMemoryFree>;
+using TaskMemory = std::unique_ptr<T, Releaser<CoTaskMemFree>>;
 
 // A critical section for the life of its owner.
 class CriticalSection {

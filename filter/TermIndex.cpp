@@ -379,12 +379,26 @@ private:
         for (; child != end; ++child) {
             const auto [step, value, at, length, units] = child->first;
             const std::uint32_t to = made[child->second];
-            node.edges.push_back({step, value, at, length, to, units});
+            node.edges.push_back({step, value, at, length, to, units, 0});
             const std::int32_t floor = index_.nodes[to].floor;
             node.floor = std::min(node.floor, orNot ? floor - static_cast<std::int32_t>(units) : floor);
             const std::int32_t shared = index_.nodes[to].sharedFloor;
             node.sharedFloor = node.sharedFloor == -2 || node.sharedFloor == shared ? shared : -1;
             signature.append({static_cast<char32_t>(step), value, at, length, to, units});
+        }
+        // An alternative's edges whose terms all share one floor stand together: once the floor
+        // is no better than what was found, the search passes them all by.
+        const bool alternatives = !group.required && !group.negated;
+        const auto floorOf = [&](const PatternNode::Edge& edge) { return index_.nodes[edge.to].sharedFloor; };
+        if (alternatives) {
+            std::stable_sort(
+                node.edges.begin(), node.edges.end(),
+                [&](const PatternNode::Edge& a, const PatternNode::Edge& b) { return floorOf(a) < floorOf(b); });
+        }
+        for (std::size_t k = node.edges.size(); k-- > 0;) {
+            const bool same = alternatives && k + 1 < node.edges.size() && floorOf(node.edges[k]) >= 0 &&
+                              floorOf(node.edges[k]) == floorOf(node.edges[k + 1]);
+            node.edges[k].sameFloorEnd = same ? node.edges[k + 1].sameFloorEnd : static_cast<std::uint32_t>(k + 1);
         }
         const auto [at, added] =
             nodeIds_.try_emplace(std::move(signature), static_cast<std::uint32_t>(index_.nodes.size()));
@@ -617,7 +631,12 @@ private:
                 const PatternNode::Edge& edge = node.edges[rising_ ? node.edges.size() - 1 - next : next];
                 const std::int32_t below = Below(std::min(frame.cutoff, frame.best), edge.units);
                 const PatternNode& child = index_.nodes[edge.to];
-                if (CannotBeat(child, below)) continue;
+                if (CannotBeat(child, below)) {
+                    // Nor can the alternatives after it that share its floor: what pruned it
+                    // holds for them alike.
+                    if (alternatives_) frame.next = edge.sameFloorEnd;
+                    continue;
+                }
                 const std::int32_t threshold = Threshold(edge, frame.threshold, node.exact);
                 if (threshold < 0) {
                     frame.best = Better(frame.best, NoneHolds(child), edge.units);

@@ -27,7 +27,8 @@
 //    node whose threshold is none answers for all its terms at once: none holds.
 //    What a node answers depends on the kind: for And terms their smallest position, or that one
 //    fails; for AndNot terms whether one holds; for alternatives the smallest position among those
-//    that hold, looked for only while a term under the node could still lower it; for negated
+//    that hold, looked for only while a term under the node could still lower it (the edges whose
+//    terms share a floor stand together, so that one test passes them all by); for negated
 //    alternatives the longest that does not hold. More terms hold at a higher threshold, so the
 //    answer at one threshold bounds those at the others.
 //    A term that holds is at the first literal unit of S0, or at a place fixed by its pattern and
@@ -97,6 +98,9 @@ struct PatternNode {
         std::uint32_t label, at, length;
         std::uint32_t to;
         std::uint32_t units;  // of the pattern, stars included, that the step stands for (OrNot groups only)
+        // Alternatives: past the edges from this one on whose terms share its floor
+        // (PatternNode::sharedFloor), which stand together.
+        std::uint32_t sameFloorEnd;
     };
     std::vector<Edge> edges;
     bool end = false;        // a term's pattern ends here: reached, it holds

@@ -393,9 +393,22 @@ TEST_F(MatchFilterTest, ManyWildcardTermsAgreeWithThePlainRule) {
     };
     for (int round = 0; round < 5000; ++round) {
         // Slot 0 is S0 (perhaps empty), the others come after stars; a slot's choices differ
-        // mostly in their "?" and in the stars before them.
+        // mostly in their "?" and in the stars before them. In every third round the first slot
+        // after S0 has many short choices, whose first literal units the terms' positions start
+        // from, and the next holds every term's longest run: many terms of one key meet in a node.
         std::vector<std::vector<std::u16string>> slots(2 + random() % 3);
+        if (round % 3 == 0) {
+            slots[0] = {std::u16string(random() % 2, u'?')};
+            for (auto choices = 8 + random() % 8; choices > 0; --choices) {
+                std::u16string choice = u"*" + std::u16string(random() % 2, u'?');
+                for (auto runs = 1 + random() % 2; runs > 0; --runs)
+                    choice += std::u16string(1, u"ab/"[random() % 3]) + std::u16string(random() % 2, u'?');
+                slots[1].push_back(choice);
+            }
+            slots.insert(slots.begin() + 2, {u"*a/"});
+        }
         for (std::size_t k = 0; k < slots.size(); ++k) {
+            if (!slots[k].empty()) continue;
             const std::u16string base = segment(true);
             for (auto choices = 1 + random() % 3; choices > 0; --choices) {
                 std::u16string choice = random() % 3 ? base : segment(random() % 2);

@@ -87,6 +87,18 @@ std::u16string Product(std::size_t limit, Make&& term, std::size_t units = Longe
 std::u16string Marks(std::size_t count) { return std::u16string(count, u'?'); }
 std::u16string Letter(std::size_t i) { return std::u16string(1, static_cast<char16_t>(u'a' + i % 26)); }
 
+// Terms of `shape` in which A, B and C stand for the letters a, b, c of Product, D for the letter
+// b + c and E for a + b + c: distinct cores between keys that every text holds.
+std::u16string Distinct(std::u16string_view shape) {
+    return Product(26, [shape](std::size_t a, std::size_t b, std::size_t c) {
+        const std::size_t letters[] = {a, b, c, b + c, a + b + c};
+        std::u16string term;
+        for (const char16_t unit : shape)
+            term += unit >= u'A' && unit <= u'E' ? Letter(letters[unit - u'A']) : std::u16string(1, unit);
+        return term;
+    });
+}
+
 struct Case {
     const char* name;
     std::u16string query;
@@ -142,49 +154,21 @@ int main(int argc, char** argv) {
         {"|/c?*o?*r?*p heads (32767 units)",
          Product(16, [](std::size_t a, std::size_t b,
                         std::size_t c) { return u"|/c" + Marks(a) + u"*o" + Marks(b) + u"*r" + Marks(c) + u"*p"; })},
-        {"|/*x?y*z*p distinct (32767 units)",
-         Product(26, [](std::size_t a, std::size_t b,
-                        std::size_t c) { return u"|/*" + Letter(a) + u"?" + Letter(b) + u"*" + Letter(c) + u"*p"; })},
-        {"-/*x?y*z*p distinct (32767 units)",
-         Product(26, [](std::size_t a, std::size_t b,
-                        std::size_t c) { return u"-/*" + Letter(a) + u"?" + Letter(b) + u"*" + Letter(c) + u"*p"; })},
-        {"|-/*x?y*z*p distinct (32767 units)",
-         Product(26, [](std::size_t a, std::size_t b,
-                        std::size_t c) { return u"|-/*" + Letter(a) + u"?" + Letter(b) + u"*" + Letter(c) + u"*p"; })},
-        {"|/*ox?y*p distinct, one first unit (32767 units)",
-         Product(26, [](std::size_t a, std::size_t b,
-                        std::size_t c) { return u"|/*o" + Letter(a) + u"?" + Letter(b) + u"*" + Letter(c) + u"*p"; })},
-        {"/*ox?y*p required distinct (32767 units)",
-         Product(26, [](std::size_t a, std::size_t b,
-                        std::size_t c) { return u"/*o" + Letter(a) + u"?" + Letter(b) + u"*" + Letter(c) + u"*p"; })},
+        {"|/*x?y*z*p distinct (32767 units)", Distinct(u"|/*A?B*C*p")},
+        {"-/*x?y*z*p distinct (32767 units)", Distinct(u"-/*A?B*C*p")},
+        {"|-/*x?y*z*p distinct (32767 units)", Distinct(u"|-/*A?B*C*p")},
+        {"|/*ox?y*p distinct, one first unit (32767 units)", Distinct(u"|/*oA?B*C*p")},
+        {"/*ox?y*p required distinct (32767 units)", Distinct(u"/*oA?B*C*p")},
         // The same with the distinct cores where the search from the end meets them first, with
         // one segment more, with two distinct cores in each term, with a trailing star, and on
         // the name: the slowest found.
-        {"|/*z?y*x*p distinct, many cores first (32767 units)",
-         Product(26, [](std::size_t a, std::size_t b,
-                        std::size_t c) { return u"|/*" + Letter(c) + u"?" + Letter(b) + u"*" + Letter(a) + u"*p"; })},
-        {"|/*z??y*x*p distinct, many cores first (32767 units)",
-         Product(26, [](std::size_t a, std::size_t b,
-                        std::size_t c) { return u"|/*" + Letter(c) + u"??" + Letter(b) + u"*" + Letter(a) + u"*p"; })},
-        {"|/*x?y*z*w*p distinct, four segments (32767 units)",
-         Product(26,
-                 [](std::size_t a, std::size_t b, std::size_t c) {
-            return u"|/*" + Letter(a) + u"?" + Letter(b) + u"*" + Letter(c) + u"*" + Letter(b + c) + u"*p";
-                 })},
-        {"|/*x?y*z?w*p distinct pairs (32767 units)",
-         Product(26,
-                 [](std::size_t a, std::size_t b, std::size_t c) {
-            return u"|/*" + Letter(a) + u"?" + Letter(b) + u"*" + Letter(c) + u"?" + Letter(a + b + c) + u"*p";
-                 })},
-        {"|/*x?y*z*p* distinct, trailing star (32767 units)",
-         Product(26, [](std::size_t a, std::size_t b,
-                        std::size_t c) { return u"|/*" + Letter(a) + u"?" + Letter(b) + u"*" + Letter(c) + u"*p*"; })},
-        {"|*x?y*z name distinct (32767 units)",
-         Product(26, [](std::size_t a, std::size_t b,
-                        std::size_t c) { return u"|*" + Letter(a) + u"?" + Letter(b) + u"*" + Letter(c); })},
-        {"|*x*y?*z name distinct (32767 units)",
-         Product(26, [](std::size_t a, std::size_t b,
-                        std::size_t c) { return u"|*" + Letter(a) + u"*" + Letter(b) + u"?*" + Letter(c); })},
+        {"|/*z?y*x*p distinct, many cores first (32767 units)", Distinct(u"|/*C?B*A*p")},
+        {"|/*z??y*x*p distinct, many cores first (32767 units)", Distinct(u"|/*C??B*A*p")},
+        {"|/*x?y*z*w*p distinct, four segments (32767 units)", Distinct(u"|/*A?B*C*D*p")},
+        {"|/*x?y*z?w*p distinct pairs (32767 units)", Distinct(u"|/*A?B*C?E*p")},
+        {"|/*x?y*z*p* distinct, trailing star (32767 units)", Distinct(u"|/*A?B*C*p*")},
+        {"|*x?y*z name distinct (32767 units)", Distinct(u"|*A?B*C")},
+        {"|*x*y?*z name distinct (32767 units)", Distinct(u"|*A*B?*C")},
     };
     std::printf("%u files, fastest of %d runs, %u thread(s)\n", static_cast<unsigned>(files), runs,
                 static_cast<unsigned>(threadCount));

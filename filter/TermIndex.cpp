@@ -190,6 +190,10 @@ LengthOutcome OutcomeOfLength(const char16_t* text, std::size_t n, const std::ve
     return outcome;
 }
 
+// A node with at least this many Segment edges whose answers fall has them found by a scan of the
+// text (EdgeScan) rather than searched for one by one.
+constexpr std::size_t ScannedEdges = 32;
+
 // What a search of a group's graph answers, smaller being better: for And terms the smallest
 // position, or -1 when one fails; for AndNot terms 0 when one holds; for alternatives the smallest
 // position of those that hold; for negated alternatives minus the length of the longest that does
@@ -402,8 +406,40 @@ private:
         }
         const auto [at, added] =
             nodeIds_.try_emplace(std::move(signature), static_cast<std::uint32_t>(index_.nodes.size()));
-        if (added) index_.nodes.push_back(std::move(node));
+        if (added) {
+            if (!MissesCount(group) && !node.exact) AddScan(node);
+            index_.nodes.push_back(std::move(node));
+        }
         return at->second;
+    }
+
+    void AddScan(PatternNode& node) {
+        if (node.edges.size() < ScannedEdges) return;
+        EdgeScan scan;
+        std::vector<std::pair<std::uint64_t, std::uint32_t>> keyed;
+        for (std::uint32_t k = 0; k < node.edges.size(); ++k) {
+            const PatternNode::Edge& edge = node.edges[k];
+            if (edge.step != PatternNode::Step::Segment) {
+                scan.others.push_back(k);
+                continue;
+            }
+            const auto& [term, core] = index_.segments[edge.label];
+            if (core.length == 0) return;  // it fits everywhere
+            const char16_t* units = terms_[term].pattern + core.start;
+            keyed.emplace_back(
+                std::uint64_t{units[0]} << 32 | std::uint64_t{units[core.length - 1]} << 16 | core.length, k);
+            scan.lengths.push_back(core.length);
+        }
+        if (keyed.size() < ScannedEdges) return;
+        std::sort(keyed.begin(), keyed.end());
+        for (const auto& [key, k] : keyed) {
+            scan.keys.push_back(key);
+            scan.edges.push_back(k);
+        }
+        std::sort(scan.lengths.begin(), scan.lengths.end());
+        scan.lengths.erase(std::unique(scan.lengths.begin(), scan.lengths.end()), scan.lengths.end());
+        index_.scans.push_back(std::move(scan));
+        node.scan = static_cast<std::uint32_t>(index_.scans.size());
     }
 
     TermIndex& index_;
@@ -624,20 +660,28 @@ private:
         for (;;) {
             IndexScratch::Frame& frame = stack.back();
             const PatternNode& node = index_.nodes[frame.node];
-            if (frame.next < node.edges.size()) {
+            const EdgeScan* scan = node.scan != 0 ? &index_.scans[node.scan - 1] : nullptr;
+            if (frame.next < (scan ? frame.fits + scan->others.size() : node.edges.size())) {
                 // Rising answers are known for the higher thresholds once the lower are: the
                 // edges of a segment's longer forms, which leave a lower threshold, come last.
                 const std::size_t next = frame.next++;
-                const PatternNode::Edge& edge = node.edges[rising_ ? node.edges.size() - 1 - next : next];
+                std::size_t k = rising_ ? node.edges.size() - 1 - next : next;
+                std::int32_t fit = -2;  // not known yet
+                if (scan && next < frame.fits) {
+                    std::tie(k, fit) = scratch_.fitting[frame.fitAt + next];
+                } else if (scan) {
+                    k = scan->others[next - frame.fits];
+                }
+                const PatternNode::Edge& edge = node.edges[k];
                 const std::int32_t below = Below(std::min(frame.cutoff, frame.best), edge.units);
                 const PatternNode& child = index_.nodes[edge.to];
                 if (CannotBeat(child, below)) {
                     // Nor can the alternatives after it that share its floor: what pruned it
                     // holds for them alike.
-                    if (alternatives_) frame.next = edge.sameFloorEnd;
+                    if (alternatives_ && !scan) frame.next = edge.sameFloorEnd;
                     continue;
                 }
-                const std::int32_t threshold = Threshold(edge, frame.threshold, node.exact);
+                const std::int32_t threshold = fit != -2 ? fit : Threshold(edge, frame.threshold, node.exact);
                 if (threshold < 0) {
                     frame.best = Better(frame.best, NoneHolds(child), edge.units);
                 } else if (Enter(edge.to, threshold, below, edge.units, answer)) {
@@ -693,7 +737,45 @@ private:
         }
         const std::int32_t best = !node.end ? None : endValue_ < 0 ? Position(node.rule) : endValue_;
         scratch_.stack.push_back({id, threshold, cutoff, best, 0, units});
+        if (node.scan != 0) Scan(node, scratch_.stack.back());
         return false;
+    }
+
+    // Finds the last fit at or below the frame's threshold of each Segment edge of a scanned node
+    // (EdgeScan), from the threshold down: the first place each is met is its last fit.
+    void Scan(const PatternNode& node, IndexScratch::Frame& frame) {
+        const EdgeScan& scan = index_.scans[node.scan - 1];
+        auto& fitting = scratch_.fitting;
+        frame.fitAt = static_cast<std::uint32_t>(fitting.size());
+        auto& seen = scratch_.seen;
+        if (seen.size() < node.edges.size()) seen.resize(node.edges.size(), 0);
+        if (++scratch_.scanStamp == 0) {
+            std::fill(seen.begin(), seen.end(), 0);
+            scratch_.scanStamp = 1;
+        }
+        const std::uint32_t stamp = scratch_.scanStamp;
+        for (std::int32_t q = std::min(frame.threshold, n_) - 1; q >= 0; --q) {
+            const std::uint64_t first = std::uint64_t{FoldChar(text_[q], column_)} << 32;
+            for (const std::uint32_t length : scan.lengths) {
+                if (q + static_cast<std::int32_t>(length) > n_) break;
+                const std::uint64_t key =
+                    first | std::uint64_t{FoldChar(text_[q + length - 1], column_)} << 16 | length;
+                const auto from = std::lower_bound(scan.keys.begin(), scan.keys.end(), key);
+                for (auto at = from; at != scan.keys.end() && *at == key; ++at) {
+                    const std::uint32_t k = scan.edges[static_cast<std::size_t>(at - scan.keys.begin())];
+                    const PatternNode::Edge& edge = node.edges[k];
+                    const auto lead = static_cast<std::int32_t>(edge.at);
+                    if (seen[k] == stamp || q < lead ||
+                        q > frame.threshold - static_cast<std::int32_t>(edge.length) + lead ||
+                        !CoreFits(edge.label, q)) {
+                        continue;
+                    }
+                    seen[k] = stamp;
+                    fitting.emplace_back(k, q - lead);
+                }
+            }
+        }
+        frame.fits = static_cast<std::uint32_t>(fitting.size()) - frame.fitAt;
     }
 
     void Remember(std::uint32_t id, std::int32_t threshold, IndexScratch::Answer answer) {
@@ -874,6 +956,7 @@ bool MatchIndexed(const FileEntry& file, const std::vector<FilterTerm>& terms, c
     if (scratch.floors.size() < index.floors.size()) scratch.floors.resize(index.floors.size());
     if (scratch.answers.size() < index.nodes.size()) scratch.answers.resize(index.nodes.size());
     scratch.tables.clear();
+    scratch.fitting.clear();
     scratch.answerTables.clear();
     FieldLengths lengths(file);
     position = -1;

@@ -36,7 +36,10 @@
 //    "?"-only ones before it: one search shared by every term alike there. The "?" at the ends of
 //    a segment only ask for room, so segments that differ there share their searches too, and a
 //    search tries only the places where the text holds the segment's first or last literal unit,
-//    whichever it holds fewer of: its cost follows the text, not the number of segments sought;
+//    whichever it holds fewer of: its cost follows the text, not the number of segments sought.
+//    A node with many segments in front, whose answers fall as the threshold rises, has them all
+//    found by one pass over the text from its threshold down (EdgeScan): a segment that fits
+//    nowhere below costs nothing there;
 //  - a wildcard term of "?" and "*" alone looks at the text's length only, so the outcome of all
 //    such terms of a column is worked out once per length and remembered.
 // Negated terms that hold report their latest start, which only their length decides: the longest
@@ -103,6 +106,7 @@ struct PatternNode {
         std::uint32_t sameFloorEnd;
     };
     std::vector<Edge> edges;
+    std::uint32_t scan = 0;  // 1 + its place in TermIndex::scans, or 0: the edges are taken one by one
     bool end = false;        // a term's pattern ends here: reached, it holds
     std::uint32_t rule = 0;  // then where that term's position lies (TermIndex::rules)
     bool exact = false;      // the threshold is the only index from which the rest can be placed
@@ -112,6 +116,17 @@ struct PatternNode {
     // Alternatives: the floor (TermIndex::floors) of every term under the node when they share
     // one, else -1.
     std::int32_t sharedFloor = -1;
+};
+
+// The Segment edges of a node with many of them, whose answers fall as the threshold rises (so
+// that an edge whose segment does not fit gives nothing) and whose threshold is not its only
+// index: by the first and last unit and the length of their cores, so that one pass over the text
+// from the threshold down finds every edge's last fit.
+struct EdgeScan {
+    std::vector<std::uint32_t> lengths;  // of the cores, distinct
+    std::vector<std::uint64_t> keys;     // ascending: first unit << 32 | last unit << 16 | length
+    std::vector<std::uint32_t> edges;    // the edge of each key
+    std::vector<std::uint32_t> others;   // the node's other edges
 };
 
 // Where a wildcard term that holds has its position.
@@ -156,6 +171,7 @@ struct TermIndex {
     // Where the positions of alternatives are at the least, distinct: as their rules, but a Fit
     // rule's `segment` is the first unit of the core, which stands where the core fits.
     std::vector<PositionRule> floors;
+    std::vector<EdgeScan> scans;
 };
 
 // What the terms of one column made only of "?" and "*" say about a text of one length.
@@ -218,8 +234,13 @@ struct IndexScratch {
         std::uint32_t node;
         std::int32_t threshold, cutoff, best;
         std::uint32_t next, units;
+        // A scanned node's edges that fit, with their thresholds, in `fitting`; then its others.
+        std::uint32_t fitAt = 0, fits = 0;
     };
     std::vector<Frame> stack;
+    std::vector<std::pair<std::uint32_t, std::int32_t>> fitting;
+    std::vector<std::uint32_t> seen;  // by edge of the node being scanned: the scan that found it
+    std::uint32_t scanStamp = 0;
     // The outcome of each column's terms of "?" and "*" alone, by text length, once known.
     std::unordered_map<std::size_t, LengthOutcome> byLength[ColumnCount];
 };

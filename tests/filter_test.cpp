@@ -399,10 +399,11 @@ TEST_F(MatchFilterTest, ManyWildcardTermsAgreeWithThePlainRule) {
         std::vector<std::vector<std::u16string>> slots(2 + random() % 3);
         if (round % 3 == 0) {
             slots[0] = {std::u16string(random() % 2, u'?')};
-            for (auto choices = 8 + random() % 8; choices > 0; --choices) {
-                std::u16string choice = u"*" + std::u16string(random() % 2, u'?');
-                for (auto runs = 1 + random() % 2; runs > 0; --runs)
-                    choice += std::u16string(1, u"ab/"[random() % 3]) + std::u16string(random() % 2, u'?');
+            for (auto choices = 8 + random() % 56; choices > 0; --choices) {
+                std::u16string choice = u"*" + std::u16string(random() % 2, u'?') + u"ab/"[random() % 3];
+                for (auto more = random() % 3; more > 0; --more)
+                    choice += std::u16string(1 + random() % 2, u'?') + u"ab/"[random() % 3];
+                if (random() % 2) choice += u'?';
                 slots[1].push_back(choice);
             }
             slots.insert(slots.begin() + 2, {u"*a/"});
@@ -418,14 +419,19 @@ TEST_F(MatchFilterTest, ManyWildcardTermsAgreeWithThePlainRule) {
                 slots[k].push_back(choice);
             }
         }
-        const std::u16string& common = kinds[random() % std::size(kinds)];
+        // Alternatives and AndNot terms mostly in the rounds of many choices: their searches take
+        // the edges that fit from a scan of the text.
+        const std::size_t falling[] = {1, 2, 5, 6};  // "-", "|", "-/", "|/"
+        const std::u16string& common =
+            kinds[round % 3 == 0 && random() % 4 ? falling[random() % 4] : random() % std::size(kinds)];
         std::u16string query;
         std::vector<std::size_t> pick(slots.size(), 0);
         std::size_t terms = 0;
+        const int ends = static_cast<int>(random() % 4);  // the same for all, in the rounds of many choices
         for (bool more = true; more; ++terms) {
             std::u16string term;
             for (std::size_t k = 0; k < slots.size(); ++k) term += slots[k][pick[k]];
-            const int end = random() % 4;
+            const int end = round % 3 == 0 ? ends : static_cast<int>(random() % 4);
             if (end == 1) term += u'*';
             if (end == 2) term += u"**";
             if (term.find_first_of(u"*?") == std::u16string::npos) term += u'?';
@@ -455,6 +461,17 @@ TEST_F(MatchFilterTest, ManyWildcardTermsAgreeWithThePlainRule) {
             const FileEntry& file = File(u"C:\\" + text(8) + u"\\" + text(14));
             ASSERT_TRUE(AgreesWithThePlainRule(matcher, file)) << std::string(query.begin(), query.end());
         }
+    }
+
+    // Forty cores that agree at their ends and differ inside: the text holds their ends around
+    // a unit that only one of them has, or none has.
+    for (const std::u16string kind : {u"|/", u"-/"}) {
+        std::u16string query;
+        for (char16_t unit = u'd'; unit < u'd' + 40; ++unit) query += kind + u"*a?" + unit + u"?c* ";
+        ParseFilter(query, filter_);
+        FilterMatcher matcher(filter_);
+        for (const char16_t* path : {u"C:\\x\\aqmqc.txt", u"C:\\x\\aq!qc.txt", u"C:\\x\\aq\u00e9qc.txt"})
+            EXPECT_TRUE(AgreesWithThePlainRule(matcher, File(path))) << std::string(kind.begin(), kind.end());
     }
 }
 

@@ -394,11 +394,11 @@ private:
         // is no better than what was found, the search passes them all by.
         const bool alternatives = !group.required && !group.negated;
         const auto floorOf = [&](const PatternNode::Edge& edge) { return index_.nodes[edge.to].sharedFloor; };
-        if (alternatives) {
-            std::stable_sort(
-                node.edges.begin(), node.edges.end(),
-                [&](const PatternNode::Edge& a, const PatternNode::Edge& b) { return floorOf(a) < floorOf(b); });
-        }
+        const auto byFloor = [&](const PatternNode::Edge& a, const PatternNode::Edge& b) {
+            return floorOf(a) < floorOf(b);
+        };
+        if (alternatives && !std::is_sorted(node.edges.begin(), node.edges.end(), byFloor))
+            std::stable_sort(node.edges.begin(), node.edges.end(), byFloor);
         for (std::size_t k = node.edges.size(); k-- > 0;) {
             const bool same = alternatives && k + 1 < node.edges.size() && floorOf(node.edges[k]) >= 0 &&
                               floorOf(node.edges[k]) == floorOf(node.edges[k + 1]);

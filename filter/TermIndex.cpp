@@ -413,6 +413,8 @@ private:
         return at->second;
     }
 
+    // Lists a node's Segment edges by the ends and lengths of their cores (EdgeScan), when they
+    // are many and none of them fits everywhere.
     void AddScan(PatternNode& node) {
         if (node.edges.size() < ScannedEdges) return;
         EdgeScan scan;

@@ -320,10 +320,4 @@ std::ptrdiff_t RebuildResultList(Catalogue& catalogue, const ParsedFilter& filte
     return best;
 }
 
-std::ptrdiff_t BestRow(const std::vector<ResultRow>& rows) {
-    BestSoFar best;
-    for (std::size_t i = 0; i < rows.size(); ++i) best.Offer(i, rows[i].position);
-    return best.row;
-}
-
 }  // namespace sprig

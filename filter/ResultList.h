@@ -29,7 +29,4 @@ std::ptrdiff_t RebuildResultList(Catalogue& catalogue, std::u16string_view query
 std::ptrdiff_t RebuildResultList(Catalogue& catalogue, const ParsedFilter& filter, std::ptrdiff_t projectBoxIndex,
                                  const SortOrder& sortOrder, JobRunner* threads = nullptr);
 
-// The first of the rows with the smallest match position, or -1 when there are none.
-std::ptrdiff_t BestRow(const std::vector<ResultRow>& rows);
-
 }  // namespace sprig

@@ -216,7 +216,13 @@ std::ptrdiff_t ReferenceRefresh(const Catalogue& catalogue, std::u16string_view 
         }
     }
     if (rows.size() >= 2) std::qsort(rows.data(), rows.size(), sizeof(ResultRow), CompareRows);
-    return BestRow(rows);
+    // The first of the rows with the smallest position.
+    std::ptrdiff_t best = -1;
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        if (best < 0 || rows[i].position < rows[static_cast<std::size_t>(best)].position)
+            best = static_cast<std::ptrdiff_t>(i);
+    }
+    return best;
 }
 
 // The rows must be the reference's, in its order, except that rows alike on all four keys (a

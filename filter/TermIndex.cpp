@@ -247,7 +247,7 @@ public:
             if (group.negated) continue;
             tree_[node].rule = RuleOf(term);
             if (group.required) continue;
-            tree_[node].floor = FloorOf(tree_[node].rule);
+            tree_[node].floor = FloorOf(term.column, tree_[node].rule);
             if (std::find(group.floors.begin(), group.floors.end(), tree_[node].floor) == group.floors.end()) {
                 group.floors.push_back(tree_[node].floor);
             }
@@ -340,7 +340,7 @@ private:
                 rule.add = (f == last ? 0 : first.firstLiteral) - static_cast<std::int32_t>(core.lead);
             }
         }
-        const auto [at, added] = ruleIds_.try_emplace({rule.from, rule.segment, rule.offset, rule.add},
+        const auto [at, added] = ruleIds_.try_emplace({term.column, rule.from, rule.segment, rule.offset, rule.add},
                                                       static_cast<std::uint32_t>(index_.rules.size()));
         if (added) index_.rules.push_back(rule);
         return at->second;
@@ -348,13 +348,13 @@ private:
 
     // An alternative's position is no less than where the first unit of the core its rule places
     // first occurs.
-    std::int32_t FloorOf(std::uint32_t id) {
+    std::int32_t FloorOf(int column, std::uint32_t id) {
         PositionRule floor = index_.rules[id];
         if (floor.from == PositionRule::From::Fit) {
             const auto& [of, core] = index_.segments[floor.segment];
             floor.segment = terms_[of].pattern[core.start];
         }
-        const auto [at, added] = floorIds_.try_emplace({floor.from, floor.segment, floor.offset, floor.add},
+        const auto [at, added] = floorIds_.try_emplace({column, floor.from, floor.segment, floor.offset, floor.add},
                                                        static_cast<std::int32_t>(index_.floors.size()));
         if (added) index_.floors.push_back(floor);
         return at->second;
@@ -449,8 +449,10 @@ private:
     std::vector<TreeNode> tree_;
     std::map<std::pair<std::uint32_t, Label>, std::uint32_t> edges_;           // by parent and label: child
     std::map<std::pair<int, std::u16string_view>, std::uint32_t> segmentIds_;  // column and core
-    std::map<std::tuple<PositionRule::From, std::uint32_t, std::uint32_t, std::int32_t>, std::uint32_t> ruleIds_;
-    std::map<std::tuple<PositionRule::From, std::uint32_t, std::uint32_t, std::int32_t>, std::int32_t> floorIds_;
+    // Rules and floors by column too: what they give is worked out once for a file, in their column's text.
+    using RuleKey = std::tuple<int, PositionRule::From, std::uint32_t, std::uint32_t, std::int32_t>;
+    std::map<RuleKey, std::uint32_t> ruleIds_;
+    std::map<RuleKey, std::int32_t> floorIds_;
     std::unordered_map<std::u32string, std::uint32_t> nodeIds_;
 };
 

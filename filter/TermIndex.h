@@ -167,8 +167,8 @@ struct TermIndex {
     // By id, distinct in a column: the cores of segments, from their first literal unit to their
     // last, and the terms whose patterns hold them.
     std::vector<std::pair<std::uint32_t, WildcardPattern::Segment>> segments;
-    std::vector<PositionRule> rules;  // distinct
-    // Where the positions of alternatives are at the least, distinct: as their rules, but a Fit
+    std::vector<PositionRule> rules;  // distinct in a column, as a text's length or units decide them
+    // Where the positions of alternatives are at the least, distinct in a column: as their rules, but a Fit
     // rule's `segment` is the first unit of the core, which stands where the core fits.
     std::vector<PositionRule> floors;
     std::vector<EdgeScan> scans;

@@ -473,6 +473,15 @@ TEST_F(MatchFilterTest, ManyWildcardTermsAgreeWithThePlainRule) {
         for (const char16_t* path : {u"C:\\x\\aqmqc.txt", u"C:\\x\\aq!qc.txt", u"C:\\x\\aq\u00e9qc.txt"})
             EXPECT_TRUE(AgreesWithThePlainRule(matcher, File(path))) << std::string(kind.begin(), kind.end());
     }
+
+    // Terms alike in two columns, the one searched first giving the worse position: what places
+    // them, or bounds where they can be, is worked out in each column's own text.
+    for (const char16_t* query : {u"|/*ab |:*ab |/*cd |:*ef |/*gh", u"|/*a?b* |:*a?b* |/zzz |:*ef* |/*gh*"}) {
+        ParseFilter(query, filter_);
+        FilterMatcher matcher(filter_);
+        EXPECT_TRUE(AgreesWithThePlainRule(matcher, File(u"C:\\zzzzzzzzzzzzzzzzab", u"xab")));
+        EXPECT_TRUE(AgreesWithThePlainRule(matcher, File(u"C:\\zzzzzzzzzzzazb", u"xayb")));
+    }
 }
 
 // ParseQuery: ParseFilter, and a last bare name term "TEXT:DIGITS" read as TEXT and a line.

@@ -193,6 +193,12 @@ LengthOutcome OutcomeOfLength(const char16_t* text, std::size_t n, const std::ve
 // A node with at least this many Segment edges whose answers fall has them found by a scan of the
 // text (EdgeScan) rather than searched for one by one.
 constexpr std::size_t ScannedEdges = 32;
+// Or at least this many that lead to a few nodes (a quarter as many), where the scan can stop once
+// each was met, and whose cores start with several units, so that the scan soon meets one.
+constexpr std::size_t SharedScan = 8;
+constexpr int SharedScanUnits = 4;
+// The most rules in a node's set (PatternNode::rules).
+constexpr std::size_t BoundingRules = 128;
 
 // What a search of a group's graph answers, smaller being better: for And terms the smallest
 // position, or -1 when one fails; for AndNot terms 0 when one holds; for alternatives the smallest
@@ -407,16 +413,44 @@ private:
         const auto [at, added] =
             nodeIds_.try_emplace(std::move(signature), static_cast<std::uint32_t>(index_.nodes.size()));
         if (added) {
+            if (alternatives) ListRules(node);
             if (!MissesCount(group) && !node.exact) AddScan(node);
             index_.nodes.push_back(std::move(node));
         }
         return at->second;
     }
 
+    // Gives an alternatives node the set of its terms' rules when they are not too many: its own
+    // and its children's.
+    void ListRules(PatternNode& node) {
+        if (!node.end && node.edges.size() == 1) {
+            node.rules = index_.nodes[node.edges[0].to].rules;  // a chain: the same terms
+            return;
+        }
+        std::u32string& rules = ruleBuffer_;
+        rules.clear();
+        if (node.end) rules.push_back(node.rule);
+        for (const PatternNode::Edge& edge : node.edges) {
+            const std::uint32_t set = index_.nodes[edge.to].rules;
+            if (set == 0) return;
+            rules.append(index_.setRules.begin() + index_.ruleSets[set - 1],
+                         index_.setRules.begin() + index_.ruleSets[set]);
+        }
+        std::sort(rules.begin(), rules.end());
+        rules.erase(std::unique(rules.begin(), rules.end()), rules.end());
+        if (rules.empty() || rules.size() > BoundingRules) return;
+        const auto [at, added] = ruleSetIds_.try_emplace(rules, static_cast<std::uint32_t>(index_.ruleSets.size()));
+        if (added) {
+            index_.setRules.insert(index_.setRules.end(), rules.begin(), rules.end());
+            index_.ruleSets.push_back(static_cast<std::uint32_t>(index_.setRules.size()));
+        }
+        node.rules = at->second;
+    }
+
     // Lists a node's Segment edges by the ends and lengths of their cores (EdgeScan), when they
     // are many and none of them fits everywhere.
     void AddScan(PatternNode& node) {
-        if (node.edges.size() < ScannedEdges) return;
+        if (node.edges.size() < SharedScan) return;
         EdgeScan scan;
         std::vector<std::pair<std::uint64_t, std::uint32_t>> keyed;
         for (std::uint32_t k = 0; k < node.edges.size(); ++k) {
@@ -430,9 +464,16 @@ private:
             const char16_t* units = terms_[term].pattern + core.start;
             keyed.emplace_back(
                 std::uint64_t{units[0]} << 32 | std::uint64_t{units[core.length - 1]} << 16 | core.length, k);
+            scan.firstUnits |= std::uint64_t{1} << (units[0] & 63);
             scan.lengths.push_back(core.length);
         }
-        if (keyed.size() < ScannedEdges) return;
+        std::vector<std::uint32_t> children;
+        for (const auto& [key, k] : keyed) children.push_back(node.edges[k].to);
+        std::sort(children.begin(), children.end());
+        scan.children = static_cast<std::uint32_t>(std::unique(children.begin(), children.end()) - children.begin());
+        const bool shared = keyed.size() >= SharedScan && scan.children * 4 <= keyed.size() &&
+                            __builtin_popcountll(scan.firstUnits) >= SharedScanUnits;
+        if (keyed.size() < ScannedEdges && !shared) return;
         std::sort(keyed.begin(), keyed.end());
         for (const auto& [key, k] : keyed) {
             scan.keys.push_back(key);
@@ -454,6 +495,8 @@ private:
     std::map<RuleKey, std::uint32_t> ruleIds_;
     std::map<RuleKey, std::int32_t> floorIds_;
     std::unordered_map<std::u32string, std::uint32_t> nodeIds_;
+    std::unordered_map<std::u32string, std::uint32_t> ruleSetIds_;  // 1 + the set
+    std::u32string ruleBuffer_;
 };
 
 // Puts wildcard term `i` in the group of its kind among those keyed at `node`.
@@ -624,8 +667,15 @@ private:
     }
 
     // Whether no term under `node` can give an answer better than `cutoff`. An alternative's
-    // position is where its rule puts it, so none is smaller than the smallest of the group's.
+    // position is where its rule puts it: no less than its floor, and exactly what the rules of
+    // the node's terms give for the text.
     bool CannotBeat(const PatternNode& node, std::int32_t cutoff) {
+        return FloorsCannotBeat(node, cutoff) || RulesCannotBeat(node, cutoff);
+    }
+
+    // Whether the floors tell that no term under `node` can beat `cutoff`, for the alternatives
+    // that share the node's floor alike: none is smaller than the smallest of the group's.
+    bool FloorsCannotBeat(const PatternNode& node, std::int32_t cutoff) {
         if (node.floor >= cutoff) return true;
         if (!alternatives_ || cutoff == None) return false;
         if (node.sharedFloor >= 0 && Floor(static_cast<std::uint32_t>(node.sharedFloor)) >= cutoff) return true;
@@ -637,6 +687,19 @@ private:
                 floor = std::min(floor, Floor(static_cast<std::uint32_t>(id)));
         }
         return floor >= cutoff;
+    }
+
+    // Whether the positions of the rules of an alternatives node that lists them are all at
+    // `cutoff` or after. What was worked out of the set for the text is kept: the least position
+    // of its first rules.
+    bool RulesCannotBeat(const PatternNode& node, std::int32_t cutoff) {
+        if (!alternatives_ || node.rules == 0 || cutoff == None) return false;
+        IndexScratch::SetBound& bound = scratch_.bounds[node.rules - 1];
+        if (bound.stamp != scratch_.file) bound = {scratch_.file, 0, None};
+        const std::uint32_t start = index_.ruleSets[node.rules - 1], end = index_.ruleSets[node.rules];
+        while (bound.least >= cutoff && start + bound.rules < end)
+            bound.least = std::min(bound.least, Position(index_.setRules[start + bound.rules++]));
+        return bound.least >= cutoff;
     }
 
     // The least position the alternatives of floor `id` can have, None when none can hold.
@@ -679,12 +742,13 @@ private:
                 const PatternNode::Edge& edge = node.edges[k];
                 const std::int32_t below = Below(std::min(frame.cutoff, frame.best), edge.units);
                 const PatternNode& child = index_.nodes[edge.to];
-                if (CannotBeat(child, below)) {
+                if (FloorsCannotBeat(child, below)) {
                     // Nor can the alternatives after it that share its floor: what pruned it
                     // holds for them alike.
                     if (alternatives_ && !scan) frame.next = edge.sameFloorEnd;
                     continue;
                 }
+                if (RulesCannotBeat(child, below)) continue;
                 const std::int32_t threshold = fit != -2 ? fit : Threshold(edge, frame.threshold, node.exact);
                 if (threshold < 0) {
                     frame.best = Better(frame.best, NoneHolds(child), edge.units);
@@ -746,20 +810,26 @@ private:
     }
 
     // Finds the last fit at or below the frame's threshold of each Segment edge of a scanned node
-    // (EdgeScan), from the threshold down: the first place each is met is its last fit.
+    // (EdgeScan), from the threshold down: the first place each is met is its last fit. Answers
+    // fall as the threshold rises, so of the edges to one node only the highest threshold counts,
+    // and once every node was met none can be raised: each fit lies below the place it is met.
     void Scan(const PatternNode& node, IndexScratch::Frame& frame) {
         const EdgeScan& scan = index_.scans[node.scan - 1];
         auto& fitting = scratch_.fitting;
         frame.fitAt = static_cast<std::uint32_t>(fitting.size());
-        auto& seen = scratch_.seen;
-        if (seen.size() < node.edges.size()) seen.resize(node.edges.size(), 0);
+        auto& reached = scratch_.reached;
+        if (reached.size() < index_.nodes.size()) reached.resize(index_.nodes.size(), {0, 0});
         if (++scratch_.scanStamp == 0) {
-            std::fill(seen.begin(), seen.end(), 0);
+            std::fill(reached.begin(), reached.end(), std::pair<std::uint32_t, std::int32_t>{0, 0});
             scratch_.scanStamp = 1;
         }
         const std::uint32_t stamp = scratch_.scanStamp;
-        for (std::int32_t q = std::min(frame.threshold, n_) - 1; q >= 0; --q) {
-            const std::uint64_t first = std::uint64_t{FoldChar(text_[q], column_)} << 32;
+        std::uint32_t pending = scan.children;
+        std::int32_t lowest = None;  // no higher than the lowest threshold any of them has
+        for (std::int32_t q = std::min(frame.threshold, n_) - 1; q >= 0 && (pending > 0 || q > lowest); --q) {
+            const char16_t unit = FoldChar(text_[q], column_);
+            if (!((scan.firstUnits >> (unit & 63)) & 1)) continue;
+            const std::uint64_t first = std::uint64_t{unit} << 32;
             for (const std::uint32_t length : scan.lengths) {
                 if (q + static_cast<std::int32_t>(length) > n_) break;
                 const std::uint64_t key =
@@ -769,12 +839,18 @@ private:
                     const std::uint32_t k = scan.edges[static_cast<std::size_t>(at - scan.keys.begin())];
                     const PatternNode::Edge& edge = node.edges[k];
                     const auto lead = static_cast<std::int32_t>(edge.at);
-                    if (seen[k] == stamp || q < lead ||
+                    auto& [met, best] = reached[edge.to];
+                    if ((met == stamp && best >= q - lead) || q < lead ||
                         q > frame.threshold - static_cast<std::int32_t>(edge.length) + lead ||
                         !CoreFits(edge.label, q)) {
                         continue;
                     }
-                    seen[k] = stamp;
+                    if (met != stamp) {
+                        --pending;
+                        lowest = std::min(lowest, q - lead);
+                    }
+                    met = stamp;
+                    best = q - lead;
                     fitting.emplace_back(k, q - lead);
                 }
             }
@@ -959,6 +1035,7 @@ bool MatchIndexed(const FileEntry& file, const std::vector<FilterTerm>& terms, c
     if (scratch.groupFloors.size() < index.groups.size()) scratch.groupFloors.resize(index.groups.size());
     if (scratch.floors.size() < index.floors.size()) scratch.floors.resize(index.floors.size());
     if (scratch.answers.size() < index.nodes.size()) scratch.answers.resize(index.nodes.size());
+    if (scratch.bounds.size() < index.ruleSets.size()) scratch.bounds.resize(index.ruleSets.size());
     scratch.tables.clear();
     scratch.fitting.clear();
     scratch.answerTables.clear();

@@ -28,7 +28,8 @@
 //    What a node answers depends on the kind: for And terms their smallest position, or that one
 //    fails; for AndNot terms whether one holds; for alternatives the smallest position among those
 //    that hold, looked for only while a term under the node could still lower it (the edges whose
-//    terms share a floor stand together, so that one test passes them all by); for negated
+//    terms share a floor stand together, so that one test passes them all by, and a node whose
+//    terms have few position rules knows where those put them in the text); for negated
 //    alternatives the longest that does not hold. More terms hold at a higher threshold, so the
 //    answer at one threshold bounds those at the others.
 //    A term that holds is at the first literal unit of S0, or at a place fixed by its pattern and
@@ -39,7 +40,8 @@
 //    whichever it holds fewer of: its cost follows the text, not the number of segments sought.
 //    A node with many segments in front, whose answers fall as the threshold rises, has them all
 //    found by one pass over the text from its threshold down (EdgeScan): a segment that fits
-//    nowhere below costs nothing there;
+//    nowhere below costs nothing there, and of the segments that lead to one node only the one
+//    that leaves it the highest threshold is taken;
 //  - a wildcard term of "?" and "*" alone looks at the text's length only, so the outcome of all
 //    such terms of a column is worked out once per length and remembered.
 // Negated terms that hold report their latest start, which only their length decides: the longest
@@ -116,6 +118,10 @@ struct PatternNode {
     // Alternatives: the floor (TermIndex::floors) of every term under the node when they share
     // one, else -1.
     std::int32_t sharedFloor = -1;
+    // Alternatives: 1 + the set of rules of the terms under the node (TermIndex::ruleSets), when
+    // they are not too many, else 0. Where those rules put their terms, worked out for a text, is
+    // the least the node can give, closer than any floor.
+    std::uint32_t rules = 0;
 };
 
 // The Segment edges of a node with many of them, whose answers fall as the threshold rises (so
@@ -127,6 +133,8 @@ struct EdgeScan {
     std::vector<std::uint64_t> keys;     // ascending: first unit << 32 | last unit << 16 | length
     std::vector<std::uint32_t> edges;    // the edge of each key
     std::vector<std::uint32_t> others;   // the node's other edges
+    std::uint32_t children = 0;          // distinct nodes the keyed edges lead to
+    std::uint64_t firstUnits = 0;        // a bit for each first unit by its low 6 bits: most others are passed by
 };
 
 // Where a wildcard term that holds has its position.
@@ -172,6 +180,8 @@ struct TermIndex {
     // rule's `segment` is the first unit of the core, which stands where the core fits.
     std::vector<PositionRule> floors;
     std::vector<EdgeScan> scans;
+    // Distinct sets of rules (PatternNode::rules): each its start in `setRules`; one past the last.
+    std::vector<std::uint32_t> ruleSets{0}, setRules;
 };
 
 // What the terms of one column made only of "?" and "*" say about a text of one length.
@@ -214,6 +224,13 @@ struct IndexScratch {
     std::vector<std::int32_t> tables;
     // Each rule's position, each floor's, and the smallest floor of each group, marked likewise.
     std::vector<std::pair<std::uint32_t, std::int32_t>> rulePositions, floors, groupFloors;  // stamp, position
+    // Of each set of rules (TermIndex::ruleSets), marked likewise: the least position of its first
+    // `rules` rules.
+    struct SetBound {
+        std::uint32_t stamp, rules;
+        std::int32_t least;
+    };
+    std::vector<SetBound> bounds;
     // What each node answered for the file: for one threshold, then for all in `answerTables`.
     struct Answer {
         std::int32_t value, cutoff;
@@ -239,7 +256,8 @@ struct IndexScratch {
     };
     std::vector<Frame> stack;
     std::vector<std::pair<std::uint32_t, std::int32_t>> fitting;
-    std::vector<std::uint32_t> seen;  // by edge of the node being scanned: the scan that found it
+    // By node, for the node being scanned: the scan that met it, and its highest threshold.
+    std::vector<std::pair<std::uint32_t, std::int32_t>> reached;
     std::uint32_t scanStamp = 0;
     // The outcome of each column's terms of "?" and "*" alone, by text length, once known.
     std::unordered_map<std::size_t, LengthOutcome> byLength[ColumnCount];

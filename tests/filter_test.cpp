@@ -474,6 +474,18 @@ TEST_F(MatchFilterTest, ManyWildcardTermsAgreeWithThePlainRule) {
             EXPECT_TRUE(AgreesWithThePlainRule(matcher, File(path))) << std::string(kind.begin(), kind.end());
     }
 
+    // Segments that lead to one rest of pattern, with "?" before their cores or not: the one met
+    // first from the end does not give the highest place that rest can be placed before.
+    for (const std::u16string kind : {u"|/", u"-/"}) {
+        std::u16string query;
+        for (const char16_t* segment : {u"a", u"??b", u"?d", u"??e", u"f", u"g", u"h", u"?i"})
+            query += kind + u"*z*" + segment + u"* ";
+        ParseFilter(query, filter_);
+        FilterMatcher matcher(filter_);
+        for (const char16_t* path : {u"C:\\qzab", u"C:\\qzba", u"C:\\qz?ab"})
+            EXPECT_TRUE(AgreesWithThePlainRule(matcher, File(path))) << std::string(kind.begin(), kind.end());
+    }
+
     // Terms alike in two columns, the one searched first giving the worse position: what places
     // them, or bounds where they can be, is worked out in each column's own text.
     for (const char16_t* query : {u"|/*ab |:*ab |/*cd |:*ef |/*gh", u"|/*a?b* |:*a?b* |/zzz |:*ef* |/*gh*"}) {

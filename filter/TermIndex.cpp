@@ -257,6 +257,7 @@ public:
             if (std::find(group.floors.begin(), group.floors.end(), tree_[node].floor) == group.floors.end()) {
                 group.floors.push_back(tree_[node].floor);
             }
+            group.ends.push_back({tree_[node].floor, tree_[node].rule, node});
         }
         for (const auto& [trailing, root] : roots) group.roots.emplace_back(root, orNot ? trailing : 0);
     }
@@ -278,6 +279,19 @@ public:
         }
         for (WildcardGroup& group : index_.groups) {
             for (auto& root : group.roots) root.first = made[root.first];
+            for (WildcardGroup::End& end : group.ends) end.node = made[end.node];
+            const auto order = [](const WildcardGroup::End& a, const WildcardGroup::End& b) {
+                return std::tie(a.floor, a.rule, a.node) < std::tie(b.floor, b.rule, b.node);
+            };
+            const auto same = [](const WildcardGroup::End& a, const WildcardGroup::End& b) {
+                return a.rule == b.rule && a.node == b.node;
+            };
+            std::sort(group.ends.begin(), group.ends.end(), order);
+            group.ends.erase(std::unique(group.ends.begin(), group.ends.end(), same), group.ends.end());
+            AddRuns(group);
+        }
+        for (WildcardGroup& group : index_.groups) {
+            if (!group.ends.empty()) LinkParents(group);
         }
     }
 
@@ -418,6 +432,64 @@ private:
             index_.nodes.push_back(std::move(node));
         }
         return at->second;
+    }
+
+    // The group's ends by floor (WildcardGroup::Run).
+    void AddRuns(WildcardGroup& group) {
+        for (std::uint32_t begin = 0, end; begin < group.ends.size(); begin = end) {
+            const std::int32_t floor = group.ends[begin].floor;
+            for (end = begin; end < group.ends.size() && group.ends[end].floor == floor; ++end) {}
+            WildcardGroup::Run run{static_cast<std::uint32_t>(floor),
+                                   begin,
+                                   end,
+                                   static_cast<std::uint32_t>(group.keys.size()),
+                                   0,
+                                   static_cast<std::uint32_t>(group.lengths.size()),
+                                   0};
+            if (index_.floors[static_cast<std::size_t>(floor)].from == PositionRule::From::Fit) {
+                for (std::uint32_t k = begin; k < end; ++k) {
+                    const auto& [term, core] = index_.segments[index_.rules[group.ends[k].rule].segment];
+                    const char16_t last = terms_[term].pattern[core.start + core.length - 1];
+                    group.keys.emplace_back(std::uint32_t{last} << 16 | core.length, k);
+                    group.lengths.push_back(core.length);
+                }
+            }
+            std::sort(group.keys.begin() + run.keysAt, group.keys.end());
+            std::sort(group.lengths.begin() + run.lengthsAt, group.lengths.end());
+            group.lengths.erase(std::unique(group.lengths.begin() + run.lengthsAt, group.lengths.end()),
+                                group.lengths.end());
+            run.keysEnd = static_cast<std::uint32_t>(group.keys.size());
+            run.lengthsEnd = static_cast<std::uint32_t>(group.lengths.size());
+            group.runs.push_back(run);
+        }
+    }
+
+    // The edges into each node of an alternatives group's graph, from its roots down.
+    void LinkParents(WildcardGroup& group) {
+        std::vector<std::tuple<std::uint32_t, std::uint32_t, std::uint32_t>> into;  // child, parent, edge
+        std::vector<std::uint32_t> todo, seen;
+        for (const auto& root : group.roots) todo.push_back(root.first);
+        while (!todo.empty()) {
+            const std::uint32_t node = todo.back();
+            todo.pop_back();
+            const auto at = std::lower_bound(seen.begin(), seen.end(), node);
+            if (at != seen.end() && *at == node) continue;
+            seen.insert(at, node);
+            const auto& edges = index_.nodes[node].edges;
+            for (std::uint32_t k = 0; k < edges.size(); ++k) {
+                into.emplace_back(edges[k].to, node, k);
+                todo.push_back(edges[k].to);
+            }
+        }
+        std::sort(into.begin(), into.end());
+        for (const auto& [child, parent, k] : into) {
+            if (group.linked.empty() || group.linked.back() != child) {
+                group.linked.push_back(child);
+                group.parentsAt.push_back(static_cast<std::uint32_t>(group.parents.size()));
+            }
+            group.parents.emplace_back(parent, k);
+        }
+        group.parentsAt.push_back(static_cast<std::uint32_t>(group.parents.size()));
     }
 
     // Gives an alternatives node the set of its terms' rules when they are not too many: its own
@@ -649,6 +721,7 @@ public:
         misses_ = MissesCount(group);
         rising_ = misses_;
         endValue_ = group.negated ? (group.required ? 0 : None) : -1;
+        if (alternatives_) return ByRules(group, cutoff);
         std::int32_t best = None;
         for (const auto& [root, units] : group.roots)
             best = Better(best, Search(root, Below(std::min(cutoff, best), units)), units);
@@ -664,6 +737,142 @@ private:
     }
     std::int32_t Below(std::int32_t cutoff, std::uint32_t units) const {
         return orNot_ && cutoff != None ? cutoff + static_cast<std::int32_t>(units) : cutoff;
+    }
+
+    // The alternatives taken by where their rules place them, the nearest first: the first that
+    // holds gives the answer. The floors come first, in order: the rules of a floor place their
+    // terms no nearer, so the search ends at a floor no better than what was found.
+    std::int32_t ByRules(const WildcardGroup& group, std::int32_t cutoff) {
+        if (++scratch_.search == 0) {
+            std::fill(scratch_.reach.begin(), scratch_.reach.end(), IndexScratch::Reach{});
+            std::fill(scratch_.ruleMet.begin(), scratch_.ruleMet.end(), std::pair<std::uint32_t, std::int32_t>{0, 0});
+            scratch_.search = 1;
+        }
+        if (scratch_.ruleMet.size() < index_.rules.size()) scratch_.ruleMet.resize(index_.rules.size(), {0, 0});
+        auto& floors = scratch_.floorOrder;
+        floors.clear();
+        for (std::uint32_t r = 0; r < group.runs.size(); ++r) {
+            const std::int32_t floor = Floor(group.runs[r].floor);
+            if (floor < cutoff) floors.emplace_back(floor, r);
+        }
+        std::sort(floors.begin(), floors.end());
+        std::int32_t best = cutoff;
+        for (const auto& [floor, r] : floors) {
+            if (floor >= best) break;
+            best = std::min(best, FirstHeld(group, group.runs[r], floor, best));
+        }
+        return best;
+    }
+
+    // The nearest position before `cutoff` of the terms that end in one run and hold, else
+    // `cutoff`. The rules of a floor other than Fit place their terms at the floor itself; Fit
+    // rules where their cores first fit, met in order along the places of the floor's unit.
+    std::int32_t FirstHeld(const WildcardGroup& group, const WildcardGroup::Run& run, std::int32_t floor,
+                           std::int32_t cutoff) {
+        if (run.keysAt == run.keysEnd) {
+            for (std::uint32_t k = run.begin; k < run.end; ++k) {
+                if (Reached(group, group.ends[k].node, 0)) return floor;
+            }
+            return cutoff;
+        }
+        const std::int32_t add = index_.floors[run.floor].add;
+        const IndexScratch::TextUnits& units = Units();
+        const auto keys = group.keys.begin();
+        for (std::int32_t q = floor - add; q >= 0 && q + add < cutoff; q = units.after[static_cast<std::size_t>(q)]) {
+            for (std::uint32_t l = run.lengthsAt; l < run.lengthsEnd; ++l) {
+                const std::uint32_t length = group.lengths[l];
+                if (q + static_cast<std::int32_t>(length) > n_) break;
+                const std::uint32_t key = std::uint32_t{FoldChar(text_[q + length - 1], column_)} << 16 | length;
+                const auto from = std::lower_bound(keys + run.keysAt, keys + run.keysEnd,
+                                                   std::pair<std::uint32_t, std::uint32_t>{key, 0});
+                for (auto at = from; at != keys + run.keysEnd && at->first == key; ++at) {
+                    const WildcardGroup::End& end = group.ends[at->second];
+                    auto& [search, fit] = scratch_.ruleMet[end.rule];
+                    if (search == scratch_.search && fit < q) continue;  // it first fits before
+                    if (search != scratch_.search) {
+                        if (!CoreFits(index_.rules[end.rule].segment, q)) continue;
+                        search = scratch_.search;
+                        fit = q;
+                    }
+                    if (Reached(group, end.node, 0)) return q + add;
+                }
+            }
+        }
+        return cutoff;
+    }
+
+    // Whether `target` is reached from the group's roots with a threshold of `need` or more: tried
+    // from the node up, each parent with the least threshold that leaves the node enough (where
+    // the segment between them first fits from the node's need on). What one question finds about
+    // a node answers later ones: the first way up found ends the search.
+    bool Reached(const WildcardGroup& group, std::uint32_t target, std::int32_t need) {
+        auto& reach = scratch_.reach;
+        if (reach.size() < index_.nodes.size()) reach.resize(index_.nodes.size());
+        const std::uint32_t search = scratch_.search;
+        auto& climb = scratch_.climb;
+        climb.clear();
+        // Whether what is known of `id` answers for `need`; else starts on it.
+        const auto known = [&](std::uint32_t id, std::int32_t at, bool& answer) {
+            IndexScratch::Reach& r = reach[id];
+            if (r.search != search) r = {search, -1, n_ + 1};
+            const bool root =
+                std::any_of(group.roots.begin(), group.roots.end(), [&](const auto& root) { return root.first == id; });
+            if (root || at <= r.reached || at >= r.missed) {
+                answer = root ? at <= n_ : at <= r.reached;
+                return true;
+            }
+            const auto place = std::lower_bound(group.linked.begin(), group.linked.end(), id);
+            const auto k = static_cast<std::size_t>(place - group.linked.begin());
+            if (place == group.linked.end() || *place != id) {
+                r.missed = std::min(r.missed, at);
+                answer = false;
+                return true;
+            }
+            climb.push_back({id, group.parentsAt[k], group.parentsAt[k + 1], at});
+            return false;
+        };
+        bool answer = false;
+        if (known(target, need, answer)) return answer;
+        while (!climb.empty()) {
+            IndexScratch::Climb& top = climb.back();
+            if (top.next == top.end) {
+                IndexScratch::Reach& r = reach[top.node];
+                r.missed = std::min(r.missed, top.need);
+                climb.pop_back();
+                continue;
+            }
+            const auto [parent, k] = group.parents[top.next++];
+            const PatternNode& from = index_.nodes[parent];
+            const std::int32_t above = Need(from, from.edges[k], top.need);
+            if (above > n_) continue;
+            if (!known(parent, above, answer)) continue;
+            if (!answer) continue;
+            for (const IndexScratch::Climb& way : climb) {
+                IndexScratch::Reach& r = reach[way.node];
+                r.reached = std::max(r.reached, way.need);
+            }
+            return true;
+        }
+        return false;
+    }
+
+    // The least threshold of `from` that leaves `edge`'s node a threshold of `need` or more; past
+    // the text when none does. A node whose threshold is its only index is a root, at the text's
+    // length.
+    std::int32_t Need(const PatternNode& from, const PatternNode::Edge& edge, std::int32_t need) {
+        if (from.exact) return Threshold(edge, n_, true) >= need ? n_ : n_ + 1;
+        switch (edge.step) {
+        case PatternNode::Step::Segment: {
+            const auto lead = static_cast<std::int32_t>(edge.at);
+            const std::int32_t fit = FirstFit(edge.label, std::max(need, 0) + lead);
+            return fit > n_ ? n_ + 1 : fit - lead + static_cast<std::int32_t>(edge.length);
+        }
+        case PatternNode::Step::Head:
+            return need <= 0 ? static_cast<std::int32_t>(edge.label) : n_ + 1;
+        case PatternNode::Step::Unit:
+            return need <= 0 && FoldChar(text_[edge.at], column_) == edge.label ? 0 : n_ + 1;
+        }
+        return n_ + 1;
     }
 
     // Whether no term under `node` can give an answer better than `cutoff`. An alternative's

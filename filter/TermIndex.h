@@ -160,6 +160,26 @@ struct WildcardGroup {
     // The nodes where the patterns start from the end: one whose last segment ends the text (exact)
     // and one by the number of trailing stars; with those stars' units.
     std::vector<std::pair<std::uint32_t, std::uint32_t>> roots;
+    // Alternatives: the nodes where their patterns end, with the floors and rules there, by floor;
+    // and the edges into each node of the group's graph, as its parent and the edge's place there:
+    // the nodes ascending, the edges into linked[k] from parentsAt[k] to parentsAt[k + 1].
+    struct End {
+        std::int32_t floor;
+        std::uint32_t rule, node;
+    };
+    std::vector<End> ends;
+    // The ends of one floor (ends[begin, end)). Those of Fit rules are placed where their cores
+    // first fit, in order, by one walk over the places of the floor's unit: the keys of their
+    // cores (`keys` from keysAt to keysEnd, ascending: last unit << 16 | length, and the end) and
+    // their lengths (`lengths` from lengthsAt to lengthsEnd, ascending).
+    struct Run {
+        std::uint32_t floor, begin, end, keysAt, keysEnd, lengthsAt, lengthsEnd;
+    };
+    std::vector<Run> runs;
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> keys;
+    std::vector<std::uint32_t> lengths;
+    std::vector<std::uint32_t> linked, parentsAt;
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> parents;
 };
 
 // The index is read-only once built; what testing files keeps from one file to the next is an
@@ -256,6 +276,22 @@ struct IndexScratch {
     };
     std::vector<Frame> stack;
     std::vector<std::pair<std::uint32_t, std::int32_t>> fitting;
+    // Alternatives searched by their rules: what is known of the highest threshold each node is
+    // reached with from the group's roots, marked with the search: at least `reached`, below
+    // `missed`; the way up being tried, its last node on top; the floors in order.
+    struct Reach {
+        std::uint32_t search = 0;
+        std::int32_t reached, missed;
+    };
+    std::vector<Reach> reach;
+    std::uint32_t search = 0;
+    struct Climb {
+        std::uint32_t node, next, end;
+        std::int32_t need;
+    };
+    std::vector<Climb> climb;
+    std::vector<std::pair<std::int32_t, std::uint32_t>> floorOrder;
+    std::vector<std::pair<std::uint32_t, std::int32_t>> ruleMet;  // by rule: the search and the place it first fit
     // By node, for the node being scanned: the scan that met it, and its highest threshold.
     std::vector<std::pair<std::uint32_t, std::int32_t>> reached;
     std::uint32_t scanStamp = 0;

@@ -197,12 +197,10 @@ constexpr std::size_t ScannedEdges = 32;
 // each was met, and whose cores start with several units, so that the scan soon meets one.
 constexpr std::size_t SharedScan = 8;
 constexpr int SharedScanUnits = 4;
-// The most rules in a node's set (PatternNode::rules).
-constexpr std::size_t BoundingRules = 128;
 
 // What a search of a group's graph answers, smaller being better: for And terms the smallest
 // position, or -1 when one fails; for AndNot terms 0 when one holds; for alternatives the smallest
-// position of those that hold; for negated alternatives minus the length of the longest that does
+// position of those that hold (ByRules); for negated alternatives minus the length of the longest that does
 // not hold, counted from the node down (the units above it are added on the way up). None: no
 // term gave anything.
 constexpr std::int32_t None = INT32_MAX;
@@ -254,9 +252,6 @@ public:
             tree_[node].rule = RuleOf(term);
             if (group.required) continue;
             tree_[node].floor = FloorOf(term.column, tree_[node].rule);
-            if (std::find(group.floors.begin(), group.floors.end(), tree_[node].floor) == group.floors.end()) {
-                group.floors.push_back(tree_[node].floor);
-            }
             group.ends.push_back({tree_[node].floor, tree_[node].rule, node});
         }
         for (const auto& [trailing, root] : roots) group.roots.emplace_back(root, orNot ? trailing : 0);
@@ -380,13 +375,6 @@ private:
         return at->second;
     }
 
-    // The least a rule's position can be: the pattern's units before the segment it places.
-    std::int32_t RuleFloor(std::uint32_t id) const {
-        const PositionRule& rule = index_.rules[id];
-        if (rule.from == PositionRule::From::Pattern) return rule.add;
-        return static_cast<std::int32_t>(rule.offset) + (rule.from == PositionRule::From::Fit ? rule.add : 0);
-    }
-
     std::uint32_t Make(const TreeNode& tree, const std::pair<Label, std::uint32_t>* child,
                        const std::pair<Label, std::uint32_t>* end, const std::vector<std::uint32_t>& made) {
         const WildcardGroup& group = index_.groups[tree.group];
@@ -394,41 +382,23 @@ private:
         node.end = tree.end;
         node.rule = tree.rule;
         node.exact = tree.exact;
-        node.sharedFloor = tree.end ? tree.floor : -2;
         const bool orNot = !group.required && group.negated;
         node.floor = None;
-        if (node.end) node.floor = group.negated ? 0 : group.required ? -1 : RuleFloor(node.rule);
+        if (node.end) node.floor = group.negated ? 0 : -1;
         std::u32string signature{
             static_cast<char32_t>(group.column), group.required, group.negated, node.end, node.rule, node.exact};
         for (; child != end; ++child) {
             const auto [step, value, at, length, units] = child->first;
             const std::uint32_t to = made[child->second];
-            node.edges.push_back({step, value, at, length, to, units, 0});
+            node.edges.push_back({step, value, at, length, to, units});
             const std::int32_t floor = index_.nodes[to].floor;
             node.floor = std::min(node.floor, orNot ? floor - static_cast<std::int32_t>(units) : floor);
-            const std::int32_t shared = index_.nodes[to].sharedFloor;
-            node.sharedFloor = node.sharedFloor == -2 || node.sharedFloor == shared ? shared : -1;
             signature.append({static_cast<char32_t>(step), value, at, length, to, units});
-        }
-        // An alternative's edges whose terms all share one floor stand together: once the floor
-        // is no better than what was found, the search passes them all by.
-        const bool alternatives = !group.required && !group.negated;
-        const auto floorOf = [&](const PatternNode::Edge& edge) { return index_.nodes[edge.to].sharedFloor; };
-        const auto byFloor = [&](const PatternNode::Edge& a, const PatternNode::Edge& b) {
-            return floorOf(a) < floorOf(b);
-        };
-        if (alternatives && !std::is_sorted(node.edges.begin(), node.edges.end(), byFloor))
-            std::stable_sort(node.edges.begin(), node.edges.end(), byFloor);
-        for (std::size_t k = node.edges.size(); k-- > 0;) {
-            const bool same = alternatives && k + 1 < node.edges.size() && floorOf(node.edges[k]) >= 0 &&
-                              floorOf(node.edges[k]) == floorOf(node.edges[k + 1]);
-            node.edges[k].sameFloorEnd = same ? node.edges[k + 1].sameFloorEnd : static_cast<std::uint32_t>(k + 1);
         }
         const auto [at, added] =
             nodeIds_.try_emplace(std::move(signature), static_cast<std::uint32_t>(index_.nodes.size()));
         if (added) {
-            if (alternatives) ListRules(node);
-            if (!MissesCount(group) && !node.exact) AddScan(node);
+            if (group.required && group.negated && !node.exact) AddScan(node);
             index_.nodes.push_back(std::move(node));
         }
         return at->second;
@@ -492,33 +462,6 @@ private:
         group.parentsAt.push_back(static_cast<std::uint32_t>(group.parents.size()));
     }
 
-    // Gives an alternatives node the set of its terms' rules when they are not too many: its own
-    // and its children's.
-    void ListRules(PatternNode& node) {
-        if (!node.end && node.edges.size() == 1) {
-            node.rules = index_.nodes[node.edges[0].to].rules;  // a chain: the same terms
-            return;
-        }
-        std::u32string& rules = ruleBuffer_;
-        rules.clear();
-        if (node.end) rules.push_back(node.rule);
-        for (const PatternNode::Edge& edge : node.edges) {
-            const std::uint32_t set = index_.nodes[edge.to].rules;
-            if (set == 0) return;
-            rules.append(index_.setRules.begin() + index_.ruleSets[set - 1],
-                         index_.setRules.begin() + index_.ruleSets[set]);
-        }
-        std::sort(rules.begin(), rules.end());
-        rules.erase(std::unique(rules.begin(), rules.end()), rules.end());
-        if (rules.empty() || rules.size() > BoundingRules) return;
-        const auto [at, added] = ruleSetIds_.try_emplace(rules, static_cast<std::uint32_t>(index_.ruleSets.size()));
-        if (added) {
-            index_.setRules.insert(index_.setRules.end(), rules.begin(), rules.end());
-            index_.ruleSets.push_back(static_cast<std::uint32_t>(index_.setRules.size()));
-        }
-        node.rules = at->second;
-    }
-
     // Lists a node's Segment edges by the ends and lengths of their cores (EdgeScan), when they
     // are many and none of them fits everywhere.
     void AddScan(PatternNode& node) {
@@ -567,8 +510,6 @@ private:
     std::map<RuleKey, std::uint32_t> ruleIds_;
     std::map<RuleKey, std::int32_t> floorIds_;
     std::unordered_map<std::u32string, std::uint32_t> nodeIds_;
-    std::unordered_map<std::u32string, std::uint32_t> ruleSetIds_;  // 1 + the set
-    std::u32string ruleBuffer_;
 };
 
 // Puts wildcard term `i` in the group of its kind among those keyed at `node`.
@@ -715,13 +656,11 @@ public:
     // is smaller than `cutoff`, else some number no smaller.
     std::int32_t Group(std::uint32_t id, std::int32_t cutoff) {
         const WildcardGroup& group = index_.groups[id];
-        group_ = id;
-        alternatives_ = !group.required && !group.negated;
         orNot_ = !group.required && group.negated;
         misses_ = MissesCount(group);
         rising_ = misses_;
         endValue_ = group.negated ? (group.required ? 0 : None) : -1;
-        if (alternatives_) return ByRules(group, cutoff);
+        if (!group.required && !group.negated) return ByRules(group, cutoff);
         std::int32_t best = None;
         for (const auto& [root, units] : group.roots)
             best = Better(best, Search(root, Below(std::min(cutoff, best), units)), units);
@@ -745,10 +684,8 @@ private:
     std::int32_t ByRules(const WildcardGroup& group, std::int32_t cutoff) {
         if (++scratch_.search == 0) {
             std::fill(scratch_.reach.begin(), scratch_.reach.end(), IndexScratch::Reach{});
-            std::fill(scratch_.ruleMet.begin(), scratch_.ruleMet.end(), std::pair<std::uint32_t, std::int32_t>{0, 0});
             scratch_.search = 1;
         }
-        if (scratch_.ruleMet.size() < index_.rules.size()) scratch_.ruleMet.resize(index_.rules.size(), {0, 0});
         auto& floors = scratch_.floorOrder;
         floors.clear();
         for (std::uint32_t r = 0; r < group.runs.size(); ++r) {
@@ -785,16 +722,11 @@ private:
                 const std::uint32_t key = std::uint32_t{FoldChar(text_[q + length - 1], column_)} << 16 | length;
                 const auto from = std::lower_bound(keys + run.keysAt, keys + run.keysEnd,
                                                    std::pair<std::uint32_t, std::uint32_t>{key, 0});
+                // A rule has one end in a group; met again where it fits again, it is known not
+                // to be reached.
                 for (auto at = from; at != keys + run.keysEnd && at->first == key; ++at) {
                     const WildcardGroup::End& end = group.ends[at->second];
-                    auto& [search, fit] = scratch_.ruleMet[end.rule];
-                    if (search == scratch_.search && fit < q) continue;  // it first fits before
-                    if (search != scratch_.search) {
-                        if (!CoreFits(index_.rules[end.rule].segment, q)) continue;
-                        search = scratch_.search;
-                        fit = q;
-                    }
-                    if (Reached(group, end.node, 0)) return q + add;
+                    if (CoreFits(index_.rules[end.rule].segment, q) && Reached(group, end.node, 0)) return q + add;
                 }
             }
         }
@@ -875,41 +807,8 @@ private:
         return n_ + 1;
     }
 
-    // Whether no term under `node` can give an answer better than `cutoff`. An alternative's
-    // position is where its rule puts it: no less than its floor, and exactly what the rules of
-    // the node's terms give for the text.
-    bool CannotBeat(const PatternNode& node, std::int32_t cutoff) {
-        return FloorsCannotBeat(node, cutoff) || RulesCannotBeat(node, cutoff);
-    }
-
-    // Whether the floors tell that no term under `node` can beat `cutoff`, for the alternatives
-    // that share the node's floor alike: none is smaller than the smallest of the group's.
-    bool FloorsCannotBeat(const PatternNode& node, std::int32_t cutoff) {
-        if (node.floor >= cutoff) return true;
-        if (!alternatives_ || cutoff == None) return false;
-        if (node.sharedFloor >= 0 && Floor(static_cast<std::uint32_t>(node.sharedFloor)) >= cutoff) return true;
-        auto& [stamp, floor] = scratch_.groupFloors[group_];
-        if (stamp != scratch_.file) {
-            stamp = scratch_.file;
-            floor = None;
-            for (const std::int32_t id : index_.groups[group_].floors)
-                floor = std::min(floor, Floor(static_cast<std::uint32_t>(id)));
-        }
-        return floor >= cutoff;
-    }
-
-    // Whether the positions of the rules of an alternatives node that lists them are all at
-    // `cutoff` or after. What was worked out of the set for the text is kept: the least position
-    // of its first rules.
-    bool RulesCannotBeat(const PatternNode& node, std::int32_t cutoff) {
-        if (!alternatives_ || node.rules == 0 || cutoff == None) return false;
-        IndexScratch::SetBound& bound = scratch_.bounds[node.rules - 1];
-        if (bound.stamp != scratch_.file) bound = {scratch_.file, 0, None};
-        const std::uint32_t start = index_.ruleSets[node.rules - 1], end = index_.ruleSets[node.rules];
-        while (bound.least >= cutoff && start + bound.rules < end)
-            bound.least = std::min(bound.least, Position(index_.setRules[start + bound.rules++]));
-        return bound.least >= cutoff;
-    }
+    // Whether no term under `node` can give an answer better than `cutoff`.
+    bool CannotBeat(const PatternNode& node, std::int32_t cutoff) const { return node.floor >= cutoff; }
 
     // The least position the alternatives of floor `id` can have, None when none can hold.
     std::int32_t Floor(std::uint32_t id) {
@@ -951,13 +850,7 @@ private:
                 const PatternNode::Edge& edge = node.edges[k];
                 const std::int32_t below = Below(std::min(frame.cutoff, frame.best), edge.units);
                 const PatternNode& child = index_.nodes[edge.to];
-                if (FloorsCannotBeat(child, below)) {
-                    // Nor can the alternatives after it that share its floor: what pruned it
-                    // holds for them alike.
-                    if (alternatives_ && !scan) frame.next = edge.sameFloorEnd;
-                    continue;
-                }
-                if (RulesCannotBeat(child, below)) continue;
+                if (CannotBeat(child, below)) continue;
                 const std::int32_t threshold = fit != -2 ? fit : Threshold(edge, frame.threshold, node.exact);
                 if (threshold < 0) {
                     frame.best = Better(frame.best, NoneHolds(child), edge.units);
@@ -1224,8 +1117,7 @@ private:
     const char16_t* text_;
     std::int32_t n_;
     int column_;
-    std::uint32_t group_ = 0;
-    bool alternatives_ = false, orNot_ = false, misses_ = false;
+    bool orNot_ = false, misses_ = false;
     bool rising_ = false;           // answers rise with the threshold (And, OrNot); else they fall
     std::int32_t endValue_ = None;  // what a term that holds answers; -1: its position
 };
@@ -1241,10 +1133,8 @@ bool MatchIndexed(const FileEntry& file, const std::vector<FilterTerm>& terms, c
     }
     if (scratch.lastFits.size() < index.segments.size()) scratch.lastFits.resize(index.segments.size());
     if (scratch.rulePositions.size() < index.rules.size()) scratch.rulePositions.resize(index.rules.size());
-    if (scratch.groupFloors.size() < index.groups.size()) scratch.groupFloors.resize(index.groups.size());
     if (scratch.floors.size() < index.floors.size()) scratch.floors.resize(index.floors.size());
     if (scratch.answers.size() < index.nodes.size()) scratch.answers.resize(index.nodes.size());
-    if (scratch.bounds.size() < index.ruleSets.size()) scratch.bounds.resize(index.ruleSets.size());
     scratch.tables.clear();
     scratch.fitting.clear();
     scratch.answerTables.clear();

@@ -26,19 +26,23 @@
 //    every way make a graph of a few nodes. A node answers once for a text and a threshold, and a
 //    node whose threshold is none answers for all its terms at once: none holds.
 //    What a node answers depends on the kind: for And terms their smallest position, or that one
-//    fails; for AndNot terms whether one holds; for alternatives the smallest position among those
-//    that hold, looked for only while a term under the node could still lower it (the edges whose
-//    terms share a floor stand together, so that one test passes them all by, and a node whose
-//    terms have few position rules knows where those put them in the text); for negated
-//    alternatives the longest that does not hold. More terms hold at a higher threshold, so the
-//    answer at one threshold bounds those at the others.
+//    fails; for AndNot terms whether one holds; for negated alternatives the longest that does not
+//    hold. More terms hold at a higher threshold, so the answer at one threshold bounds those at
+//    the others.
 //    A term that holds is at the first literal unit of S0, or at a place fixed by its pattern and
 //    the text's length, or where the first segment with a literal unit first fits after the
-//    "?"-only ones before it: one search shared by every term alike there. The "?" at the ends of
-//    a segment only ask for room, so segments that differ there share their searches too, and a
-//    search tries only the places where the text holds the segment's first or last literal unit,
-//    whichever it holds fewer of: its cost follows the text, not the number of segments sought.
-//    A node with many segments in front, whose answers fall as the threshold rises, has them all
+//    "?"-only ones before it: one search shared by every term alike there (the term's rule).
+//    Alternatives, of which only the nearest that holds counts, are taken the other way: by their
+//    rules, the nearest place first, and each tested from its end up to the group's roots, each
+//    node with the least threshold that leaves the one below enough (where the segment between
+//    them first fits from there on); the first that holds ends the search, so that a file costs
+//    about what its nearest alternatives do, not what all of them do. The rules whose first
+//    literal unit is the same are met in order by one walk over that unit's places in the text.
+//    The "?" at the ends of a segment only ask for room, so segments that differ there share their
+//    searches too, and a search tries only the places where the text holds the segment's first or
+//    last literal unit, whichever it holds fewer of: its cost follows the text, not the number of
+//    segments sought.
+//    An AndNot node with many segments in front, whose answers fall as the threshold rises, has them all
 //    found by one pass over the text from its threshold down (EdgeScan): a segment that fits
 //    nowhere below costs nothing there, and of the segments that lead to one node only the one
 //    that leaves it the highest threshold is taken;
@@ -103,9 +107,6 @@ struct PatternNode {
         std::uint32_t label, at, length;
         std::uint32_t to;
         std::uint32_t units;  // of the pattern, stars included, that the step stands for (OrNot groups only)
-        // Alternatives: past the edges from this one on whose terms share its floor
-        // (PatternNode::sharedFloor), which stand together.
-        std::uint32_t sameFloorEnd;
     };
     std::vector<Edge> edges;
     std::uint32_t scan = 0;  // 1 + its place in TermIndex::scans, or 0: the edges are taken one by one
@@ -115,13 +116,6 @@ struct PatternNode {
     // The best any term under the node can give (see MatchIndexed): a bound that lets a search
     // that cannot do better pass the node by.
     std::int32_t floor = 0;
-    // Alternatives: the floor (TermIndex::floors) of every term under the node when they share
-    // one, else -1.
-    std::int32_t sharedFloor = -1;
-    // Alternatives: 1 + the set of rules of the terms under the node (TermIndex::ruleSets), when
-    // they are not too many, else 0. Where those rules put their terms, worked out for a text, is
-    // the least the node can give, closer than any floor.
-    std::uint32_t rules = 0;
 };
 
 // The Segment edges of a node with many of them, whose answers fall as the threshold rises (so
@@ -156,7 +150,6 @@ struct WildcardGroup {
     std::uint32_t shortest = 0;        // units the shortest term needs of a text
     std::uint32_t longest = 0;         // units of the longest pattern
     std::uint32_t andTerms = 0;        // distinct And terms
-    std::vector<std::int32_t> floors;  // alternatives: the floors of their rules (TermIndex::floors)
     // The nodes where the patterns start from the end: one whose last segment ends the text (exact)
     // and one by the number of trailing stars; with those stars' units.
     std::vector<std::pair<std::uint32_t, std::uint32_t>> roots;
@@ -200,8 +193,6 @@ struct TermIndex {
     // rule's `segment` is the first unit of the core, which stands where the core fits.
     std::vector<PositionRule> floors;
     std::vector<EdgeScan> scans;
-    // Distinct sets of rules (PatternNode::rules): each its start in `setRules`; one past the last.
-    std::vector<std::uint32_t> ruleSets{0}, setRules;
 };
 
 // What the terms of one column made only of "?" and "*" say about a text of one length.
@@ -242,15 +233,8 @@ struct IndexScratch {
     };
     std::vector<Fit> lastFits;
     std::vector<std::int32_t> tables;
-    // Each rule's position, each floor's, and the smallest floor of each group, marked likewise.
-    std::vector<std::pair<std::uint32_t, std::int32_t>> rulePositions, floors, groupFloors;  // stamp, position
-    // Of each set of rules (TermIndex::ruleSets), marked likewise: the least position of its first
-    // `rules` rules.
-    struct SetBound {
-        std::uint32_t stamp, rules;
-        std::int32_t least;
-    };
-    std::vector<SetBound> bounds;
+    // Each rule's position and each floor's, marked likewise.
+    std::vector<std::pair<std::uint32_t, std::int32_t>> rulePositions, floors;  // stamp, position
     // What each node answered for the file: for one threshold, then for all in `answerTables`.
     struct Answer {
         std::int32_t value, cutoff;
@@ -291,7 +275,6 @@ struct IndexScratch {
     };
     std::vector<Climb> climb;
     std::vector<std::pair<std::int32_t, std::uint32_t>> floorOrder;
-    std::vector<std::pair<std::uint32_t, std::int32_t>> ruleMet;  // by rule: the search and the place it first fit
     // By node, for the node being scanned: the scan that met it, and its highest threshold.
     std::vector<std::pair<std::uint32_t, std::int32_t>> reached;
     std::uint32_t scanStamp = 0;

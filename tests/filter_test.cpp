@@ -486,6 +486,12 @@ TEST_F(MatchFilterTest, ManyWildcardTermsAgreeWithThePlainRule) {
             EXPECT_TRUE(AgreesWithThePlainRule(matcher, File(path))) << std::string(kind.begin(), kind.end());
     }
 
+    // Alternatives taken by where they stand: the nearer one's way up needs one unit more than
+    // the farther one's found, which does not give it.
+    ParseFilter(u"|/?*ab*z |/?*c???*z |/?*d*z |/qqqq |/qqqr", filter_);
+    FilterMatcher nearer(filter_);
+    EXPECT_TRUE(AgreesWithThePlainRule(nearer, File(u"C:\\acabz")));
+
     // Terms alike in two columns, the one searched first giving the worse position: what places
     // them, or bounds where they can be, is worked out in each column's own text.
     for (const char16_t* query : {u"|/*ab |:*ab |/*cd |:*ef |/*gh", u"|/*a?b* |:*a?b* |/zzz |:*ef* |/*gh*"}) {

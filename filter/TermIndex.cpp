@@ -436,15 +436,20 @@ private:
 
     // The edges into each node of an alternatives group's graph, from its roots down.
     void LinkParents(WildcardGroup& group) {
-        std::vector<std::tuple<std::uint32_t, std::uint32_t, std::uint32_t>> into;  // child, parent, edge
-        std::vector<std::uint32_t> todo, seen;
+        auto& into = into_;  // child, parent, edge
+        into.clear();
+        if (++linkStamp_ == 0) {
+            std::fill(linkSeen_.begin(), linkSeen_.end(), 0);
+            linkStamp_ = 1;
+        }
+        linkSeen_.resize(index_.nodes.size(), 0);
+        std::vector<std::uint32_t>& todo = todo_;
         for (const auto& root : group.roots) todo.push_back(root.first);
         while (!todo.empty()) {
             const std::uint32_t node = todo.back();
             todo.pop_back();
-            const auto at = std::lower_bound(seen.begin(), seen.end(), node);
-            if (at != seen.end() && *at == node) continue;
-            seen.insert(at, node);
+            if (linkSeen_[node] == linkStamp_) continue;
+            linkSeen_[node] = linkStamp_;
             const auto& edges = index_.nodes[node].edges;
             for (std::uint32_t k = 0; k < edges.size(); ++k) {
                 into.emplace_back(edges[k].to, node, k);
@@ -452,6 +457,7 @@ private:
             }
         }
         std::sort(into.begin(), into.end());
+        group.parents.reserve(into.size());
         for (const auto& [child, parent, k] : into) {
             if (group.linked.empty() || group.linked.back() != child) {
                 group.linked.push_back(child);
@@ -510,6 +516,10 @@ private:
     std::map<RuleKey, std::uint32_t> ruleIds_;
     std::map<RuleKey, std::int32_t> floorIds_;
     std::unordered_map<std::u32string, std::uint32_t> nodeIds_;
+    // LinkParents's room, kept from one group to the next.
+    std::vector<std::tuple<std::uint32_t, std::uint32_t, std::uint32_t>> into_;
+    std::vector<std::uint32_t> todo_, linkSeen_;
+    std::uint32_t linkStamp_ = 0;
 };
 
 // Puts wildcard term `i` in the group of its kind among those keyed at `node`.
@@ -686,6 +696,14 @@ private:
             std::fill(scratch_.reach.begin(), scratch_.reach.end(), IndexScratch::Reach{});
             scratch_.search = 1;
         }
+        // Most texts end otherwise than the patterns that end them: those are read there first.
+        const auto dead = [&](const auto& root) {
+            const PatternNode& node = index_.nodes[root.first];
+            return node.exact && std::none_of(node.edges.begin(), node.edges.end(), [&](const PatternNode::Edge& edge) {
+                       return Threshold(edge, n_, true) >= 0;
+                   });
+        };
+        if (std::all_of(group.roots.begin(), group.roots.end(), dead)) return cutoff;
         auto& floors = scratch_.floorOrder;
         floors.clear();
         for (std::uint32_t r = 0; r < group.runs.size(); ++r) {
@@ -1091,12 +1109,18 @@ private:
     }
 
     // The first index from `from` on where core `id` fits, or past the text.
+    // What one question finds answers every later one from where it began up to the fit.
     std::int32_t FirstFit(std::uint32_t id, std::int32_t from) {
         const auto& [term, core] = index_.segments[id];
         if (core.length == 0) return from;
+        auto& [stamp, began, fit] = scratch_.firstFits[id];
+        if (stamp == scratch_.file && began <= from && from <= fit) return fit;
         std::int32_t q = FirstOccurrence(terms_[term].pattern[core.start], static_cast<std::uint32_t>(from));
         while (q >= 0 && !CoreFits(id, q)) q = scratch_.units[column_].after[q];
-        return q >= 0 ? q : n_ + 1;
+        stamp = scratch_.file;
+        began = from;
+        fit = q >= 0 ? q : n_ + 1;
+        return fit;
     }
 
     std::int32_t Position(std::uint32_t id) {
@@ -1132,6 +1156,7 @@ bool MatchIndexed(const FileEntry& file, const std::vector<FilterTerm>& terms, c
         scratch.groupFound.assign(index.groups.size(), 0);
     }
     if (scratch.lastFits.size() < index.segments.size()) scratch.lastFits.resize(index.segments.size());
+    if (scratch.firstFits.size() < index.segments.size()) scratch.firstFits.resize(index.segments.size());
     if (scratch.rulePositions.size() < index.rules.size()) scratch.rulePositions.resize(index.rules.size());
     if (scratch.floors.size() < index.floors.size()) scratch.floors.resize(index.floors.size());
     if (scratch.answers.size() < index.nodes.size()) scratch.answers.resize(index.nodes.size());

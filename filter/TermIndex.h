@@ -232,6 +232,12 @@ struct IndexScratch {
         std::uint32_t tableAt;  // 1 + where the table starts in `tables`, or 0
     };
     std::vector<Fit> lastFits;
+    // The first fit of each core from the index its latest search began at, marked likewise.
+    struct FirstFit {
+        std::uint32_t stamp = 0;
+        std::int32_t from, fit;
+    };
+    std::vector<FirstFit> firstFits;
     std::vector<std::int32_t> tables;
     // Each rule's position and each floor's, marked likewise.
     std::vector<std::pair<std::uint32_t, std::int32_t>> rulePositions, floors;  // stamp, position

@@ -436,7 +436,7 @@ private:
 
     // The edges into each node of an alternatives group's graph, from its roots down.
     void LinkParents(WildcardGroup& group) {
-        auto& into = into_;  // child, parent, edge
+        auto& into = into_;
         into.clear();
         if (++linkStamp_ == 0) {
             std::fill(linkSeen_.begin(), linkSeen_.end(), 0);
@@ -452,20 +452,31 @@ private:
             linkSeen_[node] = linkStamp_;
             const auto& edges = index_.nodes[node].edges;
             for (std::uint32_t k = 0; k < edges.size(); ++k) {
-                into.emplace_back(edges[k].to, node, k);
-                todo.push_back(edges[k].to);
+                const PatternNode::Edge& edge = edges[k];
+                const bool head = edge.step == PatternNode::Step::Head;
+                // A Head edge's label is its length. What a Unit edge or one from a node of one
+                // threshold needs does not grow with the length.
+                const bool alone = edge.step == PatternNode::Step::Unit || index_.nodes[node].exact;
+                into.push_back({edge.to, node, alone ? k + 1 : 0, static_cast<std::uint32_t>(edge.step),
+                                head ? 0 : edge.label, edge.at, head ? edge.label : edge.length, k});
+                todo.push_back(edge.to);
             }
         }
         std::sort(into.begin(), into.end());
         group.parents.reserve(into.size());
-        for (const auto& [child, parent, k] : into) {
-            if (group.linked.empty() || group.linked.back() != child) {
-                group.linked.push_back(child);
+        for (std::size_t i = 0; i < into.size(); ++i) {
+            const Into& edge = into[i];
+            if (group.linked.empty() || group.linked.back() != edge.child) {
+                group.linked.push_back(edge.child);
                 group.parentsAt.push_back(static_cast<std::uint32_t>(group.parents.size()));
             }
-            group.parents.emplace_back(parent, k);
+            group.parents.push_back({edge.parent, edge.edge, 0});
         }
         group.parentsAt.push_back(static_cast<std::uint32_t>(group.parents.size()));
+        for (std::size_t i = into.size(); i-- > 0;) {
+            const bool same = i + 1 < into.size() && into[i].SameRun(into[i + 1]);
+            group.parents[i].runEnd = same ? group.parents[i + 1].runEnd : static_cast<std::uint32_t>(i + 1);
+        }
     }
 
     // Lists a node's Segment edges by the ends and lengths of their cores (EdgeScan), when they
@@ -516,8 +527,20 @@ private:
     std::map<RuleKey, std::uint32_t> ruleIds_;
     std::map<RuleKey, std::int32_t> floorIds_;
     std::unordered_map<std::u32string, std::uint32_t> nodeIds_;
-    // LinkParents's room, kept from one group to the next.
-    std::vector<std::tuple<std::uint32_t, std::uint32_t, std::uint32_t>> into_;
+    // LinkParents's room, kept from one group to the next: the edges into each node, ordered so
+    // that those from one parent that differ only in length stand together.
+    struct Into {
+        std::uint32_t child, parent, alone, step, core, lead, length, edge;  // alone: 1 + the edge, else 0
+        bool operator<(const Into& o) const {
+            return std::tie(child, parent, alone, step, core, lead, length, edge) <
+                   std::tie(o.child, o.parent, o.alone, o.step, o.core, o.lead, o.length, o.edge);
+        }
+        bool SameRun(const Into& o) const {
+            return alone == 0 && std::tie(child, parent, alone, step, core, lead) ==
+                                     std::tie(o.child, o.parent, o.alone, o.step, o.core, o.lead);
+        }
+    };
+    std::vector<Into> into_;
     std::vector<std::uint32_t> todo_, linkSeen_;
     std::uint32_t linkStamp_ = 0;
 };
@@ -791,12 +814,20 @@ private:
                 climb.pop_back();
                 continue;
             }
-            const auto [parent, k] = group.parents[top.next++];
-            const PatternNode& from = index_.nodes[parent];
-            const std::int32_t above = Need(from, from.edges[k], top.need);
-            if (above > n_) continue;
-            if (!known(parent, above, answer)) continue;
-            if (!answer) continue;
+            const WildcardGroup::Parent& into = group.parents[top.next++];
+            const PatternNode& from = index_.nodes[into.parent];
+            const std::int32_t above = Need(from, from.edges[into.edge], top.need);
+            // A longer edge of the run would need more of the parent still.
+            const std::uint32_t runEnd = into.runEnd;
+            if (above > n_) {
+                top.next = runEnd;
+                continue;
+            }
+            if (!known(into.parent, above, answer)) continue;
+            if (!answer) {
+                climb.back().next = std::max(climb.back().next, runEnd);
+                continue;
+            }
             for (const IndexScratch::Climb& way : climb) {
                 IndexScratch::Reach& r = reach[way.node];
                 r.reached = std::max(r.reached, way.need);

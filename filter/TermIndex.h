@@ -172,7 +172,13 @@ struct WildcardGroup {
     std::vector<std::pair<std::uint32_t, std::uint32_t>> keys;
     std::vector<std::uint32_t> lengths;
     std::vector<std::uint32_t> linked, parentsAt;
-    std::vector<std::pair<std::uint32_t, std::uint32_t>> parents;
+    // An edge into a node: from `parent`, its `edge` there. The edges from one parent that differ
+    // only in how long they are stand together, shortest first, up to `runEnd`: one that leaves
+    // too little room, the longer ones do too.
+    struct Parent {
+        std::uint32_t parent, edge, runEnd;
+    };
+    std::vector<Parent> parents;
 };
 
 // The index is read-only once built; what testing files keeps from one file to the next is an

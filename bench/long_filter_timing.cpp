@@ -169,6 +169,15 @@ int main(int argc, char** argv) {
         {"|/*x?y*z*p* distinct, trailing star (32767 units)", Distinct(u"|/*A?B*C*p*")},
         {"|*x?y*z name distinct (32767 units)", Distinct(u"|*A?B*C")},
         {"|*x*y?*z name distinct (32767 units)", Distinct(u"|*A*B?*C")},
+        // Four and five segments, with a trailing star, and first cores of three letters: the
+        // worst shapes found so far.
+        {"|/*x?y*z*w*p* distinct, four segments, trailing star (32767 units)", Distinct(u"|/*A?B*C*D*p*")},
+        {"|/*x?y*z*v*w*p* distinct, five segments, trailing star (32767 units)", Distinct(u"|/*A?B*C*E*D*p*")},
+        {"|/*x?y*z*w*v*p distinct, five segments (32767 units)", Distinct(u"|/*A?B*C*D*E*p")},
+        {"|/*z?y*x*w*p distinct, many cores first, four segments (32767 units)", Distinct(u"|/*C?B*A*D*p")},
+        {"|/*v?y*z*w*p distinct, first cores of three letters (32767 units)", Distinct(u"|/*E?B*C*D*p")},
+        {"|/*x?y*z*w?v*p distinct pairs, four segments (32767 units)", Distinct(u"|/*A?B*C*D?E*p")},
+        {"|*x*y*z*w* name distinct, stars only (32767 units)", Distinct(u"|*A*B*C*D*")},
     };
     std::printf("%u files, fastest of %d runs, %u thread(s)\n", static_cast<unsigned>(files), runs,
                 static_cast<unsigned>(threadCount));

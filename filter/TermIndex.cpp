@@ -200,9 +200,9 @@ constexpr int SharedScanUnits = 4;
 
 // What a search of a group's graph answers, smaller being better: for And terms the smallest
 // position, or -1 when one fails; for AndNot terms 0 when one holds; for alternatives the smallest
-// position of those that hold (ByRules); for negated alternatives minus the length of the longest that does
-// not hold, counted from the node down (the units above it are added on the way up). None: no
-// term gave anything.
+// position of those that hold (ByRules); for negated alternatives minus the length of the longest
+// that does not hold, counted from the node down (the units above it are added on the way up).
+// None: no term gave anything.
 constexpr std::int32_t None = INT32_MAX;
 
 // Whether the terms of the group's kind that do not hold are the ones its search looks for.
@@ -749,7 +749,7 @@ private:
                            std::int32_t cutoff) {
         if (run.keysAt == run.keysEnd) {
             for (std::uint32_t k = run.begin; k < run.end; ++k) {
-                if (Reached(group, group.ends[k].node, 0)) return floor;
+                if (Reached(group, group.ends[k].node)) return floor;
             }
             return cutoff;
         }
@@ -767,18 +767,18 @@ private:
                 // to be reached.
                 for (auto at = from; at != keys + run.keysEnd && at->first == key; ++at) {
                     const WildcardGroup::End& end = group.ends[at->second];
-                    if (CoreFits(index_.rules[end.rule].segment, q) && Reached(group, end.node, 0)) return q + add;
+                    if (CoreFits(index_.rules[end.rule].segment, q) && Reached(group, end.node)) return q + add;
                 }
             }
         }
         return cutoff;
     }
 
-    // Whether `target` is reached from the group's roots with a threshold of `need` or more: tried
-    // from the node up, each parent with the least threshold that leaves the node enough (where
-    // the segment between them first fits from the node's need on). What one question finds about
-    // a node answers later ones: the first way up found ends the search.
-    bool Reached(const WildcardGroup& group, std::uint32_t target, std::int32_t need) {
+    // Whether the end `target` is reached from the group's roots: tried from the node up, each
+    // parent with the least threshold that leaves the node below it what that one needs (where
+    // the segment between them first fits from there on). What one question finds about a node
+    // answers later ones: the first way up found ends the search.
+    bool Reached(const WildcardGroup& group, std::uint32_t target) {
         auto& reach = scratch_.reach;
         if (reach.size() < index_.nodes.size()) reach.resize(index_.nodes.size());
         const std::uint32_t search = scratch_.search;
@@ -805,7 +805,7 @@ private:
             return false;
         };
         bool answer = false;
-        if (known(target, need, answer)) return answer;
+        if (known(target, 0, answer)) return answer;
         while (!climb.empty()) {
             IndexScratch::Climb& top = climb.back();
             if (top.next == top.end) {

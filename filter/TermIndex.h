@@ -42,10 +42,10 @@
 //    searches too, and a search tries only the places where the text holds the segment's first or
 //    last literal unit, whichever it holds fewer of: its cost follows the text, not the number of
 //    segments sought.
-//    An AndNot node with many segments in front, whose answers fall as the threshold rises, has them all
-//    found by one pass over the text from its threshold down (EdgeScan): a segment that fits
-//    nowhere below costs nothing there, and of the segments that lead to one node only the one
-//    that leaves it the highest threshold is taken;
+//    An AndNot node with many segments in front, whose answers fall as the threshold rises, has
+//    them all found by one pass over the text from its threshold down (EdgeScan): a segment that
+//    fits nowhere below costs nothing there, and of the segments that lead to one node only the
+//    one that leaves it the highest threshold is taken;
 //  - a wildcard term of "?" and "*" alone looks at the text's length only, so the outcome of all
 //    such terms of a column is worked out once per length and remembered.
 // Negated terms that hold report their latest start, which only their length decides: the longest
@@ -153,9 +153,7 @@ struct WildcardGroup {
     // The nodes where the patterns start from the end: one whose last segment ends the text (exact)
     // and one by the number of trailing stars; with those stars' units.
     std::vector<std::pair<std::uint32_t, std::uint32_t>> roots;
-    // Alternatives: the nodes where their patterns end, with the floors and rules there, by floor;
-    // and the edges into each node of the group's graph, as its parent and the edge's place there:
-    // the nodes ascending, the edges into linked[k] from parentsAt[k] to parentsAt[k + 1].
+    // Alternatives: the nodes where their patterns end, with the floors and rules there, by floor.
     struct End {
         std::int32_t floor;
         std::uint32_t rule, node;
@@ -171,10 +169,11 @@ struct WildcardGroup {
     std::vector<Run> runs;
     std::vector<std::pair<std::uint32_t, std::uint32_t>> keys;
     std::vector<std::uint32_t> lengths;
+    // The edges into each node of the group's graph: the nodes ascending, the edges into linked[k]
+    // from parentsAt[k] to parentsAt[k + 1] in `parents`. An edge into a node: from `parent`, its
+    // `edge` there. The edges from one parent that differ only in how long they are stand together,
+    // shortest first, up to `runEnd`: where one leaves too little room, the longer ones do too.
     std::vector<std::uint32_t> linked, parentsAt;
-    // An edge into a node: from `parent`, its `edge` there. The edges from one parent that differ
-    // only in how long they are stand together, shortest first, up to `runEnd`: one that leaves
-    // too little room, the longer ones do too.
     struct Parent {
         std::uint32_t parent, edge, runEnd;
     };
@@ -239,11 +238,11 @@ struct IndexScratch {
     };
     std::vector<Fit> lastFits;
     // The first fit of each core from the index its latest search began at, marked likewise.
-    struct FirstFit {
+    struct FoundFirst {
         std::uint32_t stamp = 0;
         std::int32_t from, fit;
     };
-    std::vector<FirstFit> firstFits;
+    std::vector<FoundFirst> firstFits;
     std::vector<std::int32_t> tables;
     // Each rule's position and each floor's, marked likewise.
     std::vector<std::pair<std::uint32_t, std::int32_t>> rulePositions, floors;  // stamp, position
@@ -272,6 +271,9 @@ struct IndexScratch {
     };
     std::vector<Frame> stack;
     std::vector<std::pair<std::uint32_t, std::int32_t>> fitting;
+    // By node, for the node being scanned: the scan that met it, and its highest threshold.
+    std::vector<std::pair<std::uint32_t, std::int32_t>> reached;
+    std::uint32_t scanStamp = 0;
     // Alternatives searched by their rules: what is known of the highest threshold each node is
     // reached with from the group's roots, marked with the search: at least `reached`, below
     // `missed`; the way up being tried, its last node on top; the floors in order.
@@ -287,9 +289,6 @@ struct IndexScratch {
     };
     std::vector<Climb> climb;
     std::vector<std::pair<std::int32_t, std::uint32_t>> floorOrder;
-    // By node, for the node being scanned: the scan that met it, and its highest threshold.
-    std::vector<std::pair<std::uint32_t, std::int32_t>> reached;
-    std::uint32_t scanStamp = 0;
     // The outcome of each column's terms of "?" and "*" alone, by text length, once known.
     std::unordered_map<std::size_t, LengthOutcome> byLength[ColumnCount];
 };

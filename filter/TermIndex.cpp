@@ -208,6 +208,12 @@ constexpr std::int32_t None = INT32_MAX;
 // Whether the terms of the group's kind that do not hold are the ones its search looks for.
 bool MissesCount(const WildcardGroup& group) { return group.required != group.negated; }
 
+// 1 + the place of `node` among the nodes that edges of an alternatives group come into, or 0.
+std::uint32_t LinkOf(const WildcardGroup& group, std::uint32_t node) {
+    const auto at = std::lower_bound(group.linked.begin(), group.linked.end(), node);
+    return at != group.linked.end() && *at == node ? static_cast<std::uint32_t>(at - group.linked.begin()) + 1 : 0;
+}
+
 // The units of the stars just before pattern unit `at`.
 std::uint32_t StarsBefore(const FilterTerm& term, std::uint32_t at) {
     std::uint32_t stars = 0;
@@ -470,9 +476,10 @@ private:
                 group.linked.push_back(edge.child);
                 group.parentsAt.push_back(static_cast<std::uint32_t>(group.parents.size()));
             }
-            group.parents.push_back({edge.parent, edge.edge, 0});
+            group.parents.push_back({edge.parent, edge.edge, 0, 0});
         }
         group.parentsAt.push_back(static_cast<std::uint32_t>(group.parents.size()));
+        for (WildcardGroup::Parent& parent : group.parents) parent.link = LinkOf(group, parent.parent);
         for (std::size_t i = into.size(); i-- > 0;) {
             const bool same = i + 1 < into.size() && into[i].SameRun(into[i + 1]);
             group.parents[i].runEnd = same ? group.parents[i + 1].runEnd : static_cast<std::uint32_t>(i + 1);
@@ -784,8 +791,9 @@ private:
         const std::uint32_t search = scratch_.search;
         auto& climb = scratch_.climb;
         climb.clear();
-        // Whether what is known of `id` answers for `need`; else starts on it.
-        const auto known = [&](std::uint32_t id, std::int32_t at, bool& answer) {
+        // Whether what is known of `id` answers for `at`; else starts on it. `link`: 1 + its place in
+        // the group's `linked`, 0 for none.
+        const auto known = [&](std::uint32_t id, std::uint32_t link, std::int32_t at, bool& answer) {
             IndexScratch::Reach& r = reach[id];
             if (r.search != search) r = {search, -1, n_ + 1};
             const bool root =
@@ -794,18 +802,16 @@ private:
                 answer = root ? at <= n_ : at <= r.reached;
                 return true;
             }
-            const auto place = std::lower_bound(group.linked.begin(), group.linked.end(), id);
-            const auto k = static_cast<std::size_t>(place - group.linked.begin());
-            if (place == group.linked.end() || *place != id) {
+            if (link == 0) {
                 r.missed = std::min(r.missed, at);
                 answer = false;
                 return true;
             }
-            climb.push_back({id, group.parentsAt[k], group.parentsAt[k + 1], at});
+            climb.push_back({id, group.parentsAt[link - 1], group.parentsAt[link], at});
             return false;
         };
         bool answer = false;
-        if (known(target, 0, answer)) return answer;
+        if (known(target, LinkOf(group, target), 0, answer)) return answer;
         while (!climb.empty()) {
             IndexScratch::Climb& top = climb.back();
             if (top.next == top.end) {
@@ -823,7 +829,7 @@ private:
                 top.next = runEnd;
                 continue;
             }
-            if (!known(into.parent, above, answer)) continue;
+            if (!known(into.parent, into.link, above, answer)) continue;
             if (!answer) {
                 climb.back().next = std::max(climb.back().next, runEnd);
                 continue;

@@ -171,11 +171,12 @@ struct WildcardGroup {
     std::vector<std::uint32_t> lengths;
     // The edges into each node of the group's graph: the nodes ascending, the edges into linked[k]
     // from parentsAt[k] to parentsAt[k + 1] in `parents`. An edge into a node: from `parent`, its
-    // `edge` there. The edges from one parent that differ only in how long they are stand together,
+    // `edge` there, and 1 + the parent's place in `linked`, or 0 when no edge of the group comes
+    // into it. The edges from one parent that differ only in how long they are stand together,
     // shortest first, up to `runEnd`: where one leaves too little room, the longer ones do too.
     std::vector<std::uint32_t> linked, parentsAt;
     struct Parent {
-        std::uint32_t parent, edge, runEnd;
+        std::uint32_t parent, edge, link, runEnd;
     };
     std::vector<Parent> parents;
 };

@@ -462,9 +462,9 @@ private:
                 const bool head = edge.step == PatternNode::Step::Head;
                 // A Head edge's label is its length. What a Unit edge or one from a node of one
                 // threshold needs does not grow with the length.
-                const bool alone = edge.step == PatternNode::Step::Unit || index_.nodes[node].exact;
-                into.push_back({edge.to, node, alone ? k + 1 : 0, static_cast<std::uint32_t>(edge.step),
-                                head ? 0 : edge.label, edge.at, head ? edge.label : edge.length, k});
+                const std::uint32_t alone = edge.step == PatternNode::Step::Unit || index_.nodes[node].exact;
+                into.push_back({edge.to, alone, static_cast<std::uint32_t>(edge.step), head ? 0 : edge.label, edge.at,
+                                head ? edge.label : edge.length, node, k});
                 todo.push_back(edge.to);
             }
         }
@@ -476,7 +476,10 @@ private:
                 group.linked.push_back(edge.child);
                 group.parentsAt.push_back(static_cast<std::uint32_t>(group.parents.size()));
             }
-            group.parents.push_back({edge.parent, edge.edge, 0, 0});
+            const bool root = std::any_of(group.roots.begin(), group.roots.end(),
+                                          [&](const auto& root) { return root.first == edge.parent; });
+            const PatternNode& parent = index_.nodes[edge.parent];
+            group.parents.push_back({parent.edges[edge.edge], edge.parent, 0, 0, parent.exact, root});
         }
         group.parentsAt.push_back(static_cast<std::uint32_t>(group.parents.size()));
         for (WildcardGroup::Parent& parent : group.parents) parent.link = LinkOf(group, parent.parent);
@@ -535,16 +538,16 @@ private:
     std::map<RuleKey, std::int32_t> floorIds_;
     std::unordered_map<std::u32string, std::uint32_t> nodeIds_;
     // LinkParents's room, kept from one group to the next: the edges into each node, ordered so
-    // that those from one parent that differ only in length stand together.
+    // that those that differ only in their parents and lengths stand together, shortest first.
     struct Into {
-        std::uint32_t child, parent, alone, step, core, lead, length, edge;  // alone: 1 + the edge, else 0
+        std::uint32_t child, alone, step, core, lead, length, parent, edge;
         bool operator<(const Into& o) const {
-            return std::tie(child, parent, alone, step, core, lead, length, edge) <
-                   std::tie(o.child, o.parent, o.alone, o.step, o.core, o.lead, o.length, o.edge);
+            return std::tie(child, alone, step, core, lead, length, parent, edge) <
+                   std::tie(o.child, o.alone, o.step, o.core, o.lead, o.length, o.parent, o.edge);
         }
         bool SameRun(const Into& o) const {
-            return alone == 0 && std::tie(child, parent, alone, step, core, lead) ==
-                                     std::tie(o.child, o.parent, o.alone, o.step, o.core, o.lead);
+            return alone == 0 &&
+                   std::tie(child, alone, step, core, lead) == std::tie(o.child, o.alone, o.step, o.core, o.lead);
         }
     };
     std::vector<Into> into_;
@@ -793,11 +796,9 @@ private:
         climb.clear();
         // Whether what is known of `id` answers for `at`; else starts on it. `link`: 1 + its place in
         // the group's `linked`, 0 for none.
-        const auto known = [&](std::uint32_t id, std::uint32_t link, std::int32_t at, bool& answer) {
+        const auto known = [&](std::uint32_t id, std::uint32_t link, bool root, std::int32_t at, bool& answer) {
             IndexScratch::Reach& r = reach[id];
             if (r.search != search) r = {search, -1, n_ + 1};
-            const bool root =
-                std::any_of(group.roots.begin(), group.roots.end(), [&](const auto& root) { return root.first == id; });
             if (root || at <= r.reached || at >= r.missed) {
                 answer = root ? at <= n_ : at <= r.reached;
                 return true;
@@ -811,7 +812,9 @@ private:
             return false;
         };
         bool answer = false;
-        if (known(target, LinkOf(group, target), 0, answer)) return answer;
+        const bool root =
+            std::any_of(group.roots.begin(), group.roots.end(), [&](const auto& root) { return root.first == target; });
+        if (known(target, LinkOf(group, target), root, 0, answer)) return answer;
         while (!climb.empty()) {
             IndexScratch::Climb& top = climb.back();
             if (top.next == top.end) {
@@ -821,19 +824,13 @@ private:
                 continue;
             }
             const WildcardGroup::Parent& into = group.parents[top.next++];
-            const PatternNode& from = index_.nodes[into.parent];
-            const std::int32_t above = Need(from, from.edges[into.edge], top.need);
-            // A longer edge of the run would need more of the parent still.
-            const std::uint32_t runEnd = into.runEnd;
+            const std::int32_t above = Need(into.exact, into.edge, top.need);
+            // A longer edge of the run needs more still.
             if (above > n_) {
-                top.next = runEnd;
+                top.next = into.runEnd;
                 continue;
             }
-            if (!known(into.parent, into.link, above, answer)) continue;
-            if (!answer) {
-                climb.back().next = std::max(climb.back().next, runEnd);
-                continue;
-            }
+            if (!known(into.parent, into.link, into.root, above, answer) || !answer) continue;
             for (const IndexScratch::Climb& way : climb) {
                 IndexScratch::Reach& r = reach[way.node];
                 r.reached = std::max(r.reached, way.need);
@@ -843,11 +840,11 @@ private:
         return false;
     }
 
-    // The least threshold of `from` that leaves `edge`'s node a threshold of `need` or more; past
-    // the text when none does. A node whose threshold is its only index is a root, at the text's
-    // length.
-    std::int32_t Need(const PatternNode& from, const PatternNode::Edge& edge, std::int32_t need) {
-        if (from.exact) return Threshold(edge, n_, true) >= need ? n_ : n_ + 1;
+    // The least threshold of a node (`exact` when that is its only index) that leaves `edge`'s
+    // node a threshold of `need` or more; past the text when none does. A node whose threshold is
+    // its only index is a root, at the text's length.
+    std::int32_t Need(bool exact, const PatternNode::Edge& edge, std::int32_t need) {
+        if (exact) return Threshold(edge, n_, true) >= need ? n_ : n_ + 1;
         switch (edge.step) {
         case PatternNode::Step::Segment: {
             const auto lead = static_cast<std::int32_t>(edge.at);

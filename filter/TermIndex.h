@@ -170,13 +170,16 @@ struct WildcardGroup {
     std::vector<std::pair<std::uint32_t, std::uint32_t>> keys;
     std::vector<std::uint32_t> lengths;
     // The edges into each node of the group's graph: the nodes ascending, the edges into linked[k]
-    // from parentsAt[k] to parentsAt[k + 1] in `parents`. An edge into a node: from `parent`, its
-    // `edge` there, and 1 + the parent's place in `linked`, or 0 when no edge of the group comes
-    // into it. The edges from one parent that differ only in how long they are stand together,
-    // shortest first, up to `runEnd`: where one leaves too little room, the longer ones do too.
+    // from parentsAt[k] to parentsAt[k + 1] in `parents`. An edge into a node: from `parent`, a
+    // copy of the edge, and 1 + the parent's place in `linked`, or 0 when no edge of the group
+    // comes into it. The edges that differ only in their parents and in how long they are stand
+    // together, shortest first, up to `runEnd`: where one needs more than the text has, the
+    // longer ones do too.
     std::vector<std::uint32_t> linked, parentsAt;
     struct Parent {
-        std::uint32_t parent, edge, link, runEnd;
+        PatternNode::Edge edge;
+        std::uint32_t parent, link, runEnd;
+        bool exact, root;  // the parent is exact (PatternNode), one of the group's roots
     };
     std::vector<Parent> parents;
 };

@@ -492,6 +492,16 @@ TEST_F(MatchFilterTest, ManyWildcardTermsAgreeWithThePlainRule) {
     FilterMatcher nearer(filter_);
     EXPECT_TRUE(AgreesWithThePlainRule(nearer, File(u"C:\\acabz")));
 
+    // One segment's core between one rest of pattern and two others, in a longer form before one
+    // of them: the longer form leaves too little room where the shorter does not.
+    for (const char16_t* query :
+         {u"|/*aa*x??*b* |/*aa*x*c* |/q1 |/q2 |/q3", u"|/*aa*x*b* |/*aa*x??*c* |/q1 |/q2 |/q3"}) {
+        ParseFilter(query, filter_);
+        FilterMatcher matcher(filter_);
+        for (const char16_t* path : {u"C:\\aaxc", u"C:\\aaxb"})
+            EXPECT_TRUE(AgreesWithThePlainRule(matcher, File(path)));
+    }
+
     // Terms alike in two columns, the one searched first giving the worse position: what places
     // them, or bounds where they can be, is worked out in each column's own text.
     for (const char16_t* query : {u"|/*ab |:*ab |/*cd |:*ef |/*gh", u"|/*a?b* |:*a?b* |/zzz |:*ef* |/*gh*"}) {

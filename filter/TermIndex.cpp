@@ -396,7 +396,12 @@ private:
         for (; child != end; ++child) {
             const auto [step, value, at, length, units] = child->first;
             const std::uint32_t to = made[child->second];
-            node.edges.push_back({step, value, at, length, to, units});
+            char16_t first = 0;
+            if (step == PatternNode::Step::Segment) {
+                const auto& [term, core] = index_.segments[value];
+                if (core.length > 0) first = terms_[term].pattern[core.start];
+            }
+            node.edges.push_back({step, first, value, at, length, to, units});
             const std::int32_t floor = index_.nodes[to].floor;
             node.floor = std::min(node.floor, orNot ? floor - static_cast<std::int32_t>(units) : floor);
             signature.append({static_cast<char32_t>(step), value, at, length, to, units});
@@ -848,7 +853,9 @@ private:
         switch (edge.step) {
         case PatternNode::Step::Segment: {
             const auto lead = static_cast<std::int32_t>(edge.at);
-            const std::int32_t fit = FirstFit(edge.label, std::max(need, 0) + lead);
+            const std::int32_t from = std::max(need, 0) + lead;
+            if (edge.first != 0 && (from >= n_ || !((Units().later[from] >> (edge.first & 63)) & 1))) return n_ + 1;
+            const std::int32_t fit = FirstFit(edge.label, from);
             return fit > n_ ? n_ + 1 : fit - lead + static_cast<std::int32_t>(edge.length);
         }
         case PatternNode::Step::Head:
@@ -1073,6 +1080,10 @@ private:
         if (units.places.empty()) units.places.assign(0x10000, {0, -1, -1, 0});
         units.before.assign(static_cast<std::size_t>(n_), -1);
         units.after.assign(static_cast<std::size_t>(n_), -1);
+        units.later.resize(static_cast<std::size_t>(n_) + 1);
+        units.later[n_] = 0;
+        for (std::int32_t q = n_; q-- > 0;)
+            units.later[q] = units.later[q + 1] | std::uint64_t{1} << (FoldChar(text_[q], column_) & 63);
         for (std::int32_t q = 0; q < n_; ++q) {
             IndexScratch::TextUnits::Places& places = units.places[FoldChar(text_[q], column_)];
             if (places.stamp != scratch_.file) {

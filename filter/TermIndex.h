@@ -104,6 +104,7 @@ struct PatternNode {
     };
     struct Edge {
         Step step;
+        char16_t first;  // a Segment's: the first unit of its core, 0 for a core of "?" alone
         std::uint32_t label, at, length;
         std::uint32_t to;
         std::uint32_t units;  // of the pattern, stars included, that the step stands for (OrNot groups only)
@@ -226,6 +227,9 @@ struct IndexScratch {
     struct TextUnits {
         std::uint32_t stamp = 0;
         std::vector<std::int32_t> before, after;
+        // For each index, a bit for each unit at or after it, by the unit's low 6 bits: most
+        // segments that cannot fit past an index are known at once.
+        std::vector<std::uint64_t> later;
         struct Places {
             std::uint32_t stamp;
             std::int32_t first, last, count;

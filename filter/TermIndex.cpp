@@ -1078,22 +1078,27 @@ private:
         if (units.stamp == scratch_.file) return units;
         units.stamp = scratch_.file;
         if (units.places.empty()) units.places.assign(0x10000, {0, -1, -1, 0});
-        units.before.assign(static_cast<std::size_t>(n_), -1);
-        units.after.assign(static_cast<std::size_t>(n_), -1);
-        units.later.resize(static_cast<std::size_t>(n_) + 1);
-        units.later[n_] = 0;
-        for (std::int32_t q = n_; q-- > 0;)
-            units.later[q] = units.later[q + 1] | std::uint64_t{1} << (FoldChar(text_[q], column_) & 63);
-        for (std::int32_t q = 0; q < n_; ++q) {
-            IndexScratch::TextUnits::Places& places = units.places[FoldChar(text_[q], column_)];
+        const auto n = static_cast<std::size_t>(n_);
+        units.before.resize(n);
+        units.after.resize(n);
+        units.later.resize(n + 1);
+        units.later[n] = 0;
+        // From the end, so that each place meets the one after it that holds its unit.
+        for (std::size_t q = n; q-- > 0;) {
+            const char16_t unit = FoldChar(text_[q], column_);
+            units.later[q] = units.later[q + 1] | std::uint64_t{1} << (unit & 63);
+            units.before[q] = -1;
+            IndexScratch::TextUnits::Places& places = units.places[unit];
+            const auto at = static_cast<std::int32_t>(q);
             if (places.stamp != scratch_.file) {
-                places = {scratch_.file, q, q, 1};
+                places = {scratch_.file, at, at, 1};
+                units.after[q] = -1;
                 continue;
             }
             ++places.count;
-            units.before[q] = places.last;
-            units.after[places.last] = q;
-            places.last = q;
+            units.after[q] = places.first;
+            units.before[static_cast<std::size_t>(places.first)] = at;
+            places.first = at;
         }
         return units;
     }

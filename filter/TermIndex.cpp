@@ -1164,9 +1164,13 @@ private:
         const auto& [term, core] = index_.segments[id];
         if (core.length == 0) return from;
         auto& [stamp, began, fit] = scratch_.firstFits[id];
-        if (stamp == scratch_.file && began <= from && from <= fit) return fit;
-        std::int32_t q = FirstOccurrence(terms_[term].pattern[core.start], static_cast<std::uint32_t>(from));
-        while (q >= 0 && !CoreFits(id, q)) q = scratch_.units[column_].after[q];
+        const bool known = stamp == scratch_.file && began <= from;
+        if (known && (from <= fit || fit > n_)) return fit;
+        // Past a fit, the next places of its first unit follow it.
+        const auto& after = scratch_.units[column_].after;
+        std::int32_t q =
+            known ? fit : FirstOccurrence(terms_[term].pattern[core.start], static_cast<std::uint32_t>(from));
+        while (q >= 0 && (q < from || (core.length > 1 && !CoreFits(id, q)))) q = after[q];
         stamp = scratch_.file;
         began = from;
         fit = q >= 0 ? q : n_ + 1;

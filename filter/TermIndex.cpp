@@ -1072,10 +1072,14 @@ private:
         return at + static_cast<std::int32_t>(core.length) <= n_ && SegmentMatches(text_ + at, pattern, core, column_);
     }
 
-    // Where the units of the text stand (IndexScratch::TextUnits), once per file.
+    // Where the units of the text stand (IndexScratch::TextUnits), once per file. Asked for at
+    // every step of a search, so what is known is answered without a call.
     const IndexScratch::TextUnits& Units() {
         IndexScratch::TextUnits& units = scratch_.units[column_];
-        if (units.stamp == scratch_.file) return units;
+        if (units.stamp != scratch_.file) Place(units);
+        return units;
+    }
+    void Place(IndexScratch::TextUnits& units) {
         units.stamp = scratch_.file;
         if (units.places.empty()) units.places.assign(0x10000, {0, -1, -1, 0});
         const auto n = static_cast<std::size_t>(n_);
@@ -1100,7 +1104,6 @@ private:
             units.before[static_cast<std::size_t>(places.first)] = at;
             places.first = at;
         }
-        return units;
     }
 
     // The last index at or before `p` where core `id` fits, or -1: only the places of its first or

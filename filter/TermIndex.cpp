@@ -1164,11 +1164,16 @@ private:
     // The first index from `from` on where core `id` fits, or past the text.
     // What one question finds answers every later one from where it began up to the fit.
     std::int32_t FirstFit(std::uint32_t id, std::int32_t from) {
+        const IndexScratch::FoundFirst& found = scratch_.firstFits[id];
+        if (found.stamp == scratch_.file && found.from <= from && (from <= found.fit || found.fit > n_))
+            return found.fit;
+        return SeekFirstFit(id, from);
+    }
+    std::int32_t SeekFirstFit(std::uint32_t id, std::int32_t from) {
         const auto& [term, core] = index_.segments[id];
         if (core.length == 0) return from;
         auto& [stamp, began, fit] = scratch_.firstFits[id];
         const bool known = stamp == scratch_.file && began <= from;
-        if (known && (from <= fit || fit > n_)) return fit;
         // Past a fit, the next places of its first unit follow it.
         const auto& after = scratch_.units[column_].after;
         std::int32_t q =

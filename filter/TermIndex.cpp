@@ -205,6 +205,9 @@ constexpr int SharedScanUnits = 4;
 // None: no term gave anything.
 constexpr std::int32_t None = INT32_MAX;
 
+// The room (WildcardGroup::rooms) of a node whose threshold the bound does not bound.
+constexpr std::int32_t NoBound = INT32_MIN / 2;
+
 // Whether the terms of the group's kind that do not hold are the ones its search looks for.
 bool MissesCount(const WildcardGroup& group) { return group.required != group.negated; }
 
@@ -484,14 +487,49 @@ private:
             const bool root = std::any_of(group.roots.begin(), group.roots.end(),
                                           [&](const auto& root) { return root.first == edge.parent; });
             const PatternNode& parent = index_.nodes[edge.parent];
-            group.parents.push_back({parent.edges[edge.edge], edge.parent, 0, 0, parent.exact, root});
+            group.parents.push_back({parent.edges[edge.edge], edge.parent, 0, 0, 0, parent.exact, root});
         }
         group.parentsAt.push_back(static_cast<std::uint32_t>(group.parents.size()));
         for (WildcardGroup::Parent& parent : group.parents) parent.link = LinkOf(group, parent.parent);
+        AddRooms(group);
         for (std::size_t i = into.size(); i-- > 0;) {
             const bool same = i + 1 < into.size() && into[i].SameRun(into[i + 1]);
             group.parents[i].runEnd = same ? group.parents[i + 1].runEnd : static_cast<std::uint32_t>(i + 1);
         }
+    }
+
+    // The group's trunk and the rooms below it. A node's children were made before it, so the
+    // nodes from the last down meet every parent before its children.
+    void AddRooms(WildcardGroup& group) {
+        std::uint32_t last = group.roots.front().first;
+        if (group.roots.size() == 1) {
+            group.trunk.push_back(last);
+            while (index_.nodes[last].edges.size() == 1) group.trunk.push_back(last = index_.nodes[last].edges[0].to);
+        }
+        const auto roomOf = [&](const WildcardGroup::Parent& parent) {
+            if (parent.link != 0) return group.rooms[parent.link - 1];
+            return parent.root && group.trunk.size() <= 1 ? 0 : NoBound;
+        };
+        group.rooms.assign(group.linked.size(), NoBound);
+        for (std::size_t k = group.linked.size(); k-- > 0;) {
+            const bool inTrunk =
+                std::find(group.trunk.begin(), group.trunk.end(), group.linked[k]) != group.trunk.end();
+            if (inTrunk) {
+                group.rooms[k] = group.linked[k] == last ? 0 : NoBound;
+                continue;
+            }
+            std::int32_t room = INT32_MAX;
+            for (std::uint32_t p = group.parentsAt[k]; p < group.parentsAt[k + 1]; ++p) {
+                const WildcardGroup::Parent& parent = group.parents[p];
+                const PatternNode::Edge& edge = parent.edge;
+                const std::uint32_t units = edge.step == PatternNode::Step::Segment ? edge.length
+                                            : edge.step == PatternNode::Step::Head  ? edge.label
+                                                                                    : 0;
+                room = std::min(room, roomOf(parent) + static_cast<std::int32_t>(units));
+            }
+            group.rooms[k] = room;
+        }
+        for (WildcardGroup::Parent& parent : group.parents) parent.room = roomOf(parent);
     }
 
     // Lists a node's Segment edges by the ends and lengths of their cores (EdgeScan), when they
@@ -742,6 +780,12 @@ private:
                    });
         };
         if (std::all_of(group.roots.begin(), group.roots.end(), dead)) return cutoff;
+        bound_ = n_;
+        for (std::size_t k = 0; k + 1 < group.trunk.size(); ++k) {
+            const PatternNode& node = index_.nodes[group.trunk[k]];
+            bound_ = Threshold(node.edges[0], bound_, node.exact);
+            if (bound_ < 0) return cutoff;
+        }
         auto& floors = scratch_.floorOrder;
         floors.clear();
         for (std::uint32_t r = 0; r < group.runs.size(); ++r) {
@@ -801,7 +845,12 @@ private:
         climb.clear();
         // Whether what is known of `id` answers for `at`; else starts on it. `link`: 1 + its place in
         // the group's `linked`, 0 for none.
-        const auto known = [&](std::uint32_t id, std::uint32_t link, bool root, std::int32_t at, bool& answer) {
+        const auto known =
+            [&](std::uint32_t id, std::uint32_t link, bool root, std::int32_t room, std::int32_t at, bool& answer) {
+            if (at + room > bound_) {
+                answer = false;
+                return true;
+            }
             IndexScratch::Reach& r = reach[id];
             if (r.search != search) r = {search, -1, n_ + 1};
             if (root || at <= r.reached || at >= r.missed) {
@@ -819,7 +868,8 @@ private:
         bool answer = false;
         const bool root =
             std::any_of(group.roots.begin(), group.roots.end(), [&](const auto& root) { return root.first == target; });
-        if (known(target, LinkOf(group, target), root, 0, answer)) return answer;
+        const std::uint32_t link = LinkOf(group, target);
+        if (known(target, link, root, link != 0 ? group.rooms[link - 1] : 0, 0, answer)) return answer;
         while (!climb.empty()) {
             IndexScratch::Climb& top = climb.back();
             if (top.next == top.end) {
@@ -835,7 +885,7 @@ private:
                 top.next = into.runEnd;
                 continue;
             }
-            if (!known(into.parent, into.link, into.root, above, answer) || !answer) continue;
+            if (!known(into.parent, into.link, into.root, into.room, above, answer) || !answer) continue;
             for (const IndexScratch::Climb& way : climb) {
                 IndexScratch::Reach& r = reach[way.node];
                 r.reached = std::max(r.reached, way.need);
@@ -1206,6 +1256,7 @@ private:
     bool orNot_ = false, misses_ = false;
     bool rising_ = false;           // answers rise with the threshold (And, OrNot); else they fall
     std::int32_t endValue_ = None;  // what a term that holds answers; -1: its position
+    std::int32_t bound_ = 0;        // of the group searched by its rules (WildcardGroup::trunk)
 };
 
 }  // namespace

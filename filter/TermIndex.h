@@ -36,8 +36,10 @@
 //    rules, the nearest place first, and each tested from its end up to the group's roots, each
 //    node with the least threshold that leaves the one below enough (where the segment between
 //    them first fits from there on); the first that holds ends the search, so that a file costs
-//    about what its nearest alternatives do, not what all of them do. The rules whose first
-//    literal unit is the same are met in order by one walk over that unit's places in the text.
+//    about what its nearest alternatives do, not what all of them do. A node that the threshold
+//    of the nodes every pattern goes through leaves too little room is passed by at once. The
+//    rules whose first literal unit is the same are met in order by one walk over that unit's
+//    places in the text.
 //    The "?" at the ends of a segment only ask for room, so segments that differ there share their
 //    searches too, and a search tries only the places where the text holds the segment's first or
 //    last literal unit, whichever it holds fewer of: its cost follows the text, not the number of
@@ -180,9 +182,17 @@ struct WildcardGroup {
     struct Parent {
         PatternNode::Edge edge;
         std::uint32_t parent, link, runEnd;
-        bool exact, root;  // the parent is exact (PatternNode), one of the group's roots
+        std::int32_t room;  // the parent's (`rooms`)
+        bool exact, root;   // the parent is exact (PatternNode), one of the group's roots
     };
     std::vector<Parent> parents;
+    // A group of one root: the nodes every way down from it goes through, from the root on (its
+    // trunk). The threshold a text gives the last of them, or the text's length without a trunk,
+    // bounds those of the nodes below: none is higher than the bound less its room, the fewest
+    // units of the segments between them. Rooms by place in `linked`; NoBound for the nodes of
+    // the trunk above its last.
+    std::vector<std::uint32_t> trunk;
+    std::vector<std::int32_t> rooms;
 };
 
 // The index is read-only once built; what testing files keeps from one file to the next is an

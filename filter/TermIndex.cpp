@@ -205,6 +205,9 @@ constexpr int SharedScanUnits = 4;
 // None: no term gave anything.
 constexpr std::int32_t None = INT32_MAX;
 
+// What the rule search's climb needs of a node when the core of the edge above it fits nowhere.
+constexpr std::int32_t Nowhere(std::int32_t n) { return n + 2; }
+
 // The room (WildcardGroup::rooms) of a node whose threshold the bound does not bound.
 constexpr std::int32_t NoBound = INT32_MIN / 2;
 
@@ -472,7 +475,7 @@ private:
                 // threshold needs does not grow with the length.
                 const std::uint32_t alone = edge.step == PatternNode::Step::Unit || index_.nodes[node].exact;
                 into.push_back({edge.to, alone, static_cast<std::uint32_t>(edge.step), head ? 0 : edge.label, edge.at,
-                                head ? edge.label : edge.length, node, k});
+                                node, head ? edge.label : edge.length, k});
                 todo.push_back(edge.to);
             }
         }
@@ -487,14 +490,16 @@ private:
             const bool root = std::any_of(group.roots.begin(), group.roots.end(),
                                           [&](const auto& root) { return root.first == edge.parent; });
             const PatternNode& parent = index_.nodes[edge.parent];
-            group.parents.push_back({parent.edges[edge.edge], edge.parent, 0, 0, 0, parent.exact, root});
+            group.parents.push_back({parent.edges[edge.edge], edge.parent, 0, 0, 0, 0, parent.exact, root});
         }
         group.parentsAt.push_back(static_cast<std::uint32_t>(group.parents.size()));
         for (WildcardGroup::Parent& parent : group.parents) parent.link = LinkOf(group, parent.parent);
         AddRooms(group);
         for (std::size_t i = into.size(); i-- > 0;) {
-            const bool same = i + 1 < into.size() && into[i].SameRun(into[i + 1]);
-            group.parents[i].runEnd = same ? group.parents[i + 1].runEnd : static_cast<std::uint32_t>(i + 1);
+            const bool run = i + 1 < into.size() && into[i].SameRun(into[i + 1]);
+            group.parents[i].runEnd = run ? group.parents[i + 1].runEnd : static_cast<std::uint32_t>(i + 1);
+            const bool core = i + 1 < into.size() && into[i].SameCore(into[i + 1]);
+            group.parents[i].coreEnd = core ? group.parents[i + 1].coreEnd : static_cast<std::uint32_t>(i + 1);
         }
     }
 
@@ -581,16 +586,21 @@ private:
     std::map<RuleKey, std::int32_t> floorIds_;
     std::unordered_map<std::u32string, std::uint32_t> nodeIds_;
     // LinkParents's room, kept from one group to the next: the edges into each node, ordered so
-    // that those that differ only in their parents and lengths stand together, shortest first.
+    // that the Segment edges of one core stand together, and among them those from one parent that
+    // differ only in length, shortest first.
     struct Into {
-        std::uint32_t child, alone, step, core, lead, length, parent, edge;
+        std::uint32_t child, alone, step, core, lead, parent, length, edge;
         bool operator<(const Into& o) const {
-            return std::tie(child, alone, step, core, lead, length, parent, edge) <
-                   std::tie(o.child, o.alone, o.step, o.core, o.lead, o.length, o.parent, o.edge);
+            return std::tie(child, alone, step, core, lead, parent, length, edge) <
+                   std::tie(o.child, o.alone, o.step, o.core, o.lead, o.parent, o.length, o.edge);
+        }
+        bool SameCore(const Into& o) const {
+            return alone == 0 && step == static_cast<std::uint32_t>(PatternNode::Step::Segment) &&
+                   std::tie(child, alone, step, core, lead) == std::tie(o.child, o.alone, o.step, o.core, o.lead);
         }
         bool SameRun(const Into& o) const {
-            return alone == 0 &&
-                   std::tie(child, alone, step, core, lead) == std::tie(o.child, o.alone, o.step, o.core, o.lead);
+            return alone == 0 && std::tie(child, alone, step, core, lead, parent) ==
+                                     std::tie(o.child, o.alone, o.step, o.core, o.lead, o.parent);
         }
     };
     std::vector<Into> into_;
@@ -880,12 +890,17 @@ private:
             }
             const WildcardGroup::Parent& into = group.parents[top.next++];
             const std::int32_t above = Need(into.exact, into.edge, top.need);
-            // A longer edge of the run needs more still.
+            // A longer edge of the run needs more still; where the core fits nowhere, every edge
+            // of the core does.
             if (above > n_) {
-                top.next = into.runEnd;
+                top.next = above == Nowhere(n_) ? into.coreEnd : into.runEnd;
                 continue;
             }
-            if (!known(into.parent, into.link, into.root, into.room, above, answer) || !answer) continue;
+            if (!known(into.parent, into.link, into.root, into.room, above, answer)) continue;
+            if (!answer) {
+                climb.back().next = std::max(climb.back().next, into.runEnd);
+                continue;
+            }
             for (const IndexScratch::Climb& way : climb) {
                 IndexScratch::Reach& r = reach[way.node];
                 r.reached = std::max(r.reached, way.need);
@@ -896,17 +911,19 @@ private:
     }
 
     // The least threshold of a node (`exact` when that is its only index) that leaves `edge`'s
-    // node a threshold of `need` or more; past the text when none does. A node whose threshold is
-    // its only index is a root, at the text's length.
+    // node a threshold of `need` or more; past the text when none does, Nowhere when the edge's
+    // core fits nowhere from there on. A node whose threshold is its only index is a root, at the
+    // text's length.
     std::int32_t Need(bool exact, const PatternNode::Edge& edge, std::int32_t need) {
         if (exact) return Threshold(edge, n_, true) >= need ? n_ : n_ + 1;
         switch (edge.step) {
         case PatternNode::Step::Segment: {
             const auto lead = static_cast<std::int32_t>(edge.at);
             const std::int32_t from = std::max(need, 0) + lead;
-            if (edge.first != 0 && (from >= n_ || !((Units().later[from] >> (edge.first & 63)) & 1))) return n_ + 1;
+            if (edge.first != 0 && (from >= n_ || !((Units().later[from] >> (edge.first & 63)) & 1)))
+                return Nowhere(n_);
             const std::int32_t fit = FirstFit(edge.label, from);
-            return fit > n_ ? n_ + 1 : fit - lead + static_cast<std::int32_t>(edge.length);
+            return fit > n_ ? Nowhere(n_) : fit - lead + static_cast<std::int32_t>(edge.length);
         }
         case PatternNode::Step::Head:
             return need <= 0 ? static_cast<std::int32_t>(edge.label) : n_ + 1;

@@ -175,13 +175,14 @@ struct WildcardGroup {
     // The edges into each node of the group's graph: the nodes ascending, the edges into linked[k]
     // from parentsAt[k] to parentsAt[k + 1] in `parents`. An edge into a node: from `parent`, a
     // copy of the edge, and 1 + the parent's place in `linked`, or 0 when no edge of the group
-    // comes into it. The edges that differ only in their parents and in how long they are stand
-    // together, shortest first, up to `runEnd`: where one needs more than the text has, the
-    // longer ones do too.
+    // comes into it. The Segment edges of one core stand together, up to `coreEnd`: where the
+    // core fits nowhere, none of them is taken. Among them, those from one parent that differ only
+    // in how long they are stand together, shortest first, up to `runEnd`: where one needs more
+    // than the text or the parent has, the longer ones do too.
     std::vector<std::uint32_t> linked, parentsAt;
     struct Parent {
         PatternNode::Edge edge;
-        std::uint32_t parent, link, runEnd;
+        std::uint32_t parent, link, runEnd, coreEnd;
         std::int32_t room;  // the parent's (`rooms`)
         bool exact, root;   // the parent is exact (PatternNode), one of the group's roots
     };

@@ -502,6 +502,15 @@ TEST_F(MatchFilterTest, ManyWildcardTermsAgreeWithThePlainRule) {
             EXPECT_TRUE(AgreesWithThePlainRule(matcher, File(path)));
     }
 
+    // Two nodes above one core, the text leaving too little room for the one taken first or for
+    // the one taken last.
+    for (const char16_t* query : {u"|/*kkkk*aa*x*bbb* |/*kkkk*q*bbb* |/*kkkk*aa*x*c* |/q1 |/q2",
+                                  u"|/*kkkk*aa*x*c* |/*kkkk*aa*x*bbb* |/*kkkk*q*bbb* |/q1 |/q2"}) {
+        ParseFilter(query, filter_);
+        FilterMatcher matcher(filter_);
+        EXPECT_TRUE(AgreesWithThePlainRule(matcher, File(u"C:\\kkkkaaxc")));
+    }
+
     // Terms alike in two columns, the one searched first giving the worse position: what places
     // them, or bounds where they can be, is worked out in each column's own text.
     for (const char16_t* query : {u"|/*ab |:*ab |/*cd |:*ef |/*gh", u"|/*a?b* |:*a?b* |/zzz |:*ef* |/*gh*"}) {

@@ -490,7 +490,7 @@ private:
             const bool root = std::any_of(group.roots.begin(), group.roots.end(),
                                           [&](const auto& root) { return root.first == edge.parent; });
             const PatternNode& parent = index_.nodes[edge.parent];
-            group.parents.push_back({parent.edges[edge.edge], edge.parent, 0, 0, 0, 0, parent.exact, root});
+            group.parents.push_back({parent.edges[edge.edge], edge.parent, 0, 0, 0, 0, 0, parent.exact, root});
         }
         group.parentsAt.push_back(static_cast<std::uint32_t>(group.parents.size()));
         for (WildcardGroup::Parent& parent : group.parents) parent.link = LinkOf(group, parent.parent);
@@ -515,8 +515,21 @@ private:
             if (parent.link != 0) return group.rooms[parent.link - 1];
             return parent.root && group.trunk.size() <= 1 ? 0 : NoBound;
         };
+        const auto needsOf = [&](const WildcardGroup::Parent& parent) {
+            return parent.link != 0 ? group.needs[parent.link - 1] : 0;
+        };
         group.rooms.assign(group.linked.size(), NoBound);
+        group.needs.assign(group.linked.size(), 0);
         for (std::size_t k = group.linked.size(); k-- > 0;) {
+            std::uint64_t needs = ~std::uint64_t{0};
+            for (std::uint32_t p = group.parentsAt[k]; p < group.parentsAt[k + 1]; ++p) {
+                const WildcardGroup::Parent& parent = group.parents[p];
+                const std::uint64_t first = parent.edge.step == PatternNode::Step::Segment && parent.edge.first != 0
+                                                ? std::uint64_t{1} << (parent.edge.first & 63)
+                                                : 0;
+                needs &= needsOf(parent) | first;
+            }
+            group.needs[k] = needs;
             const bool inTrunk =
                 std::find(group.trunk.begin(), group.trunk.end(), group.linked[k]) != group.trunk.end();
             if (inTrunk) {
@@ -534,7 +547,10 @@ private:
             }
             group.rooms[k] = room;
         }
-        for (WildcardGroup::Parent& parent : group.parents) parent.room = roomOf(parent);
+        for (WildcardGroup::Parent& parent : group.parents) {
+            parent.room = roomOf(parent);
+            parent.needs = needsOf(parent);
+        }
     }
 
     // Lists a node's Segment edges by the ends and lengths of their cores (EdgeScan), when they
@@ -855,9 +871,9 @@ private:
         climb.clear();
         // Whether what is known of `id` answers for `at`; else starts on it. `link`: 1 + its place in
         // the group's `linked`, 0 for none.
-        const auto known =
-            [&](std::uint32_t id, std::uint32_t link, bool root, std::int32_t room, std::int32_t at, bool& answer) {
-            if (at + room > bound_) {
+        const auto known = [&](std::uint32_t id, std::uint32_t link, bool root, std::int32_t room, std::uint64_t needs,
+                               std::int32_t at, bool& answer) {
+            if (at + room > bound_ || (Units().later[static_cast<std::size_t>(at)] & needs) != needs) {
                 answer = false;
                 return true;
             }
@@ -879,7 +895,10 @@ private:
         const bool root =
             std::any_of(group.roots.begin(), group.roots.end(), [&](const auto& root) { return root.first == target; });
         const std::uint32_t link = LinkOf(group, target);
-        if (known(target, link, root, link != 0 ? group.rooms[link - 1] : 0, 0, answer)) return answer;
+        if (known(target, link, root, link != 0 ? group.rooms[link - 1] : 0, link != 0 ? group.needs[link - 1] : 0, 0,
+                  answer)) {
+            return answer;
+        }
         while (!climb.empty()) {
             IndexScratch::Climb& top = climb.back();
             if (top.next == top.end) {
@@ -896,7 +915,7 @@ private:
                 top.next = above == Nowhere(n_) ? into.coreEnd : into.runEnd;
                 continue;
             }
-            if (!known(into.parent, into.link, into.root, into.room, above, answer)) continue;
+            if (!known(into.parent, into.link, into.root, into.room, into.needs, above, answer)) continue;
             if (!answer) {
                 climb.back().next = std::max(climb.back().next, into.runEnd);
                 continue;

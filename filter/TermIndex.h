@@ -183,8 +183,9 @@ struct WildcardGroup {
     struct Parent {
         PatternNode::Edge edge;
         std::uint32_t parent, link, runEnd, coreEnd;
-        std::int32_t room;  // the parent's (`rooms`)
-        bool exact, root;   // the parent is exact (PatternNode), one of the group's roots
+        std::int32_t room;    // the parent's (`rooms`)
+        std::uint64_t needs;  // the parent's (`needs`)
+        bool exact, root;     // the parent is exact (PatternNode), one of the group's roots
     };
     std::vector<Parent> parents;
     // A group of one root: the nodes every way down from it goes through, from the root on (its
@@ -194,6 +195,10 @@ struct WildcardGroup {
     // the trunk above its last.
     std::vector<std::uint32_t> trunk;
     std::vector<std::int32_t> rooms;
+    // By place in `linked`: a bit for each first unit of a core on every way from the node up to
+    // the roots, by the unit's low 6 bits (as TextUnits::later): a node is reached with a
+    // threshold only where the text holds them all from there on.
+    std::vector<std::uint64_t> needs;
 };
 
 // The index is read-only once built; what testing files keeps from one file to the next is an

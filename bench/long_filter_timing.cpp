@@ -178,6 +178,8 @@ int main(int argc, char** argv) {
         {"|/*v?y*z*w*p distinct, first cores of three letters (32767 units)", Distinct(u"|/*E?B*C*D*p")},
         {"|/*x?y*z*w?v*p distinct pairs, four segments (32767 units)", Distinct(u"|/*A?B*C*D?E*p")},
         {"|*x*y*z*w* name distinct, stars only (32767 units)", Distinct(u"|*A*B*C*D*")},
+        {"|*x*y*z*w*v* name distinct, five segments, stars only (32767 units)", Distinct(u"|*A*B*C*D*E*")},
+        {"|/*x*y*z*w* distinct, stars only (32767 units)", Distinct(u"|/*A*B*C*D*")},
     };
     std::printf("%u files, fastest of %d runs, %u thread(s)\n", static_cast<unsigned>(files), runs,
                 static_cast<unsigned>(threadCount));

@@ -494,7 +494,7 @@ private:
         }
         group.parentsAt.push_back(static_cast<std::uint32_t>(group.parents.size()));
         for (WildcardGroup::Parent& parent : group.parents) parent.link = LinkOf(group, parent.parent);
-        AddRooms(group);
+        AddBounds(group);
         for (std::size_t i = into.size(); i-- > 0;) {
             const bool run = i + 1 < into.size() && into[i].SameRun(into[i + 1]);
             group.parents[i].runEnd = run ? group.parents[i + 1].runEnd : static_cast<std::uint32_t>(i + 1);
@@ -503,9 +503,9 @@ private:
         }
     }
 
-    // The group's trunk and the rooms below it. A node's children were made before it, so the
-    // nodes from the last down meet every parent before its children.
-    void AddRooms(WildcardGroup& group) {
+    // The group's trunk, and each node's room below it and the units it needs. A node's children
+    // were made before it, so the nodes from the last down meet every parent before its children.
+    void AddBounds(WildcardGroup& group) {
         std::uint32_t last = group.roots.front().first;
         if (group.roots.size() == 1) {
             group.trunk.push_back(last);

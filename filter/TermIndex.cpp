@@ -205,6 +205,10 @@ constexpr int SharedScanUnits = 4;
 // None: no term gave anything.
 constexpr std::int32_t None = INT32_MAX;
 
+// A unit's bit in the 64-bit sets of units kept by their low 6 bits: a set that lacks it does not
+// hold the unit.
+constexpr std::uint64_t UnitBit(char16_t unit) { return std::uint64_t{1} << (unit & 63); }
+
 // What the rule search's climb needs of a node when the core of the edge above it fits nowhere.
 constexpr std::int32_t Nowhere(std::int32_t n) { return n + 2; }
 
@@ -522,30 +526,21 @@ private:
         group.needs.assign(group.linked.size(), 0);
         for (std::size_t k = group.linked.size(); k-- > 0;) {
             std::uint64_t needs = ~std::uint64_t{0};
-            for (std::uint32_t p = group.parentsAt[k]; p < group.parentsAt[k + 1]; ++p) {
-                const WildcardGroup::Parent& parent = group.parents[p];
-                const std::uint64_t first = parent.edge.step == PatternNode::Step::Segment && parent.edge.first != 0
-                                                ? std::uint64_t{1} << (parent.edge.first & 63)
-                                                : 0;
-                needs &= needsOf(parent) | first;
-            }
-            group.needs[k] = needs;
-            const bool inTrunk =
-                std::find(group.trunk.begin(), group.trunk.end(), group.linked[k]) != group.trunk.end();
-            if (inTrunk) {
-                group.rooms[k] = group.linked[k] == last ? 0 : NoBound;
-                continue;
-            }
             std::int32_t room = INT32_MAX;
             for (std::uint32_t p = group.parentsAt[k]; p < group.parentsAt[k + 1]; ++p) {
                 const WildcardGroup::Parent& parent = group.parents[p];
                 const PatternNode::Edge& edge = parent.edge;
-                const std::uint32_t units = edge.step == PatternNode::Step::Segment ? edge.length
-                                            : edge.step == PatternNode::Step::Head  ? edge.label
-                                                                                    : 0;
+                const bool segment = edge.step == PatternNode::Step::Segment;
+                needs &= needsOf(parent) | (segment && edge.first != 0 ? UnitBit(edge.first) : 0);
+                const std::uint32_t units = segment                                ? edge.length
+                                            : edge.step == PatternNode::Step::Head ? edge.label
+                                                                                   : 0;
                 room = std::min(room, roomOf(parent) + static_cast<std::int32_t>(units));
             }
-            group.rooms[k] = room;
+            group.needs[k] = needs;
+            const bool inTrunk =
+                std::find(group.trunk.begin(), group.trunk.end(), group.linked[k]) != group.trunk.end();
+            group.rooms[k] = !inTrunk ? room : group.linked[k] == last ? 0 : NoBound;
         }
         for (WildcardGroup::Parent& parent : group.parents) {
             parent.room = roomOf(parent);
@@ -570,7 +565,7 @@ private:
             const char16_t* units = terms_[term].pattern + core.start;
             keyed.emplace_back(
                 std::uint64_t{units[0]} << 32 | std::uint64_t{units[core.length - 1]} << 16 | core.length, k);
-            scan.firstUnits |= std::uint64_t{1} << (units[0] & 63);
+            scan.firstUnits |= UnitBit(units[0]);
             scan.lengths.push_back(core.length);
         }
         std::vector<std::uint32_t> children;
@@ -805,7 +800,8 @@ private:
                        return Threshold(edge, n_, true) >= 0;
                    });
         };
-        if (std::all_of(group.roots.begin(), group.roots.end(), dead)) return cutoff;
+        // A trunk below the one root reads its edge below.
+        if (group.trunk.size() <= 1 && std::all_of(group.roots.begin(), group.roots.end(), dead)) return cutoff;
         bound_ = n_;
         for (std::size_t k = 0; k + 1 < group.trunk.size(); ++k) {
             const PatternNode& node = index_.nodes[group.trunk[k]];
@@ -939,8 +935,7 @@ private:
         case PatternNode::Step::Segment: {
             const auto lead = static_cast<std::int32_t>(edge.at);
             const std::int32_t from = std::max(need, 0) + lead;
-            if (edge.first != 0 && (from >= n_ || !((Units().later[from] >> (edge.first & 63)) & 1)))
-                return Nowhere(n_);
+            if (edge.first != 0 && (from >= n_ || !(Units().later[from] & UnitBit(edge.first)))) return Nowhere(n_);
             const std::int32_t fit = FirstFit(edge.label, from);
             return fit > n_ ? Nowhere(n_) : fit - lead + static_cast<std::int32_t>(edge.length);
         }
@@ -1075,7 +1070,7 @@ private:
         std::int32_t lowest = None;  // no higher than the lowest threshold any of them has
         for (std::int32_t q = std::min(frame.threshold, n_) - 1; q >= 0 && (pending > 0 || q > lowest); --q) {
             const char16_t unit = FoldChar(text_[q], column_);
-            if (!((scan.firstUnits >> (unit & 63)) & 1)) continue;
+            if (!(scan.firstUnits & UnitBit(unit))) continue;
             const std::uint64_t first = std::uint64_t{unit} << 32;
             for (const std::uint32_t length : scan.lengths) {
                 if (q + static_cast<std::int32_t>(length) > n_) break;
@@ -1176,7 +1171,7 @@ private:
         // From the end, so that each place meets the one after it that holds its unit.
         for (std::size_t q = n; q-- > 0;) {
             const char16_t unit = FoldChar(text_[q], column_);
-            units.later[q] = units.later[q + 1] | std::uint64_t{1} << (unit & 63);
+            units.later[q] = units.later[q + 1] | UnitBit(unit);
             units.before[q] = -1;
             IndexScratch::TextUnits::Places& places = units.places[unit];
             const auto at = static_cast<std::int32_t>(q);

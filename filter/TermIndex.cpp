@@ -218,12 +218,6 @@ constexpr std::int32_t NoBound = INT32_MIN / 2;
 // Whether the terms of the group's kind that do not hold are the ones its search looks for.
 bool MissesCount(const WildcardGroup& group) { return group.required != group.negated; }
 
-// 1 + the place of `node` among the nodes that edges of an alternatives group come into, or 0.
-std::uint32_t LinkOf(const WildcardGroup& group, std::uint32_t node) {
-    const auto at = std::lower_bound(group.linked.begin(), group.linked.end(), node);
-    return at != group.linked.end() && *at == node ? static_cast<std::uint32_t>(at - group.linked.begin()) + 1 : 0;
-}
-
 // The units of the stars just before pattern unit `at`.
 std::uint32_t StarsBefore(const FilterTerm& term, std::uint32_t at) {
     std::uint32_t stars = 0;
@@ -268,7 +262,7 @@ public:
             tree_[node].rule = RuleOf(term);
             if (group.required) continue;
             tree_[node].floor = FloorOf(term.column, tree_[node].rule);
-            group.ends.push_back({tree_[node].floor, tree_[node].rule, node});
+            group.ends.push_back({tree_[node].floor, tree_[node].rule, node, 0});
         }
         for (const auto& [trailing, root] : roots) group.roots.emplace_back(root, orNot ? trailing : 0);
     }
@@ -478,26 +472,41 @@ private:
                 // A Head edge's label is its length. What a Unit edge or one from a node of one
                 // threshold needs does not grow with the length.
                 const std::uint32_t alone = edge.step == PatternNode::Step::Unit || index_.nodes[node].exact;
-                into.push_back({edge.to, alone, static_cast<std::uint32_t>(edge.step), head ? 0 : edge.label, edge.at,
-                                node, head ? edge.label : edge.length, k});
+                const bool keyed = !alone && edge.step == PatternNode::Step::Segment && edge.first != 0;
+                into.push_back({edge.to, keyed ? 1 + (edge.first & 63u) : 0, alone,
+                                static_cast<std::uint32_t>(edge.step), head ? 0 : edge.label, edge.at, node,
+                                head ? edge.label : edge.length, k});
                 todo.push_back(edge.to);
             }
         }
         std::sort(into.begin(), into.end());
+        // The nodes that edges come into, ascending, and where the edges into each begin.
+        auto& linked = linked_;
+        linked.clear();
         group.parents.reserve(into.size());
         for (std::size_t i = 0; i < into.size(); ++i) {
             const Into& edge = into[i];
-            if (group.linked.empty() || group.linked.back() != edge.child) {
-                group.linked.push_back(edge.child);
-                group.parentsAt.push_back(static_cast<std::uint32_t>(group.parents.size()));
+            if (linked.empty() || linked.back() != edge.child) {
+                linked.push_back(edge.child);
+                group.linked.push_back({static_cast<std::uint32_t>(group.keyed.size()), 0, 0});
+            }
+            if (i == 0 || into[i - 1].child != edge.child || into[i - 1].bit != edge.bit) {
+                const std::uint64_t units = edge.bit != 0 ? std::uint64_t{1} << (edge.bit - 1) : ~std::uint64_t{0};
+                group.keyed.push_back({units, static_cast<std::uint32_t>(i)});
             }
             const bool root = std::any_of(group.roots.begin(), group.roots.end(),
                                           [&](const auto& root) { return root.first == edge.parent; });
             const PatternNode& parent = index_.nodes[edge.parent];
             group.parents.push_back({parent.edges[edge.edge], edge.parent, 0, 0, 0, 0, 0, parent.exact, root});
         }
-        group.parentsAt.push_back(static_cast<std::uint32_t>(group.parents.size()));
-        for (WildcardGroup::Parent& parent : group.parents) parent.link = LinkOf(group, parent.parent);
+        group.keyed.push_back({0, static_cast<std::uint32_t>(into.size())});
+        group.linked.push_back({static_cast<std::uint32_t>(group.keyed.size() - 1), 0, 0});
+        const auto linkOf = [&](std::uint32_t node) {
+            const auto at = std::lower_bound(linked.begin(), linked.end(), node);
+            return at != linked.end() && *at == node ? static_cast<std::uint32_t>(at - linked.begin()) + 1 : 0;
+        };
+        for (WildcardGroup::Parent& parent : group.parents) parent.link = linkOf(parent.parent);
+        for (WildcardGroup::End& end : group.ends) end.link = linkOf(end.node);
         AddBounds(group);
         for (std::size_t i = into.size(); i-- > 0;) {
             const bool run = i + 1 < into.size() && into[i].SameRun(into[i + 1]);
@@ -515,19 +524,19 @@ private:
             group.trunk.push_back(last);
             while (index_.nodes[last].edges.size() == 1) group.trunk.push_back(last = index_.nodes[last].edges[0].to);
         }
+        auto& linked = group.linked;
         const auto roomOf = [&](const WildcardGroup::Parent& parent) {
-            if (parent.link != 0) return group.rooms[parent.link - 1];
+            if (parent.link != 0) return linked[parent.link - 1].room;
             return parent.root && group.trunk.size() <= 1 ? 0 : NoBound;
         };
         const auto needsOf = [&](const WildcardGroup::Parent& parent) {
-            return parent.link != 0 ? group.needs[parent.link - 1] : 0;
+            return parent.link != 0 ? linked[parent.link - 1].needs : 0;
         };
-        group.rooms.assign(group.linked.size(), NoBound);
-        group.needs.assign(group.linked.size(), 0);
-        for (std::size_t k = group.linked.size(); k-- > 0;) {
+        for (std::size_t k = linked_.size(); k-- > 0;) {
             std::uint64_t needs = ~std::uint64_t{0};
             std::int32_t room = INT32_MAX;
-            for (std::uint32_t p = group.parentsAt[k]; p < group.parentsAt[k + 1]; ++p) {
+            const std::uint32_t end = group.keyed[linked[k + 1].keyed].begin;
+            for (std::uint32_t p = group.keyed[linked[k].keyed].begin; p < end; ++p) {
                 const WildcardGroup::Parent& parent = group.parents[p];
                 const PatternNode::Edge& edge = parent.edge;
                 const bool segment = edge.step == PatternNode::Step::Segment;
@@ -537,10 +546,9 @@ private:
                                                                                    : 0;
                 room = std::min(room, roomOf(parent) + static_cast<std::int32_t>(units));
             }
-            group.needs[k] = needs;
-            const bool inTrunk =
-                std::find(group.trunk.begin(), group.trunk.end(), group.linked[k]) != group.trunk.end();
-            group.rooms[k] = !inTrunk ? room : group.linked[k] == last ? 0 : NoBound;
+            linked[k].needs = needs;
+            const bool inTrunk = std::find(group.trunk.begin(), group.trunk.end(), linked_[k]) != group.trunk.end();
+            linked[k].room = !inTrunk ? room : linked_[k] == last ? 0 : NoBound;
         }
         for (WildcardGroup::Parent& parent : group.parents) {
             parent.room = roomOf(parent);
@@ -600,10 +608,10 @@ private:
     // that the Segment edges of one core stand together, and among them those from one parent that
     // differ only in length, shortest first.
     struct Into {
-        std::uint32_t child, alone, step, core, lead, parent, length, edge;
+        std::uint32_t child, bit, alone, step, core, lead, parent, length, edge;
         bool operator<(const Into& o) const {
-            return std::tie(child, alone, step, core, lead, parent, length, edge) <
-                   std::tie(o.child, o.alone, o.step, o.core, o.lead, o.parent, o.length, o.edge);
+            return std::tie(child, bit, alone, step, core, lead, parent, length, edge) <
+                   std::tie(o.child, o.bit, o.alone, o.step, o.core, o.lead, o.parent, o.length, o.edge);
         }
         bool SameCore(const Into& o) const {
             return alone == 0 && step == static_cast<std::uint32_t>(PatternNode::Step::Segment) &&
@@ -616,6 +624,7 @@ private:
     };
     std::vector<Into> into_;
     std::vector<std::uint32_t> todo_, linkSeen_;
+    std::vector<std::uint32_t> linked_;  // the nodes of WildcardGroup::linked
     std::uint32_t linkStamp_ = 0;
 };
 
@@ -830,7 +839,7 @@ private:
                            std::int32_t cutoff) {
         if (run.keysAt == run.keysEnd) {
             for (std::uint32_t k = run.begin; k < run.end; ++k) {
-                if (Reached(group, group.ends[k].node)) return floor;
+                if (Reached(group, group.ends[k])) return floor;
             }
             return cutoff;
         }
@@ -848,7 +857,7 @@ private:
                 // to be reached.
                 for (auto at = from; at != keys + run.keysEnd && at->first == key; ++at) {
                     const WildcardGroup::End& end = group.ends[at->second];
-                    if (CoreFits(index_.rules[end.rule].segment, q) && Reached(group, end.node)) return q + add;
+                    if (CoreFits(index_.rules[end.rule].segment, q) && Reached(group, end)) return q + add;
                 }
             }
         }
@@ -859,7 +868,7 @@ private:
     // parent with the least threshold that leaves the node below it what that one needs (where
     // the segment between them first fits from there on). What one question finds about a node
     // answers later ones: the first way up found ends the search.
-    bool Reached(const WildcardGroup& group, std::uint32_t target) {
+    bool Reached(const WildcardGroup& group, const WildcardGroup::End& target) {
         auto& reach = scratch_.reach;
         if (reach.size() < index_.nodes.size()) reach.resize(index_.nodes.size());
         const std::uint32_t search = scratch_.search;
@@ -884,19 +893,29 @@ private:
                 answer = false;
                 return true;
             }
-            climb.push_back({id, group.parentsAt[link - 1], group.parentsAt[link], at});
+            climb.push_back({id, 0, 0, at, group.linked[link - 1].keyed, group.linked[link].keyed});
             return false;
         };
         bool answer = false;
-        const bool root =
-            std::any_of(group.roots.begin(), group.roots.end(), [&](const auto& root) { return root.first == target; });
-        const std::uint32_t link = LinkOf(group, target);
-        if (known(target, link, root, link != 0 ? group.rooms[link - 1] : 0, link != 0 ? group.needs[link - 1] : 0, 0,
-                  answer)) {
+        const bool root = std::any_of(group.roots.begin(), group.roots.end(),
+                                      [&](const auto& root) { return root.first == target.node; });
+        const std::uint32_t link = target.link;
+        if (known(target.node, link, root, link != 0 ? group.linked[link - 1].room : 0,
+                  link != 0 ? group.linked[link - 1].needs : 0, 0, answer)) {
             return answer;
         }
         while (!climb.empty()) {
             IndexScratch::Climb& top = climb.back();
+            if (top.next == top.end) {
+                // On to the edges of the next first unit that the text holds from the need on.
+                const std::uint64_t later = scratch_.units[column_].later[static_cast<std::size_t>(top.need)];
+                while (top.keyed < top.keyedEnd && !(group.keyed[top.keyed].units & later)) ++top.keyed;
+                if (top.keyed < top.keyedEnd) {
+                    top.next = group.keyed[top.keyed].begin;
+                    top.end = group.keyed[++top.keyed].begin;
+                    continue;
+                }
+            }
             if (top.next == top.end) {
                 IndexScratch::Reach& r = reach[top.node];
                 r.missed = std::min(r.missed, top.need);

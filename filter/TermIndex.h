@@ -160,6 +160,7 @@ struct WildcardGroup {
     struct End {
         std::int32_t floor;
         std::uint32_t rule, node;
+        std::uint32_t link;  // 1 + the node's place in `linked`, or 0
     };
     std::vector<End> ends;
     // The ends of one floor (ends[begin, end)). Those of Fit rules are placed where their cores
@@ -172,33 +173,47 @@ struct WildcardGroup {
     std::vector<Run> runs;
     std::vector<std::pair<std::uint32_t, std::uint32_t>> keys;
     std::vector<std::uint32_t> lengths;
-    // The edges into each node of the group's graph: the nodes ascending, the edges into linked[k]
-    // from parentsAt[k] to parentsAt[k + 1] in `parents`. An edge into a node: from `parent`, a
-    // copy of the edge, and 1 + the parent's place in `linked`, or 0 when no edge of the group
-    // comes into it. The Segment edges of one core stand together, up to `coreEnd`: where the
-    // core fits nowhere, none of them is taken. Among them, those from one parent that differ only
-    // in how long they are stand together, shortest first, up to `runEnd`: where one needs more
-    // than the text or the parent has, the longer ones do too.
-    std::vector<std::uint32_t> linked, parentsAt;
+    // The edges into each node of the group's graph, in `parents`: an edge into a node from
+    // `parent`, a copy of the edge, and 1 + the parent's place in `linked`, or 0 when no edge of
+    // the group comes into it. The Segment edges of one core stand together, up to `coreEnd`:
+    // where the core fits nowhere, none of them is taken. Among them, those from one parent that
+    // differ only in how long they are stand together, shortest first, up to `runEnd`: where one
+    // needs more than the text or the parent has, the longer ones do too.
     struct Parent {
         PatternNode::Edge edge;
         std::uint32_t parent, link, runEnd, coreEnd;
-        std::int32_t room;    // the parent's (`rooms`)
-        std::uint64_t needs;  // the parent's (`needs`)
+        std::int32_t room;    // the parent's (Linked)
+        std::uint64_t needs;  // the parent's (Linked)
         bool exact, root;     // the parent is exact (PatternNode), one of the group's roots
     };
     std::vector<Parent> parents;
+    // The edges into one node whose cores start with a literal unit (and do not stand alone,
+    // above) come last, by that unit's low 6 bits (as TextUnits::later): those of a unit that the
+    // text does not hold from the need on are passed by without a look. The runs of edges in
+    // `parents` by that bit (`units`, all bits for the other edges) and where each begins; then
+    // the end of `parents`.
+    struct Keyed {
+        std::uint64_t units;
+        std::uint32_t begin;
+    };
+    std::vector<Keyed> keyed;
+    // The nodes that edges come into, ascending by id: the first of their runs in `keyed`, which
+    // end where the next node's begin (a last entry marks the end), and what bounds them below.
+    struct Linked {
+        std::uint32_t keyed;
+        std::int32_t room;
+        std::uint64_t needs;
+    };
+    std::vector<Linked> linked;
     // A group of one root: the nodes every way down from it goes through, from the root on (its
     // trunk). The threshold a text gives the last of them, or the text's length without a trunk,
     // bounds those of the nodes below: none is higher than the bound less its room, the fewest
-    // units of the segments between them. Rooms by place in `linked`; NoBound for the nodes of
-    // the trunk above its last.
+    // units of the segments between them (Linked::room; NoBound for the nodes of the trunk above
+    // its last).
     std::vector<std::uint32_t> trunk;
-    std::vector<std::int32_t> rooms;
-    // By place in `linked`: a bit for each first unit of a core on every way from the node up to
-    // the roots, by the unit's low 6 bits (as TextUnits::later): a node is reached with a
+    // A node's `needs` (Linked): a bit for each first unit of a core on every way from the node up
+    // to the roots, by the unit's low 6 bits (as TextUnits::later): a node is reached with a
     // threshold only where the text holds them all from there on.
-    std::vector<std::uint64_t> needs;
 };
 
 // The index is read-only once built; what testing files keeps from one file to the next is an
@@ -310,6 +325,7 @@ struct IndexScratch {
     struct Climb {
         std::uint32_t node, next, end;
         std::int32_t need;
+        std::uint32_t keyed, keyedEnd;  // the node's first units not yet taken (WildcardGroup::keyed)
     };
     std::vector<Climb> climb;
     std::vector<std::pair<std::int32_t, std::uint32_t>> floorOrder;

@@ -491,15 +491,15 @@ private:
                 group.linked.push_back({static_cast<std::uint32_t>(group.keyed.size()), 0, 0});
             }
             if (i == 0 || into[i - 1].child != edge.child || into[i - 1].bit != edge.bit) {
-                const std::uint64_t units = edge.bit != 0 ? std::uint64_t{1} << (edge.bit - 1) : ~std::uint64_t{0};
-                group.keyed.push_back({units, static_cast<std::uint32_t>(i)});
+                const std::uint64_t units = edge.bit != 0 ? std::uint64_t{1} << (edge.bit - 1) : 0;
+                group.keyed.push_back({units, NoBound, static_cast<std::uint32_t>(i)});
             }
             const bool root = std::any_of(group.roots.begin(), group.roots.end(),
                                           [&](const auto& root) { return root.first == edge.parent; });
             const PatternNode& parent = index_.nodes[edge.parent];
             group.parents.push_back({parent.edges[edge.edge], edge.parent, 0, 0, 0, 0, 0, parent.exact, root});
         }
-        group.keyed.push_back({0, static_cast<std::uint32_t>(into.size())});
+        group.keyed.push_back({0, NoBound, static_cast<std::uint32_t>(into.size())});
         group.linked.push_back({static_cast<std::uint32_t>(group.keyed.size() - 1), 0, 0});
         const auto linkOf = [&](std::uint32_t node) {
             const auto at = std::lower_bound(linked.begin(), linked.end(), node);
@@ -508,6 +508,20 @@ private:
         for (WildcardGroup::Parent& parent : group.parents) parent.link = linkOf(parent.parent);
         for (WildcardGroup::End& end : group.ends) end.link = linkOf(end.node);
         AddBounds(group);
+        // What every edge of a run needs: the run's unit, the units its parents need, and for a
+        // unit's edges, which need at least their length more than the node, the least room.
+        for (std::size_t r = 0; r + 1 < group.keyed.size(); ++r) {
+            WildcardGroup::Keyed& run = group.keyed[r];
+            std::uint64_t needs = ~std::uint64_t{0};
+            std::int32_t least = INT32_MAX;
+            for (std::uint32_t p = run.begin; p < group.keyed[r + 1].begin; ++p) {
+                const WildcardGroup::Parent& parent = group.parents[p];
+                needs &= parent.needs;
+                least = std::min(least, parent.room + static_cast<std::int32_t>(parent.edge.length));
+            }
+            if (run.units != 0) run.least = least;
+            run.units |= needs;
+        }
         for (std::size_t i = into.size(); i-- > 0;) {
             const bool run = i + 1 < into.size() && into[i].SameRun(into[i + 1]);
             group.parents[i].runEnd = run ? group.parents[i + 1].runEnd : static_cast<std::uint32_t>(i + 1);
@@ -909,7 +923,11 @@ private:
             if (top.next == top.end) {
                 // On to the edges of the next first unit that the text holds from the need on.
                 const std::uint64_t later = scratch_.units[column_].later[static_cast<std::size_t>(top.need)];
-                while (top.keyed < top.keyedEnd && !(group.keyed[top.keyed].units & later)) ++top.keyed;
+                while (top.keyed < top.keyedEnd &&
+                       ((group.keyed[top.keyed].units & later) != group.keyed[top.keyed].units ||
+                        top.need + group.keyed[top.keyed].least > bound_)) {
+                    ++top.keyed;
+                }
                 if (top.keyed < top.keyedEnd) {
                     top.next = group.keyed[top.keyed].begin;
                     top.end = group.keyed[++top.keyed].begin;

@@ -188,12 +188,15 @@ struct WildcardGroup {
     };
     std::vector<Parent> parents;
     // The edges into one node whose cores start with a literal unit (and do not stand alone,
-    // above) come last, by that unit's low 6 bits (as TextUnits::later): those of a unit that the
-    // text does not hold from the need on are passed by without a look. The runs of edges in
-    // `parents` by that bit (`units`, all bits for the other edges) and where each begins; then
-    // the end of `parents`.
+    // above) come last, by that unit's low 6 bits (as TextUnits::later). The runs of edges in
+    // `parents` by that bit, each with what all its edges need: the units that the text must hold
+    // from the need on (that bit, and the units all their parents need), and units more than the
+    // need below the bound (their length and their parent's room; NoBound for the other edges),
+    // and where the run begins; then the end of `parents`. A run that needs more than the text
+    // has is passed by without a look.
     struct Keyed {
         std::uint64_t units;
+        std::int32_t least;
         std::uint32_t begin;
     };
     std::vector<Keyed> keyed;

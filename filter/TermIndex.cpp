@@ -258,6 +258,7 @@ public:
                 if (unit != u'?') node = Child(node, {PatternNode::Step::Unit, unit, j, 0, 0});
             }
             tree_[node].end = true;
+            if (group.required && group.negated) group.ends.push_back({0, 0, node, 0});
             if (group.negated) continue;
             tree_[node].rule = RuleOf(term);
             if (group.required) continue;
@@ -293,7 +294,7 @@ public:
             };
             std::sort(group.ends.begin(), group.ends.end(), order);
             group.ends.erase(std::unique(group.ends.begin(), group.ends.end(), same), group.ends.end());
-            AddRuns(group);
+            if (!group.required) AddRuns(group);
         }
         for (WildcardGroup& group : index_.groups) {
             if (!group.ends.empty()) LinkParents(group);
@@ -484,6 +485,8 @@ private:
         auto& linked = linked_;
         linked.clear();
         group.parents.reserve(into.size());
+        group.keyed.reserve(into.size() + 1);
+        group.linked.reserve(into.size() + 1);
         for (std::size_t i = 0; i < into.size(); ++i) {
             const Into& edge = into[i];
             if (linked.empty() || linked.back() != edge.child) {
@@ -791,6 +794,7 @@ public:
         rising_ = misses_;
         endValue_ = group.negated ? (group.required ? 0 : None) : -1;
         if (!group.required && !group.negated) return ByRules(group, cutoff);
+        if (group.required && group.negated) return AnyReached(group) ? 0 : None;
         std::int32_t best = None;
         for (const auto& [root, units] : group.roots)
             best = Better(best, Search(root, Below(std::min(cutoff, best), units)), units);
@@ -812,25 +816,7 @@ private:
     // holds gives the answer. The floors come first, in order: the rules of a floor place their
     // terms no nearer, so the search ends at a floor no better than what was found.
     std::int32_t ByRules(const WildcardGroup& group, std::int32_t cutoff) {
-        if (++scratch_.search == 0) {
-            std::fill(scratch_.reach.begin(), scratch_.reach.end(), IndexScratch::Reach{});
-            scratch_.search = 1;
-        }
-        // Most texts end otherwise than the patterns that end them: those are read there first.
-        const auto dead = [&](const auto& root) {
-            const PatternNode& node = index_.nodes[root.first];
-            return node.exact && std::none_of(node.edges.begin(), node.edges.end(), [&](const PatternNode::Edge& edge) {
-                       return Threshold(edge, n_, true) >= 0;
-                   });
-        };
-        // A trunk below the one root reads its edge below.
-        if (group.trunk.size() <= 1 && std::all_of(group.roots.begin(), group.roots.end(), dead)) return cutoff;
-        bound_ = n_;
-        for (std::size_t k = 0; k + 1 < group.trunk.size(); ++k) {
-            const PatternNode& node = index_.nodes[group.trunk[k]];
-            bound_ = Threshold(node.edges[0], bound_, node.exact);
-            if (bound_ < 0) return cutoff;
-        }
+        if (!StartClimbs(group)) return cutoff;
         auto& floors = scratch_.floorOrder;
         floors.clear();
         for (std::uint32_t r = 0; r < group.runs.size(); ++r) {
@@ -844,6 +830,38 @@ private:
             best = std::min(best, FirstHeld(group, group.runs[r], floor, best));
         }
         return best;
+    }
+
+    // Whether some AndNot term of the group holds: some end is reached from the roots.
+    bool AnyReached(const WildcardGroup& group) {
+        if (!StartClimbs(group)) return false;
+        return std::any_of(group.ends.begin(), group.ends.end(),
+                           [&](const WildcardGroup::End& end) { return Reached(group, end); });
+    }
+
+    // Readies a search of the group's ends (Reached) for the text: false when the text already
+    // shows that none is reached.
+    bool StartClimbs(const WildcardGroup& group) {
+        if (++scratch_.search == 0) {
+            std::fill(scratch_.reach.begin(), scratch_.reach.end(), IndexScratch::Reach{});
+            scratch_.search = 1;
+        }
+        // Most texts end otherwise than the patterns that end them: those are read there first.
+        const auto dead = [&](const auto& root) {
+            const PatternNode& node = index_.nodes[root.first];
+            return node.exact && std::none_of(node.edges.begin(), node.edges.end(), [&](const PatternNode::Edge& edge) {
+                       return Threshold(edge, n_, true) >= 0;
+                   });
+        };
+        // A trunk below the one root reads its edge below.
+        if (group.trunk.size() <= 1 && std::all_of(group.roots.begin(), group.roots.end(), dead)) return false;
+        bound_ = n_;
+        for (std::size_t k = 0; k + 1 < group.trunk.size(); ++k) {
+            const PatternNode& node = index_.nodes[group.trunk[k]];
+            bound_ = Threshold(node.edges[0], bound_, node.exact);
+            if (bound_ < 0) return false;
+        }
+        return true;
     }
 
     // The nearest position before `cutoff` of the terms that end in one run and hold, else

@@ -190,19 +190,11 @@ LengthOutcome OutcomeOfLength(const char16_t* text, std::size_t n, const std::ve
     return outcome;
 }
 
-// A node with at least this many Segment edges whose answers fall has them found by a scan of the
-// text (EdgeScan) rather than searched for one by one.
-constexpr std::size_t ScannedEdges = 32;
-// Or at least this many that lead to a few nodes (a quarter as many), where the scan can stop once
-// each was met, and whose cores start with several units, so that the scan soon meets one.
-constexpr std::size_t SharedScan = 8;
-constexpr int SharedScanUnits = 4;
-
 // What a search of a group's graph answers, smaller being better: for And terms the smallest
-// position, or -1 when one fails; for AndNot terms 0 when one holds; for alternatives the smallest
-// position of those that hold (ByRules); for negated alternatives minus the length of the longest
-// that does not hold, counted from the node down (the units above it are added on the way up).
-// None: no term gave anything.
+// position, or -1 when one fails; for AndNot terms 0 when one holds (AnyReached); for alternatives
+// the smallest position of those that hold (ByRules); for negated alternatives minus the length of
+// the longest that does not hold, counted from the node down (the units above it are added on the
+// way up). None: no term gave anything.
 constexpr std::int32_t None = INT32_MAX;
 
 // A unit's bit in the 64-bit sets of units kept by their low 6 bits: a set that lacks it does not
@@ -214,9 +206,6 @@ constexpr std::int32_t Nowhere(std::int32_t n) { return n + 2; }
 
 // The room (WildcardGroup::rooms) of a node whose threshold the bound does not bound.
 constexpr std::int32_t NoBound = INT32_MIN / 2;
-
-// Whether the terms of the group's kind that do not hold are the ones its search looks for.
-bool MissesCount(const WildcardGroup& group) { return group.required != group.negated; }
 
 // The units of the stars just before pattern unit `at`.
 std::uint32_t StarsBefore(const FilterTerm& term, std::uint32_t at) {
@@ -413,10 +402,7 @@ private:
         }
         const auto [at, added] =
             nodeIds_.try_emplace(std::move(signature), static_cast<std::uint32_t>(index_.nodes.size()));
-        if (added) {
-            if (group.required && group.negated && !node.exact) AddScan(node);
-            index_.nodes.push_back(std::move(node));
-        }
+        if (added) index_.nodes.push_back(std::move(node));
         return at->second;
     }
 
@@ -571,44 +557,6 @@ private:
             parent.room = roomOf(parent);
             parent.needs = needsOf(parent);
         }
-    }
-
-    // Lists a node's Segment edges by the ends and lengths of their cores (EdgeScan), when they
-    // are many and none of them fits everywhere.
-    void AddScan(PatternNode& node) {
-        if (node.edges.size() < SharedScan) return;
-        EdgeScan scan;
-        std::vector<std::pair<std::uint64_t, std::uint32_t>> keyed;
-        for (std::uint32_t k = 0; k < node.edges.size(); ++k) {
-            const PatternNode::Edge& edge = node.edges[k];
-            if (edge.step != PatternNode::Step::Segment) {
-                scan.others.push_back(k);
-                continue;
-            }
-            const auto& [term, core] = index_.segments[edge.label];
-            if (core.length == 0) return;  // it fits everywhere
-            const char16_t* units = terms_[term].pattern + core.start;
-            keyed.emplace_back(
-                std::uint64_t{units[0]} << 32 | std::uint64_t{units[core.length - 1]} << 16 | core.length, k);
-            scan.firstUnits |= UnitBit(units[0]);
-            scan.lengths.push_back(core.length);
-        }
-        std::vector<std::uint32_t> children;
-        for (const auto& [key, k] : keyed) children.push_back(node.edges[k].to);
-        std::sort(children.begin(), children.end());
-        scan.children = static_cast<std::uint32_t>(std::unique(children.begin(), children.end()) - children.begin());
-        const bool shared = keyed.size() >= SharedScan && scan.children * 4 <= keyed.size() &&
-                            __builtin_popcountll(scan.firstUnits) >= SharedScanUnits;
-        if (keyed.size() < ScannedEdges && !shared) return;
-        std::sort(keyed.begin(), keyed.end());
-        for (const auto& [key, k] : keyed) {
-            scan.keys.push_back(key);
-            scan.edges.push_back(k);
-        }
-        std::sort(scan.lengths.begin(), scan.lengths.end());
-        scan.lengths.erase(std::unique(scan.lengths.begin(), scan.lengths.end()), scan.lengths.end());
-        index_.scans.push_back(std::move(scan));
-        node.scan = static_cast<std::uint32_t>(index_.scans.size());
     }
 
     TermIndex& index_;
@@ -790,9 +738,6 @@ public:
     std::int32_t Group(std::uint32_t id, std::int32_t cutoff) {
         const WildcardGroup& group = index_.groups[id];
         orNot_ = !group.required && group.negated;
-        misses_ = MissesCount(group);
-        rising_ = misses_;
-        endValue_ = group.negated ? (group.required ? 0 : None) : -1;
         if (!group.required && !group.negated) return ByRules(group, cutoff);
         if (group.required && group.negated) return AnyReached(group) ? 0 : None;
         std::int32_t best = None;
@@ -1021,7 +966,7 @@ private:
     }
 
     // The answer for `node` when its threshold is none: none of its terms holds.
-    std::int32_t NoneHolds(const PatternNode& node) const { return misses_ ? node.floor : None; }
+    std::int32_t NoneHolds(const PatternNode& node) const { return node.floor; }
 
     std::int32_t Search(std::uint32_t root, std::int32_t cutoff) {
         std::int32_t answer;
@@ -1030,23 +975,15 @@ private:
         for (;;) {
             IndexScratch::Frame& frame = stack.back();
             const PatternNode& node = index_.nodes[frame.node];
-            const EdgeScan* scan = node.scan != 0 ? &index_.scans[node.scan - 1] : nullptr;
-            if (frame.next < (scan ? frame.fits + scan->others.size() : node.edges.size())) {
-                // Rising answers are known for the higher thresholds once the lower are: the
-                // edges of a segment's longer forms, which leave a lower threshold, come last.
-                const std::size_t next = frame.next++;
-                std::size_t k = rising_ ? node.edges.size() - 1 - next : next;
-                std::int32_t fit = -2;  // not known yet
-                if (scan && next < frame.fits) {
-                    std::tie(k, fit) = scratch_.fitting[frame.fitAt + next];
-                } else if (scan) {
-                    k = scan->others[next - frame.fits];
-                }
-                const PatternNode::Edge& edge = node.edges[k];
+            if (frame.next < node.edges.size()) {
+                // Answers rise with the threshold, and are known for the higher thresholds once
+                // the lower are: the edges of a segment's longer forms, which leave a lower
+                // threshold, come last.
+                const PatternNode::Edge& edge = node.edges[node.edges.size() - 1 - frame.next++];
                 const std::int32_t below = Below(std::min(frame.cutoff, frame.best), edge.units);
                 const PatternNode& child = index_.nodes[edge.to];
                 if (CannotBeat(child, below)) continue;
-                const std::int32_t threshold = fit != -2 ? fit : Threshold(edge, frame.threshold, node.exact);
+                const std::int32_t threshold = Threshold(edge, frame.threshold, node.exact);
                 if (threshold < 0) {
                     frame.best = Better(frame.best, NoneHolds(child), edge.units);
                 } else if (Enter(edge.to, threshold, below, edge.units, answer)) {
@@ -1086,73 +1023,23 @@ private:
                 answer = before->value;
                 return true;
             }
-            // More terms hold at a higher threshold, so the answer at another threshold bounds
-            // this one: from below when it was higher and this kind's answers fall as terms hold,
-            // or lower and they rise. An And node that held for all its terms holds higher up.
-            if (rising_ ? known.boundAt <= threshold : known.boundAt >= threshold) {
+            // More terms hold at a higher threshold, so the answer at a lower threshold bounds
+            // this one from below. An And node that held for all its terms holds higher up.
+            if (known.boundAt <= threshold) {
                 if (known.bound >= cutoff) {
                     answer = cutoff;
                     return true;
                 }
-                if (rising_ && !orNot_ && known.bound >= 0) {
+                if (!orNot_ && known.bound >= 0) {
                     answer = known.bound;
                     return true;
                 }
             }
         }
-        const std::int32_t best = !node.end ? None : endValue_ < 0 ? Position(node.rule) : endValue_;
+        // A negated alternative that holds gives nothing.
+        const std::int32_t best = !node.end || orNot_ ? None : Position(node.rule);
         scratch_.stack.push_back({id, threshold, cutoff, best, 0, units});
-        if (node.scan != 0) Scan(node, scratch_.stack.back());
         return false;
-    }
-
-    // Finds the last fit at or below the frame's threshold of each Segment edge of a scanned node
-    // (EdgeScan), from the threshold down: the first place each is met is its last fit. Answers
-    // fall as the threshold rises, so of the edges to one node only the highest threshold counts,
-    // and once every node was met none can be raised: each fit lies below the place it is met.
-    void Scan(const PatternNode& node, IndexScratch::Frame& frame) {
-        const EdgeScan& scan = index_.scans[node.scan - 1];
-        auto& fitting = scratch_.fitting;
-        frame.fitAt = static_cast<std::uint32_t>(fitting.size());
-        auto& reached = scratch_.reached;
-        if (reached.size() < index_.nodes.size()) reached.resize(index_.nodes.size(), {0, 0});
-        if (++scratch_.scanStamp == 0) {
-            std::fill(reached.begin(), reached.end(), std::pair<std::uint32_t, std::int32_t>{0, 0});
-            scratch_.scanStamp = 1;
-        }
-        const std::uint32_t stamp = scratch_.scanStamp;
-        std::uint32_t pending = scan.children;
-        std::int32_t lowest = None;  // no higher than the lowest threshold any of them has
-        for (std::int32_t q = std::min(frame.threshold, n_) - 1; q >= 0 && (pending > 0 || q > lowest); --q) {
-            const char16_t unit = FoldChar(text_[q], column_);
-            if (!(scan.firstUnits & UnitBit(unit))) continue;
-            const std::uint64_t first = std::uint64_t{unit} << 32;
-            for (const std::uint32_t length : scan.lengths) {
-                if (q + static_cast<std::int32_t>(length) > n_) break;
-                const std::uint64_t key =
-                    first | std::uint64_t{FoldChar(text_[q + length - 1], column_)} << 16 | length;
-                const auto from = std::lower_bound(scan.keys.begin(), scan.keys.end(), key);
-                for (auto at = from; at != scan.keys.end() && *at == key; ++at) {
-                    const std::uint32_t k = scan.edges[static_cast<std::size_t>(at - scan.keys.begin())];
-                    const PatternNode::Edge& edge = node.edges[k];
-                    const auto lead = static_cast<std::int32_t>(edge.at);
-                    auto& [met, best] = reached[edge.to];
-                    if ((met == stamp && best >= q - lead) || q < lead ||
-                        q > frame.threshold - static_cast<std::int32_t>(edge.length) + lead ||
-                        !CoreFits(edge.label, q)) {
-                        continue;
-                    }
-                    if (met != stamp) {
-                        --pending;
-                        lowest = std::min(lowest, q - lead);
-                    }
-                    met = stamp;
-                    best = q - lead;
-                    fitting.emplace_back(k, q - lead);
-                }
-            }
-        }
-        frame.fits = static_cast<std::uint32_t>(fitting.size()) - frame.fitAt;
     }
 
     void Remember(std::uint32_t id, std::int32_t threshold, IndexScratch::Answer answer) {
@@ -1164,7 +1051,7 @@ private:
         }
         if (known.boundAt == threshold) {
             known.bound = std::max(known.bound, bound);
-        } else if (rising_ ? threshold < known.boundAt : threshold > known.boundAt) {
+        } else if (threshold < known.boundAt) {
             known.boundAt = threshold;
             known.bound = bound;
         }
@@ -1339,10 +1226,8 @@ private:
     const char16_t* text_;
     std::int32_t n_;
     int column_;
-    bool orNot_ = false, misses_ = false;
-    bool rising_ = false;           // answers rise with the threshold (And, OrNot); else they fall
-    std::int32_t endValue_ = None;  // what a term that holds answers; -1: its position
-    std::int32_t bound_ = 0;        // of the group searched by its rules (WildcardGroup::trunk)
+    bool orNot_ = false;
+    std::int32_t bound_ = 0;  // of the group searched by its rules (WildcardGroup::trunk)
 };
 
 }  // namespace
@@ -1360,7 +1245,6 @@ bool MatchIndexed(const FileEntry& file, const std::vector<FilterTerm>& terms, c
     if (scratch.floors.size() < index.floors.size()) scratch.floors.resize(index.floors.size());
     if (scratch.answers.size() < index.nodes.size()) scratch.answers.resize(index.nodes.size());
     scratch.tables.clear();
-    scratch.fitting.clear();
     scratch.answerTables.clear();
     FieldLengths lengths(file);
     position = -1;

@@ -26,9 +26,8 @@
 //    every way make a graph of a few nodes. A node answers once for a text and a threshold, and a
 //    node whose threshold is none answers for all its terms at once: none holds.
 //    What a node answers depends on the kind: for And terms their smallest position, or that one
-//    fails; for AndNot terms whether one holds; for negated alternatives the longest that does not
-//    hold. More terms hold at a higher threshold, so the answer at one threshold bounds those at
-//    the others.
+//    fails; for negated alternatives the longest that does not hold. More terms hold at a higher
+//    threshold, so the answer at one threshold bounds those at the others.
 //    A term that holds is at the first literal unit of S0, or at a place fixed by its pattern and
 //    the text's length, or where the first segment with a literal unit first fits after the
 //    "?"-only ones before it: one search shared by every term alike there (the term's rule).
@@ -36,18 +35,16 @@
 //    rules, the nearest place first, and each tested from its end up to the group's roots, each
 //    node with the least threshold that leaves the one below enough (where the segment between
 //    them first fits from there on); the first that holds ends the search, so that a file costs
-//    about what its nearest alternatives do, not what all of them do. A node that the threshold
-//    of the nodes every pattern goes through leaves too little room is passed by at once. The
-//    rules whose first literal unit is the same are met in order by one walk over that unit's
+//    about what its nearest alternatives do, not what all of them do. AndNot terms, of which one
+//    that holds is enough, are tested so too, from their one end. A node that the threshold of
+//    the nodes every pattern goes through leaves too little room is passed by at once, and so are
+//    the edges into a node whose cores start with a unit the text does not hold past the need.
+//    The rules whose first literal unit is the same are met in order by one walk over that unit's
 //    places in the text.
 //    The "?" at the ends of a segment only ask for room, so segments that differ there share their
 //    searches too, and a search tries only the places where the text holds the segment's first or
 //    last literal unit, whichever it holds fewer of: its cost follows the text, not the number of
-//    segments sought.
-//    An AndNot node with many segments in front, whose answers fall as the threshold rises, has
-//    them all found by one pass over the text from its threshold down (EdgeScan): a segment that
-//    fits nowhere below costs nothing there, and of the segments that lead to one node only the
-//    one that leaves it the highest threshold is taken;
+//    segments sought;
 //  - a wildcard term of "?" and "*" alone looks at the text's length only, so the outcome of all
 //    such terms of a column is worked out once per length and remembered.
 // Negated terms that hold report their latest start, which only their length decides: the longest
@@ -112,26 +109,12 @@ struct PatternNode {
         std::uint32_t units;  // of the pattern, stars included, that the step stands for (OrNot groups only)
     };
     std::vector<Edge> edges;
-    std::uint32_t scan = 0;  // 1 + its place in TermIndex::scans, or 0: the edges are taken one by one
     bool end = false;        // a term's pattern ends here: reached, it holds
     std::uint32_t rule = 0;  // then where that term's position lies (TermIndex::rules)
     bool exact = false;      // the threshold is the only index from which the rest can be placed
     // The best any term under the node can give (see MatchIndexed): a bound that lets a search
     // that cannot do better pass the node by.
     std::int32_t floor = 0;
-};
-
-// The Segment edges of a node with many of them, whose answers fall as the threshold rises (so
-// that an edge whose segment does not fit gives nothing) and whose threshold is not its only
-// index: by the first and last unit and the length of their cores, so that one pass over the text
-// from the threshold down finds every edge's last fit.
-struct EdgeScan {
-    std::vector<std::uint32_t> lengths;  // of the cores, distinct
-    std::vector<std::uint64_t> keys;     // ascending: first unit << 32 | last unit << 16 | length
-    std::vector<std::uint32_t> edges;    // the edge of each key
-    std::vector<std::uint32_t> others;   // the node's other edges
-    std::uint32_t children = 0;          // distinct nodes the keyed edges lead to
-    std::uint64_t firstUnits = 0;        // a bit for each first unit by its low 6 bits: most others are passed by
 };
 
 // Where a wildcard term that holds has its position.
@@ -236,7 +219,6 @@ struct TermIndex {
     // Where the positions of alternatives are at the least, distinct in a column: as their rules, but a Fit
     // rule's `segment` is the first unit of the core, which stands where the core fits.
     std::vector<PositionRule> floors;
-    std::vector<EdgeScan> scans;
 };
 
 // What the terms of one column made only of "?" and "*" say about a text of one length.
@@ -308,15 +290,9 @@ struct IndexScratch {
         std::uint32_t node;
         std::int32_t threshold, cutoff, best;
         std::uint32_t next, units;
-        // A scanned node's edges that fit, with their thresholds, in `fitting`; then its others.
-        std::uint32_t fitAt = 0, fits = 0;
     };
     std::vector<Frame> stack;
-    std::vector<std::pair<std::uint32_t, std::int32_t>> fitting;
-    // By node, for the node being scanned: the scan that met it, and its highest threshold.
-    std::vector<std::pair<std::uint32_t, std::int32_t>> reached;
-    std::uint32_t scanStamp = 0;
-    // Alternatives searched by their rules: what is known of the highest threshold each node is
+    // Alternatives and AndNot terms searched by their ends: what is known of the highest threshold each node is
     // reached with from the group's roots, marked with the search: at least `reached`, below
     // `missed`; the way up being tried, its last node on top; the floors in order.
     struct Reach {

@@ -419,11 +419,11 @@ TEST_F(MatchFilterTest, ManyWildcardTermsAgreeWithThePlainRule) {
                 slots[k].push_back(choice);
             }
         }
-        // Alternatives and AndNot terms mostly in the rounds of many choices: their searches take
-        // the edges that fit from a scan of the text.
-        const std::size_t falling[] = {1, 2, 5, 6};  // "-", "|", "-/", "|/"
+        // Alternatives and AndNot terms mostly in the rounds of many choices: their searches climb
+        // from the terms' ends through nodes of many edges.
+        const std::size_t climbed[] = {1, 2, 5, 6};  // "-", "|", "-/", "|/"
         const std::u16string& common =
-            kinds[round % 3 == 0 && random() % 4 ? falling[random() % 4] : random() % std::size(kinds)];
+            kinds[round % 3 == 0 && random() % 4 ? climbed[random() % 4] : random() % std::size(kinds)];
         std::u16string query;
         std::vector<std::size_t> pick(slots.size(), 0);
         std::size_t terms = 0;

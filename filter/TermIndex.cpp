@@ -467,67 +467,72 @@ private:
             }
         }
         std::sort(into.begin(), into.end());
-        // The nodes that edges come into, ascending, and where the edges into each begin.
+        // The nodes that edges come into, ascending, and where the edges into each begin; the
+        // group's entries follow those of the groups before it in the index's lists.
         auto& linked = linked_;
         linked.clear();
-        group.parents.reserve(into.size());
-        group.keyed.reserve(into.size() + 1);
-        group.linked.reserve(into.size() + 1);
+        auto& parents = index_.parents;
+        auto& keyed = index_.keyed;
+        const auto firstParent = static_cast<std::uint32_t>(parents.size());
+        const auto firstLinked = static_cast<std::uint32_t>(index_.linked.size());
+        const auto firstKeyed = static_cast<std::uint32_t>(keyed.size());
         for (std::size_t i = 0; i < into.size(); ++i) {
             const Into& edge = into[i];
             if (linked.empty() || linked.back() != edge.child) {
                 linked.push_back(edge.child);
-                group.linked.push_back({static_cast<std::uint32_t>(group.keyed.size()), 0, 0});
+                index_.linked.push_back({static_cast<std::uint32_t>(keyed.size()), 0, 0});
             }
             if (i == 0 || into[i - 1].child != edge.child || into[i - 1].bit != edge.bit) {
                 const std::uint64_t units = edge.bit != 0 ? std::uint64_t{1} << (edge.bit - 1) : 0;
-                group.keyed.push_back({units, NoBound, static_cast<std::uint32_t>(i)});
+                keyed.push_back({units, NoBound, static_cast<std::uint32_t>(parents.size())});
             }
             const bool root = std::any_of(group.roots.begin(), group.roots.end(),
                                           [&](const auto& root) { return root.first == edge.parent; });
             const PatternNode& parent = index_.nodes[edge.parent];
-            group.parents.push_back({parent.edges[edge.edge], edge.parent, 0, 0, 0, 0, 0, parent.exact, root});
+            parents.push_back({parent.edges[edge.edge], edge.parent, 0, 0, 0, 0, 0, parent.exact, root});
         }
-        group.keyed.push_back({0, NoBound, static_cast<std::uint32_t>(into.size())});
-        group.linked.push_back({static_cast<std::uint32_t>(group.keyed.size() - 1), 0, 0});
+        keyed.push_back({0, NoBound, static_cast<std::uint32_t>(parents.size())});
+        index_.linked.push_back({static_cast<std::uint32_t>(keyed.size() - 1), 0, 0});
         const auto linkOf = [&](std::uint32_t node) {
             const auto at = std::lower_bound(linked.begin(), linked.end(), node);
-            return at != linked.end() && *at == node ? static_cast<std::uint32_t>(at - linked.begin()) + 1 : 0;
+            return at != linked.end() && *at == node ? firstLinked + static_cast<std::uint32_t>(at - linked.begin()) + 1
+                                                     : 0;
         };
-        for (WildcardGroup::Parent& parent : group.parents) parent.link = linkOf(parent.parent);
+        for (std::size_t p = firstParent; p < parents.size(); ++p) parents[p].link = linkOf(parents[p].parent);
         for (WildcardGroup::End& end : group.ends) end.link = linkOf(end.node);
-        AddBounds(group);
+        AddBounds(group, firstLinked, firstParent);
         // What every edge of a run needs: the run's unit, the units its parents need, and for a
         // unit's edges, which need at least their length more than the node, the least room.
-        for (std::size_t r = 0; r + 1 < group.keyed.size(); ++r) {
-            WildcardGroup::Keyed& run = group.keyed[r];
+        for (std::size_t r = firstKeyed; r + 1 < keyed.size(); ++r) {
+            WildcardGroup::Keyed& run = keyed[r];
             std::uint64_t needs = ~std::uint64_t{0};
             std::int32_t least = INT32_MAX;
-            for (std::uint32_t p = run.begin; p < group.keyed[r + 1].begin; ++p) {
-                const WildcardGroup::Parent& parent = group.parents[p];
-                needs &= parent.needs;
-                least = std::min(least, parent.room + static_cast<std::int32_t>(parent.edge.length));
+            for (std::uint32_t p = run.begin; p < keyed[r + 1].begin; ++p) {
+                needs &= parents[p].needs;
+                least = std::min(least, parents[p].room + static_cast<std::int32_t>(parents[p].edge.length));
             }
             if (run.units != 0) run.least = least;
             run.units |= needs;
         }
         for (std::size_t i = into.size(); i-- > 0;) {
+            WildcardGroup::Parent& parent = parents[firstParent + i];
             const bool run = i + 1 < into.size() && into[i].SameRun(into[i + 1]);
-            group.parents[i].runEnd = run ? group.parents[i + 1].runEnd : static_cast<std::uint32_t>(i + 1);
+            parent.runEnd = run ? parents[firstParent + i + 1].runEnd : firstParent + static_cast<std::uint32_t>(i + 1);
             const bool core = i + 1 < into.size() && into[i].SameCore(into[i + 1]);
-            group.parents[i].coreEnd = core ? group.parents[i + 1].coreEnd : static_cast<std::uint32_t>(i + 1);
+            parent.coreEnd =
+                core ? parents[firstParent + i + 1].coreEnd : firstParent + static_cast<std::uint32_t>(i + 1);
         }
     }
 
     // The group's trunk, and each node's room below it and the units it needs. A node's children
     // were made before it, so the nodes from the last down meet every parent before its children.
-    void AddBounds(WildcardGroup& group) {
+    void AddBounds(WildcardGroup& group, std::uint32_t firstLinked, std::uint32_t firstParent) {
         std::uint32_t last = group.roots.front().first;
         if (group.roots.size() == 1) {
             group.trunk.push_back(last);
             while (index_.nodes[last].edges.size() == 1) group.trunk.push_back(last = index_.nodes[last].edges[0].to);
         }
-        auto& linked = group.linked;
+        auto& linked = index_.linked;
         const auto roomOf = [&](const WildcardGroup::Parent& parent) {
             if (parent.link != 0) return linked[parent.link - 1].room;
             return parent.root && group.trunk.size() <= 1 ? 0 : NoBound;
@@ -536,11 +541,12 @@ private:
             return parent.link != 0 ? linked[parent.link - 1].needs : 0;
         };
         for (std::size_t k = linked_.size(); k-- > 0;) {
+            WildcardGroup::Linked& node = linked[firstLinked + k];
             std::uint64_t needs = ~std::uint64_t{0};
             std::int32_t room = INT32_MAX;
-            const std::uint32_t end = group.keyed[linked[k + 1].keyed].begin;
-            for (std::uint32_t p = group.keyed[linked[k].keyed].begin; p < end; ++p) {
-                const WildcardGroup::Parent& parent = group.parents[p];
+            const std::uint32_t end = index_.keyed[linked[firstLinked + k + 1].keyed].begin;
+            for (std::uint32_t p = index_.keyed[node.keyed].begin; p < end; ++p) {
+                const WildcardGroup::Parent& parent = index_.parents[p];
                 const PatternNode::Edge& edge = parent.edge;
                 const bool segment = edge.step == PatternNode::Step::Segment;
                 needs &= needsOf(parent) | (segment && edge.first != 0 ? UnitBit(edge.first) : 0);
@@ -549,13 +555,13 @@ private:
                                                                                    : 0;
                 room = std::min(room, roomOf(parent) + static_cast<std::int32_t>(units));
             }
-            linked[k].needs = needs;
+            node.needs = needs;
             const bool inTrunk = std::find(group.trunk.begin(), group.trunk.end(), linked_[k]) != group.trunk.end();
-            linked[k].room = !inTrunk ? room : linked_[k] == last ? 0 : NoBound;
+            node.room = !inTrunk ? room : linked_[k] == last ? 0 : NoBound;
         }
-        for (WildcardGroup::Parent& parent : group.parents) {
-            parent.room = roomOf(parent);
-            parent.needs = needsOf(parent);
+        for (std::size_t p = firstParent; p < index_.parents.size(); ++p) {
+            index_.parents[p].room = roomOf(index_.parents[p]);
+            index_.parents[p].needs = needsOf(index_.parents[p]);
         }
     }
 
@@ -870,15 +876,15 @@ private:
                 answer = false;
                 return true;
             }
-            climb.push_back({id, 0, 0, at, group.linked[link - 1].keyed, group.linked[link].keyed});
+            climb.push_back({id, 0, 0, at, index_.linked[link - 1].keyed, index_.linked[link].keyed});
             return false;
         };
         bool answer = false;
         const bool root = std::any_of(group.roots.begin(), group.roots.end(),
                                       [&](const auto& root) { return root.first == target.node; });
         const std::uint32_t link = target.link;
-        if (known(target.node, link, root, link != 0 ? group.linked[link - 1].room : 0,
-                  link != 0 ? group.linked[link - 1].needs : 0, 0, answer)) {
+        if (known(target.node, link, root, link != 0 ? index_.linked[link - 1].room : 0,
+                  link != 0 ? index_.linked[link - 1].needs : 0, 0, answer)) {
             return answer;
         }
         while (!climb.empty()) {
@@ -887,13 +893,13 @@ private:
                 // On to the edges of the next first unit that the text holds from the need on.
                 const std::uint64_t later = scratch_.units[column_].later[static_cast<std::size_t>(top.need)];
                 while (top.keyed < top.keyedEnd &&
-                       ((group.keyed[top.keyed].units & later) != group.keyed[top.keyed].units ||
-                        top.need + group.keyed[top.keyed].least > bound_)) {
+                       ((index_.keyed[top.keyed].units & later) != index_.keyed[top.keyed].units ||
+                        top.need + index_.keyed[top.keyed].least > bound_)) {
                     ++top.keyed;
                 }
                 if (top.keyed < top.keyedEnd) {
-                    top.next = group.keyed[top.keyed].begin;
-                    top.end = group.keyed[++top.keyed].begin;
+                    top.next = index_.keyed[top.keyed].begin;
+                    top.end = index_.keyed[++top.keyed].begin;
                     continue;
                 }
             }
@@ -903,7 +909,7 @@ private:
                 climb.pop_back();
                 continue;
             }
-            const WildcardGroup::Parent& into = group.parents[top.next++];
+            const WildcardGroup::Parent& into = index_.parents[top.next++];
             const std::int32_t above = Need(into.exact, into.edge, top.need);
             // A longer edge of the run needs more still; where the core fits nowhere, every edge
             // of the core does.

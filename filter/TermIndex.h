@@ -156,11 +156,12 @@ struct WildcardGroup {
     std::vector<Run> runs;
     std::vector<std::pair<std::uint32_t, std::uint32_t>> keys;
     std::vector<std::uint32_t> lengths;
-    // The edges into each node of the group's graph, in `parents`: an edge into a node from
-    // `parent`, a copy of the edge, and 1 + the parent's place in `linked`, or 0 when no edge of
-    // the group comes into it. The Segment edges of one core stand together, up to `coreEnd`:
-    // where the core fits nowhere, none of them is taken. Among them, those from one parent that
-    // differ only in how long they are stand together, shortest first, up to `runEnd`: where one
+    // The edges into each node of the group's graph, in TermIndex::parents (there, as in `keyed`
+    // and `linked`, each group's entries follow the ones of the groups before it, and the places
+    // they hold are places in those lists): an edge into a node from `parent`, a copy of the
+    // edge, and 1 + the parent's place in `linked`, or 0 when no edge of the group comes into it. The Segment edges of
+    // one core stand together, up to `coreEnd`: where the core fits nowhere, none of them is taken. Among them, those
+    // from one parent that differ only in how long they are stand together, shortest first, up to `runEnd`: where one
     // needs more than the text or the parent has, the longer ones do too.
     struct Parent {
         PatternNode::Edge edge;
@@ -169,7 +170,6 @@ struct WildcardGroup {
         std::uint64_t needs;  // the parent's (Linked)
         bool exact, root;     // the parent is exact (PatternNode), one of the group's roots
     };
-    std::vector<Parent> parents;
     // The edges into one node whose cores start with a literal unit (and do not stand alone,
     // above) come last, by that unit's low 6 bits (as TextUnits::later). The runs of edges in
     // `parents` by that bit, each with what all its edges need: the units that the text must hold
@@ -182,15 +182,14 @@ struct WildcardGroup {
         std::int32_t least;
         std::uint32_t begin;
     };
-    std::vector<Keyed> keyed;
     // The nodes that edges come into, ascending by id: the first of their runs in `keyed`, which
-    // end where the next node's begin (a last entry marks the end), and what bounds them below.
+    // end where the next node's begin (a last entry of the group marks the end), and what bounds
+    // them below.
     struct Linked {
         std::uint32_t keyed;
         std::int32_t room;
         std::uint64_t needs;
     };
-    std::vector<Linked> linked;
     // A group of one root: the nodes every way down from it goes through, from the root on (its
     // trunk). The threshold a text gives the last of them, or the text's length without a trunk,
     // bounds those of the nodes below: none is higher than the bound less its room, the fewest
@@ -219,6 +218,10 @@ struct TermIndex {
     // Where the positions of alternatives are at the least, distinct in a column: as their rules, but a Fit
     // rule's `segment` is the first unit of the core, which stands where the core fits.
     std::vector<PositionRule> floors;
+    // Of the groups searched by their ends (WildcardGroup::Parent, Keyed and Linked).
+    std::vector<WildcardGroup::Parent> parents;
+    std::vector<WildcardGroup::Keyed> keyed;
+    std::vector<WildcardGroup::Linked> linked;
 };
 
 // What the terms of one column made only of "?" and "*" say about a text of one length.

@@ -180,6 +180,13 @@ int main(int argc, char** argv) {
         {"|*x*y*z*w* name distinct, stars only (32767 units)", Distinct(u"|*A*B*C*D*")},
         {"|*x*y*z*w*v* name distinct, five segments, stars only (32767 units)", Distinct(u"|*A*B*C*D*E*")},
         {"|/*x*y*z*w* distinct, stars only (32767 units)", Distinct(u"|/*A*B*C*D*")},
+        // Stars only: as AndNot terms, with a sixth segment, and with the cores every term has
+        // last, so that the terms are keyed by many letters and a file meets many groups: the worst
+        // found now.
+        {"-*x*y*z*w*v* name distinct, AndNot, five segments, stars only (32767 units)", Distinct(u"-*A*B*C*D*E*")},
+        {"|/*x*y*z*w*v*p* distinct, six segments, stars only (32767 units)", Distinct(u"|/*A*B*C*D*E*p*")},
+        {"|*v*w*z*y*x* name distinct, stars only, reversed (32767 units)", Distinct(u"|*E*D*C*B*A*")},
+        {"|/*v*w*z*y*x* distinct, stars only, reversed (32767 units)", Distinct(u"|/*E*D*C*B*A*")},
     };
     std::printf("%u files, fastest of %d runs, %u thread(s)\n", static_cast<unsigned>(files), runs,
                 static_cast<unsigned>(threadCount));

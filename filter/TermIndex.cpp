@@ -204,7 +204,7 @@ constexpr std::uint64_t UnitBit(char16_t unit) { return std::uint64_t{1} << (uni
 // What the rule search's climb needs of a node when the core of the edge above it fits nowhere.
 constexpr std::int32_t Nowhere(std::int32_t n) { return n + 2; }
 
-// The room (WildcardGroup::rooms) of a node whose threshold the bound does not bound.
+// The room (WildcardGroup::Linked) of a node whose threshold the bound does not bound.
 constexpr std::int32_t NoBound = INT32_MIN / 2;
 
 // The units of the stars just before pattern unit `at`.
@@ -469,7 +469,7 @@ private:
         std::sort(into.begin(), into.end());
         // The nodes that edges come into, ascending, and where the edges into each begin; the
         // group's entries follow those of the groups before it in the index's lists.
-        auto& linked = linked_;
+        auto& linked = linkedNodes_;
         linked.clear();
         auto& parents = index_.parents;
         auto& keyed = index_.keyed;
@@ -540,7 +540,7 @@ private:
         const auto needsOf = [&](const WildcardGroup::Parent& parent) {
             return parent.link != 0 ? linked[parent.link - 1].needs : 0;
         };
-        for (std::size_t k = linked_.size(); k-- > 0;) {
+        for (std::size_t k = linkedNodes_.size(); k-- > 0;) {
             WildcardGroup::Linked& node = linked[firstLinked + k];
             std::uint64_t needs = ~std::uint64_t{0};
             std::int32_t room = INT32_MAX;
@@ -556,8 +556,9 @@ private:
                 room = std::min(room, roomOf(parent) + static_cast<std::int32_t>(units));
             }
             node.needs = needs;
-            const bool inTrunk = std::find(group.trunk.begin(), group.trunk.end(), linked_[k]) != group.trunk.end();
-            node.room = !inTrunk ? room : linked_[k] == last ? 0 : NoBound;
+            const std::uint32_t id = linkedNodes_[k];
+            const bool inTrunk = std::find(group.trunk.begin(), group.trunk.end(), id) != group.trunk.end();
+            node.room = !inTrunk ? room : id == last ? 0 : NoBound;
         }
         for (std::size_t p = firstParent; p < index_.parents.size(); ++p) {
             index_.parents[p].room = roomOf(index_.parents[p]);
@@ -576,8 +577,9 @@ private:
     std::map<RuleKey, std::int32_t> floorIds_;
     std::unordered_map<std::u32string, std::uint32_t> nodeIds_;
     // LinkParents's room, kept from one group to the next: the edges into each node, ordered so
-    // that the Segment edges of one core stand together, and among them those from one parent that
-    // differ only in length, shortest first.
+    // that those of one first unit's bit stand together (`bit`, 0 for those kept out of the runs,
+    // which come first), the Segment edges of one core among them, and among those the ones from
+    // one parent that differ only in length, shortest first.
     struct Into {
         std::uint32_t child, bit, alone, step, core, lead, parent, length, edge;
         bool operator<(const Into& o) const {
@@ -595,7 +597,7 @@ private:
     };
     std::vector<Into> into_;
     std::vector<std::uint32_t> todo_, linkSeen_;
-    std::vector<std::uint32_t> linked_;  // the nodes of WildcardGroup::linked
+    std::vector<std::uint32_t> linkedNodes_;  // the nodes of the group's entries in TermIndex::linked
     std::uint32_t linkStamp_ = 0;
 };
 

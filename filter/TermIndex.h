@@ -143,7 +143,7 @@ struct WildcardGroup {
     struct End {
         std::int32_t floor;
         std::uint32_t rule, node;
-        std::uint32_t link;  // 1 + the node's place in `linked`, or 0
+        std::uint32_t link;  // 1 + the node's place in TermIndex::linked, or 0
     };
     std::vector<End> ends;
     // The ends of one floor (ends[begin, end)). Those of Fit rules are placed where their cores
@@ -159,10 +159,11 @@ struct WildcardGroup {
     // The edges into each node of the group's graph, in TermIndex::parents (there, as in `keyed`
     // and `linked`, each group's entries follow the ones of the groups before it, and the places
     // they hold are places in those lists): an edge into a node from `parent`, a copy of the
-    // edge, and 1 + the parent's place in `linked`, or 0 when no edge of the group comes into it. The Segment edges of
-    // one core stand together, up to `coreEnd`: where the core fits nowhere, none of them is taken. Among them, those
-    // from one parent that differ only in how long they are stand together, shortest first, up to `runEnd`: where one
-    // needs more than the text or the parent has, the longer ones do too.
+    // edge, and 1 + the parent's place in `linked`, or 0 when no edge of the group comes into it.
+    // The Segment edges of one core stand together, up to `coreEnd`: where the core fits nowhere,
+    // none of them is taken. Among them, those from one parent that differ only in how long they
+    // are stand together, shortest first, up to `runEnd`: where one needs more than the text or
+    // the parent has, the longer ones do too.
     struct Parent {
         PatternNode::Edge edge;
         std::uint32_t parent, link, runEnd, coreEnd;
@@ -170,13 +171,13 @@ struct WildcardGroup {
         std::uint64_t needs;  // the parent's (Linked)
         bool exact, root;     // the parent is exact (PatternNode), one of the group's roots
     };
-    // The edges into one node whose cores start with a literal unit (and do not stand alone,
-    // above) come last, by that unit's low 6 bits (as TextUnits::later). The runs of edges in
-    // `parents` by that bit, each with what all its edges need: the units that the text must hold
-    // from the need on (that bit, and the units all their parents need), and units more than the
-    // need below the bound (their length and their parent's room; NoBound for the other edges),
-    // and where the run begins; then the end of `parents`. A run that needs more than the text
-    // has is passed by without a look.
+    // The Segment edges into one node from a parent that is not exact, whose cores start with a
+    // literal unit, come last, by that unit's low 6 bits (as TextUnits::later). The runs of edges
+    // in `parents` by that bit (the node's other edges first, as one run), each with what all its
+    // edges need: the units that the text must hold from the need on (that bit, and the units all
+    // their parents need), and units more than the need below the bound (their length and their
+    // parent's room; NoBound for the other edges), and where the run begins; last of a group,
+    // where its edges end. A run that needs more than the text has is passed by without a look.
     struct Keyed {
         std::uint64_t units;
         std::int32_t least;
@@ -295,9 +296,10 @@ struct IndexScratch {
         std::uint32_t next, units;
     };
     std::vector<Frame> stack;
-    // Alternatives and AndNot terms searched by their ends: what is known of the highest threshold each node is
-    // reached with from the group's roots, marked with the search: at least `reached`, below
-    // `missed`; the way up being tried, its last node on top; the floors in order.
+    // Alternatives and AndNot terms searched by their ends: what is known of the highest
+    // threshold each node is reached with from the group's roots, marked with the search: at
+    // least `reached`, below `missed`; the way up being tried, its last node on top; the floors
+    // in order.
     struct Reach {
         std::uint32_t search = 0;
         std::int32_t reached, missed;
@@ -307,7 +309,7 @@ struct IndexScratch {
     struct Climb {
         std::uint32_t node, next, end;
         std::int32_t need;
-        std::uint32_t keyed, keyedEnd;  // the node's first units not yet taken (WildcardGroup::keyed)
+        std::uint32_t keyed, keyedEnd;  // the node's runs not yet taken (TermIndex::keyed)
     };
     std::vector<Climb> climb;
     std::vector<std::pair<std::int32_t, std::uint32_t>> floorOrder;

@@ -859,11 +859,12 @@ private:
         const std::uint32_t search = scratch_.search;
         auto& climb = scratch_.climb;
         climb.clear();
+        const std::vector<std::uint64_t>& later = Units().later;
         // Whether what is known of `id` answers for `at`; else starts on it. `link`: 1 + its place in
         // the group's `linked`, 0 for none.
         const auto known = [&](std::uint32_t id, std::uint32_t link, bool root, std::int32_t room, std::uint64_t needs,
                                std::int32_t at, bool& answer) {
-            if (at + room > bound_ || (Units().later[static_cast<std::size_t>(at)] & needs) != needs) {
+            if (at + room > bound_ || (later[static_cast<std::size_t>(at)] & needs) != needs) {
                 answer = false;
                 return true;
             }
@@ -893,9 +894,9 @@ private:
             IndexScratch::Climb& top = climb.back();
             if (top.next == top.end) {
                 // On to the edges of the next first unit that the text holds from the need on.
-                const std::uint64_t later = scratch_.units[column_].later[static_cast<std::size_t>(top.need)];
+                const std::uint64_t units = later[static_cast<std::size_t>(top.need)];
                 while (top.keyed < top.keyedEnd &&
-                       ((index_.keyed[top.keyed].units & later) != index_.keyed[top.keyed].units ||
+                       ((index_.keyed[top.keyed].units & units) != index_.keyed[top.keyed].units ||
                         top.need + index_.keyed[top.keyed].least > bound_)) {
                     ++top.keyed;
                 }

@@ -181,12 +181,14 @@ int main(int argc, char** argv) {
         {"|*x*y*z*w*v* name distinct, five segments, stars only (32767 units)", Distinct(u"|*A*B*C*D*E*")},
         {"|/*x*y*z*w* distinct, stars only (32767 units)", Distinct(u"|/*A*B*C*D*")},
         // Stars only: as AndNot terms, with a sixth segment, and with the cores every term has
-        // last, so that the terms are keyed by many letters and a file meets many groups: the worst
-        // found now.
+        // last or in between, so that the terms are keyed by many letters and a file meets many
+        // groups: the worst found now.
         {"-*x*y*z*w*v* name distinct, AndNot, five segments, stars only (32767 units)", Distinct(u"-*A*B*C*D*E*")},
         {"|/*x*y*z*w*v*p* distinct, six segments, stars only (32767 units)", Distinct(u"|/*A*B*C*D*E*p*")},
         {"|*v*w*z*y*x* name distinct, stars only, reversed (32767 units)", Distinct(u"|*E*D*C*B*A*")},
         {"|/*v*w*z*y*x* distinct, stars only, reversed (32767 units)", Distinct(u"|/*E*D*C*B*A*")},
+        {"|/*v*w*z*y*x*p* distinct, stars only, reversed, trailing p (32767 units)", Distinct(u"|/*E*D*C*B*A*p*")},
+        {"|*v*z*w*x*y* name distinct, stars only, mixed (32767 units)", Distinct(u"|*E*C*D*A*B*")},
     };
     std::printf("%u files, fastest of %d runs, %u thread(s)\n", static_cast<unsigned>(files), runs,
                 static_cast<unsigned>(threadCount));

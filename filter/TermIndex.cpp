@@ -861,7 +861,7 @@ private:
         climb.clear();
         const std::vector<std::uint64_t>& later = Units().later;
         // Whether what is known of `id` answers for `at`; else starts on it. `link`: 1 + its place in
-        // the group's `linked`, 0 for none.
+        // TermIndex::linked, 0 for none.
         const auto known = [&](std::uint32_t id, std::uint32_t link, bool root, std::int32_t room, std::uint64_t needs,
                                std::int32_t at, bool& answer) {
             if (at + room > bound_ || (later[static_cast<std::size_t>(at)] & needs) != needs) {
@@ -893,7 +893,7 @@ private:
         while (!climb.empty()) {
             IndexScratch::Climb& top = climb.back();
             if (top.next == top.end) {
-                // On to the edges of the next first unit that the text holds from the need on.
+                // On to the node's next run of edges that the text leaves units and room enough for.
                 const std::uint64_t units = later[static_cast<std::size_t>(top.need)];
                 while (top.keyed < top.keyedEnd &&
                        ((index_.keyed[top.keyed].units & units) != index_.keyed[top.keyed].units ||

@@ -1105,11 +1105,14 @@ private:
     }
 
     // Where the units of the text stand (IndexScratch::TextUnits), once per file. Asked for at
-    // every step of a search, so what is known is answered without a call.
+    // every step of a search, so what is known is answered without a call, and from the search's
+    // own pointer once it has looked.
     const IndexScratch::TextUnits& Units() {
-        IndexScratch::TextUnits& units = scratch_.units[column_];
-        if (units.stamp != scratch_.file) Place(units);
-        return units;
+        if (units_ == nullptr) {
+            units_ = &scratch_.units[column_];
+            if (units_->stamp != scratch_.file) Place(*units_);
+        }
+        return *units_;
     }
     void Place(IndexScratch::TextUnits& units) {
         units.stamp = scratch_.file;
@@ -1201,7 +1204,9 @@ private:
             return found.fit;
         return SeekFirstFit(id, from);
     }
-    std::int32_t SeekFirstFit(std::uint32_t id, std::int32_t from) {
+    // Out of line, so that FirstFit, which mostly answers from what is known, is small enough to
+    // be inlined in the climb.
+    [[gnu::noinline]] std::int32_t SeekFirstFit(std::uint32_t id, std::int32_t from) {
         const auto& [term, core] = index_.segments[id];
         if (core.length == 0) return from;
         auto& [stamp, began, fit] = scratch_.firstFits[id];
@@ -1236,7 +1241,8 @@ private:
     std::int32_t n_;
     int column_;
     bool orNot_ = false;
-    std::int32_t bound_ = 0;  // of the group searched by its rules (WildcardGroup::trunk)
+    std::int32_t bound_ = 0;                    // of the group searched by its rules (WildcardGroup::trunk)
+    IndexScratch::TextUnits* units_ = nullptr;  // once placed for the file
 };
 
 }  // namespace

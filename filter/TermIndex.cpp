@@ -88,6 +88,7 @@ std::uint32_t Insert(TermTree& tree, std::u16string_view text) {
         const auto child = static_cast<std::uint32_t>(tree.nodes.size());
         tree.nodes.emplace_back();
         tree.nodes[node].children.emplace_back(unit, child);
+        if (node == 0 && unit < tree.asciiStarts.size()) tree.asciiStarts[unit] = child;
         node = child;
     }
     return node;
@@ -113,6 +114,12 @@ inline std::uint32_t Child(const TermTree::Node& node, char16_t unit) {
     return 0;
 }
 
+// The root's child for `unit`, 0 for none.
+inline std::uint32_t StartNode(const TermTree& tree, char16_t unit) {
+    if (unit < tree.asciiStarts.size()) return tree.asciiStarts[unit];
+    return tree.Starts(unit) ? Child(tree.nodes[0], unit) : 0;
+}
+
 // What `meet` tells the pass: the file fails, go on, or every run has been met and the rest of
 // the text can tell nothing more.
 enum class Step { Fail, More, Done };
@@ -132,8 +139,7 @@ bool FindRuns(const TermTree& tree, const char16_t* text, Meet&& meet) {
     const std::uint32_t startNode = roots.front().second;
     for (std::size_t s = 0; text[s] != u'\0'; ++s) {
         const char16_t first = fold(text[s]);
-        std::uint32_t node =
-            oneStart ? (first == startUnit ? startNode : 0) : (tree.Starts(first) ? Child(nodes[0], first) : 0);
+        std::uint32_t node = oneStart ? (first == startUnit ? startNode : 0) : StartNode(tree, first);
         for (std::size_t j = s + 1; node != 0; ++j) {
             const Step step = meet(nodes[node], s);
             if (step == Step::Fail) return false;

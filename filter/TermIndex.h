@@ -55,6 +55,7 @@
 // one, an OrNot term a negated alternative.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <unordered_map>
@@ -79,6 +80,9 @@ struct TermTree {
     std::vector<std::uint64_t> starts;
 
     bool Starts(char16_t unit) const { return (starts[unit >> 6] >> (unit & 63)) & 1; }
+    // The root's child for each unit below 128, 0 for none: the units of most texts, whose runs are
+    // then found without a search among the root's children.
+    std::array<std::uint32_t, 128> asciiStarts{};
     std::uint32_t runNodes = 0;                // nodes where some term's run ends: once all are met, a pass may stop
     std::uint32_t plainAnd = 0;                // And terms without wildcards, each of which must be found
     std::uint32_t longestAndNot = 0;           // units of the longest keyed or plain AndNot term

@@ -318,17 +318,20 @@ TEST_F(MatchFilterTest, Fields) {
 // order, against random queries with repeated, negated, overlapping and alternative terms in
 // every field.
 TEST_F(MatchFilterTest, AgreesWithThePlainRule) {
-    // Plain terms, wildcard terms keyed by a run of literals, and terms of "?" and "*" alone.
-    const std::u16string pieces[] = {u"a",    u"b",    u"ab",   u"ba",   u"aba",  u"|a",   u"|b",   u"|ab",   u"-a",
-                                     u"-ab",  u"!x",   u"|-b",  u"|-ba", u"/x\\", u"/\\a", u":c",   u":C",    u"/:t",
-                                     u"|:cc", u"|x",   u"a*",   u"?b",   u"*ab*", u"|*b?", u"-*a",  u"|-a*b", u"/*\\?*",
-                                     u"?",    u"|??*", u"-???", u"|-*?", u"*",    u"/*",   u"|:?*?"};
+    // Plain terms, wildcard terms keyed by a run of literals, and terms of "?" and "*" alone; units
+    // past ASCII too.
+    const std::u16string pieces[] = {u"a",   u"b",     u"ab",      u"ba",     u"aba",  u"|a",   u"|b",   u"|ab",
+                                     u"-a",  u"-ab",   u"!x",      u"|-b",    u"|-ba", u"/x\\", u"/\\a", u":c",
+                                     u":C",  u"/:t",   u"|:cc",    u"|x",     u"a*",   u"?b",   u"*ab*", u"|*b?",
+                                     u"-*a", u"|-a*b", u"/*\\?*",  u"?",      u"|??*", u"-???", u"|-*?", u"*",
+                                     u"/*",  u"|:?*?", u"\u00E9b", u"|\u00E9"};
     const FileEntry* files[] = {&File(u"C:\\x\\ab.a"),
                                 &File(u"C:\\x\\b"),
                                 &File(u"ba", u"cc", u"t"),
                                 &File(u"C:\\q"),
                                 &File(u"C:\\y\\abab", u"C", u"t\\u"),
-                                &File(u"C:\\y\\bbbb")};
+                                &File(u"C:\\y\\bbbb"),
+                                &File(u"C:\\x\\\u00E9b.a")};
     std::mt19937 random(15);
     for (int round = 0; round < 4000; ++round) {
         std::u16string query;

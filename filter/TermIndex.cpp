@@ -867,9 +867,10 @@ private:
         climb.clear();
         const std::vector<std::uint64_t>& later = Units().later;
         // Whether what is known of `id` answers for `at`; else starts on it. `link`: 1 + its place in
-        // TermIndex::linked, 0 for none.
+        // TermIndex::linked, 0 for none. Asked at every step of the climb, so kept inline, which the
+        // compiler alone no longer does once the test of the node's runs is in it.
         const auto known = [&](std::uint32_t id, std::uint32_t link, bool root, std::int32_t room, std::uint64_t needs,
-                               std::int32_t at, bool& answer) {
+                               std::int32_t at, bool& answer) __attribute__((always_inline)) {
             if (at + room > bound_ || (later[static_cast<std::size_t>(at)] & needs) != needs) {
                 answer = false;
                 return true;
@@ -880,12 +881,16 @@ private:
                 answer = root ? at <= n_ : at <= r.reached;
                 return true;
             }
-            if (link == 0) {
+            // A node none of whose runs the text leaves units and room enough for is missed without
+            // a climb.
+            const std::uint32_t last = link != 0 ? index_.linked[link].keyed : 0;
+            const std::uint32_t run = link != 0 ? NextRun(index_.linked[link - 1].keyed, last, at, later) : last;
+            if (run == last) {
                 r.missed = std::min(r.missed, at);
                 answer = false;
                 return true;
             }
-            climb.push_back({id, 0, 0, at, index_.linked[link - 1].keyed, index_.linked[link].keyed});
+            climb.push_back({id, index_.keyed[run].begin, index_.keyed[run + 1].begin, at, run + 1, last});
             return false;
         };
         bool answer = false;
@@ -899,13 +904,7 @@ private:
         while (!climb.empty()) {
             IndexScratch::Climb& top = climb.back();
             if (top.next == top.end) {
-                // On to the node's next run of edges that the text leaves units and room enough for.
-                const std::uint64_t units = later[static_cast<std::size_t>(top.need)];
-                while (top.keyed < top.keyedEnd &&
-                       ((index_.keyed[top.keyed].units & units) != index_.keyed[top.keyed].units ||
-                        top.need + index_.keyed[top.keyed].least > bound_)) {
-                    ++top.keyed;
-                }
+                top.keyed = NextRun(top.keyed, top.keyedEnd, top.need, later);
                 if (top.keyed < top.keyedEnd) {
                     top.next = index_.keyed[top.keyed].begin;
                     top.end = index_.keyed[++top.keyed].begin;
@@ -938,6 +937,17 @@ private:
             return true;
         }
         return false;
+    }
+
+    // The first of a node's runs from `r` on, before `end`, whose edges the text leaves units and
+    // room enough for at `need`, else `end`.
+    std::uint32_t NextRun(std::uint32_t r, std::uint32_t end, std::int32_t need,
+                          const std::vector<std::uint64_t>& later) const {
+        const std::uint64_t units = later[static_cast<std::size_t>(need)];
+        while (r < end &&
+               ((index_.keyed[r].units & units) != index_.keyed[r].units || need + index_.keyed[r].least > bound_))
+            ++r;
+        return r;
     }
 
     // The least threshold of a node (`exact` when that is its only index) that leaves `edge`'s

@@ -157,11 +157,13 @@ template <bool PathColumn, bool FromEnd, class Meet>
 void FindAnchored(const TermTree& tree, const char16_t* text, std::size_t n, std::size_t offset, Meet&& meet) {
     const auto fold = [](char16_t unit) { return PathColumn ? FoldChar(unit, ColumnFilePath) : FoldAscii(unit); };
     const TermTree::Node* nodes = tree.nodes.data();
-    std::uint32_t node = 0;
-    for (std::size_t k = offset; k < n; ++k) {
-        node = Child(nodes[node], fold(text[FromEnd ? n - 1 - k : k]));
-        if (node == 0) return;
+    const auto unitAt = [&](std::size_t k) { return fold(text[FromEnd ? n - 1 - k : k]); };
+    if (offset >= n) return;
+    std::uint32_t node = StartNode(tree, unitAt(offset));
+    for (std::size_t k = offset + 1; node != 0; ++k) {
         meet(nodes[node]);
+        if (k == n) return;
+        node = Child(nodes[node], unitAt(k));
     }
 }
 

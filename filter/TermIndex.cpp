@@ -777,13 +777,14 @@ private:
     // holds gives the answer. The floors come first, in order: the rules of a floor place their
     // terms no nearer, so the search ends at a floor no better than what was found.
     std::int32_t ByRules(const WildcardGroup& group, std::int32_t cutoff) {
-        if (!StartClimbs(group)) return cutoff;
         auto& floors = scratch_.floorOrder;
         floors.clear();
         for (std::uint32_t r = 0; r < group.runs.size(); ++r) {
             const std::int32_t floor = Floor(group.runs[r].floor);
             if (floor < cutoff) floors.emplace_back(floor, r);
         }
+        // A group none of whose floors is nearer than what was found is not climbed at all.
+        if (floors.empty() || !StartClimbs(group)) return cutoff;
         std::sort(floors.begin(), floors.end());
         std::int32_t best = cutoff;
         for (const auto& [floor, r] : floors) {

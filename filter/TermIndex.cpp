@@ -1310,12 +1310,8 @@ bool MatchIndexed(const FileEntry& file, const std::vector<FilterTerm>& terms, c
         if (!tree.nodes.empty()) {
             const std::uint32_t andBefore = andMatched;
             std::uint32_t runsMet = 0;
-            const auto meet = [&](const TermTree::Node& node, std::size_t s) {
-                if (node.ends.empty() && node.groups.empty()) return Step::More;
-                // A run is met first at its leftmost occurrence; later meetings change nothing.
-                const bool first = node.ends.empty() ? scratch.groupMet[node.groups[0]] != stamp
-                                                     : scratch.matchedIn[node.ends[0]] != stamp;
-                if (!first) return Step::More;
+            // What a run met for the first time tells. Out of line: the pass meets most runs again.
+            const auto meetFirst = [&](const TermTree::Node& node, std::size_t s) __attribute__((noinline)) {
                 for (const std::uint32_t i : node.ends) {
                     if (!matched(i, static_cast<std::int32_t>(s))) return Step::Fail;
                 }
@@ -1324,6 +1320,13 @@ bool MatchIndexed(const FileEntry& file, const std::vector<FilterTerm>& terms, c
                     found(node, lengths.Of(column));
                 }
                 return ++runsMet == tree.runNodes ? Step::Done : Step::More;
+            };
+            const auto meet = [&](const TermTree::Node& node, std::size_t s) __attribute__((always_inline)) {
+                if (node.ends.empty() && node.groups.empty()) return Step::More;
+                // A run is met first at its leftmost occurrence; later meetings change nothing.
+                const bool first = node.ends.empty() ? scratch.groupMet[node.groups[0]] != stamp
+                                                     : scratch.matchedIn[node.ends[0]] != stamp;
+                return first ? meetFirst(node, s) : Step::More;
             };
             if (!(IsPathColumn(column) ? FindRuns<true>(tree, lengths.Text(column), meet)
                                        : FindRuns<false>(tree, lengths.Text(column), meet))) {

@@ -806,6 +806,7 @@ private:
     bool StartClimbs(const WildcardGroup& group) {
         if (++scratch_.search == 0) {
             std::fill(scratch_.reach.begin(), scratch_.reach.end(), IndexScratch::Reach{});
+            std::fill(scratch_.endsTried.begin(), scratch_.endsTried.end(), 0);
             scratch_.search = 1;
         }
         // Most texts end otherwise than the patterns that end them: those are read there first.
@@ -840,6 +841,11 @@ private:
         const std::int32_t add = index_.floors[run.floor].add;
         const IndexScratch::TextUnits& units = Units();
         const auto keys = group.keys.begin();
+        // A rule places its term where its core first fits: an end is tried there only, and once
+        // every end of the run is tried, the places further on tell nothing.
+        auto& tried = scratch_.endsTried;
+        if (tried.size() < group.ends.size()) tried.resize(group.ends.size());
+        std::uint32_t untried = run.end - run.begin;
         for (std::int32_t q = floor - add; q >= 0 && q + add < cutoff; q = units.after[static_cast<std::size_t>(q)]) {
             for (std::uint32_t l = run.lengthsAt; l < run.lengthsEnd; ++l) {
                 const std::uint32_t length = group.lengths[l];
@@ -847,11 +853,12 @@ private:
                 const std::uint32_t key = std::uint32_t{FoldChar(text_[q + length - 1], column_)} << 16 | length;
                 const auto from = std::lower_bound(keys + run.keysAt, keys + run.keysEnd,
                                                    std::pair<std::uint32_t, std::uint32_t>{key, 0});
-                // A rule has one end in a group; met again where it fits again, it is known not
-                // to be reached.
                 for (auto at = from; at != keys + run.keysEnd && at->first == key; ++at) {
                     const WildcardGroup::End& end = group.ends[at->second];
-                    if (CoreFits(index_.rules[end.rule].segment, q) && Reached(group, end)) return q + add;
+                    if (tried[at->second] == scratch_.search || !CoreFits(index_.rules[end.rule].segment, q)) continue;
+                    if (Reached(group, end)) return q + add;
+                    tried[at->second] = scratch_.search;
+                    if (--untried == 0) return cutoff;
                 }
             }
         }

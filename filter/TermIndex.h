@@ -317,6 +317,7 @@ struct IndexScratch {
     };
     std::vector<Climb> climb;
     std::vector<std::pair<std::int32_t, std::uint32_t>> floorOrder;
+    std::vector<std::uint32_t> endsTried;  // a group's ends tried in the search, marked with it
     // The outcome of each column's terms of "?" and "*" alone, by text length, once known.
     std::unordered_map<std::size_t, LengthOutcome> byLength[ColumnCount];
 };

@@ -346,6 +346,22 @@ TEST_F(MatchFilterTest, AgreesWithThePlainRule) {
     }
 }
 
+// The searches of a file's groups are counted, and what a search learns is marked with its count;
+// a refresh of many long queries can count past the largest count. When the count comes round,
+// the marks of earlier searches must not pass for the new one's.
+TEST_F(MatchFilterTest, SearchMarksStartAfreshWhenTheirCountComesRound) {
+    ParseFilter(u"|*a*b* |*c*d* |*e*f* |*g*h* |*i*j*", filter_);
+    const FileEntry& file = File(u"C:\\x\\ab");
+    IndexScratch scratch(filter_.terms.size());
+    scratch.search = std::numeric_limits<std::uint32_t>::max();
+    // Left by a search that counted 1: every node missed, every end tried.
+    scratch.reach.assign(filter_.index.nodes.size(), {1, -1, 0});
+    scratch.endsTried.assign(filter_.index.groups.size() * filter_.terms.size(), 1);
+    std::int32_t position = -2;
+    EXPECT_TRUE(MatchIndexed(file, filter_.terms, filter_.index, scratch, filter_.hasAlternatives, position));
+    EXPECT_EQ(position, 0);
+}
+
 // Queries of many wildcard terms that share their literals and segments, in every kind and in a
 // name and a path column, against random texts: the keys at either end of the text and anywhere,
 // the shared segment searches, the shortest-first keys, the negated alternatives matched until

@@ -497,7 +497,7 @@ private:
             const bool root = std::any_of(group.roots.begin(), group.roots.end(),
                                           [&](const auto& root) { return root.first == edge.parent; });
             const PatternNode& parent = index_.nodes[edge.parent];
-            parents.push_back({parent.edges[edge.edge], edge.parent, 0, 0, 0, 0, 0, parent.exact, root});
+            parents.push_back({parent.edges[edge.edge], edge.parent, 0, 0, 0, 0, 0, 0, parent.exact, root, 0});
         }
         keyed.push_back({0, NoBound, static_cast<std::uint32_t>(parents.size())});
         index_.linked.push_back({static_cast<std::uint32_t>(keyed.size() - 1), 0, 0});
@@ -569,8 +569,13 @@ private:
             node.room = !inTrunk ? room : id == last ? 0 : NoBound;
         }
         for (std::size_t p = firstParent; p < index_.parents.size(); ++p) {
-            index_.parents[p].room = roomOf(index_.parents[p]);
-            index_.parents[p].needs = needsOf(index_.parents[p]);
+            WildcardGroup::Parent& parent = index_.parents[p];
+            parent.room = roomOf(parent);
+            parent.needs = needsOf(parent);
+            if (parent.link != 0) {
+                parent.keyed = linked[parent.link - 1].keyed;
+                parent.keyedEnd = linked[parent.link].keyed;
+            }
         }
     }
 
@@ -876,11 +881,11 @@ private:
         auto& climb = scratch_.climb;
         climb.clear();
         const std::vector<std::uint64_t>& later = Units().later;
-        // Whether what is known of `id` answers for `at`; else starts on it. `link`: 1 + its place in
-        // TermIndex::linked, 0 for none. Asked at every step of the climb, so kept inline, which the
+        // Whether what is known of `id` answers for `at`; else starts on it. Its runs not yet found
+        // wanting are `first` to `last`. Asked at every step of the climb, so kept inline, which the
         // compiler alone no longer does once the test of the node's runs is in it.
-        const auto known = [&](std::uint32_t id, std::uint32_t link, bool root, std::int32_t room, std::uint64_t needs,
-                               std::int32_t at, bool& answer) __attribute__((always_inline)) {
+        const auto known = [&](std::uint32_t id, std::uint32_t first, std::uint32_t last, bool root, std::int32_t room,
+                               std::uint64_t needs, std::int32_t at, bool& answer) __attribute__((always_inline)) {
             if (at + room > bound_ || (later[static_cast<std::size_t>(at)] & needs) != needs) {
                 answer = false;
                 return true;
@@ -893,8 +898,7 @@ private:
             }
             // A node none of whose runs the text leaves units and room enough for is missed without
             // a climb.
-            const std::uint32_t last = link != 0 ? index_.linked[link].keyed : 0;
-            const std::uint32_t run = link != 0 ? NextRun(index_.linked[link - 1].keyed, last, at, later) : last;
+            const std::uint32_t run = NextRun(first, last, at, later);
             if (run == last) {
                 r.missed = std::min(r.missed, at);
                 answer = false;
@@ -907,8 +911,9 @@ private:
         const bool root = std::any_of(group.roots.begin(), group.roots.end(),
                                       [&](const auto& root) { return root.first == target.node; });
         const std::uint32_t link = target.link;
-        if (known(target.node, link, root, link != 0 ? index_.linked[link - 1].room : 0,
-                  link != 0 ? index_.linked[link - 1].needs : 0, 0, answer)) {
+        const bool linked = link != 0;
+        if (known(target.node, linked ? index_.linked[link - 1].keyed : 0, linked ? index_.linked[link].keyed : 0, root,
+                  linked ? index_.linked[link - 1].room : 0, linked ? index_.linked[link - 1].needs : 0, 0, answer)) {
             return answer;
         }
         while (!climb.empty()) {
@@ -928,6 +933,15 @@ private:
                 continue;
             }
             const WildcardGroup::Parent& into = index_.parents[top.next++];
+            // A parent none of whose runs the text allows at this node's need allows none at the
+            // higher need the edge leaves it either, so it is passed by before the edge's segment
+            // is sought. Its one run, or its needs, the node's run has already tested.
+            std::uint32_t first = into.keyed;
+            if (into.keyedEnd - first > 1 &&
+                (first = NextRun(first, into.keyedEnd, top.need, later)) == into.keyedEnd) {
+                top.next = std::max(top.next, into.runEnd);
+                continue;
+            }
             const std::int32_t above = Need(into.exact, into.edge, top.need);
             // A longer edge of the run needs more still; where the core fits nowhere, every edge
             // of the core does.
@@ -935,7 +949,7 @@ private:
                 top.next = above == Nowhere(n_) ? into.coreEnd : into.runEnd;
                 continue;
             }
-            if (!known(into.parent, into.link, into.root, into.room, into.needs, above, answer)) continue;
+            if (!known(into.parent, first, into.keyedEnd, into.root, into.room, into.needs, above, answer)) continue;
             if (!answer) {
                 climb.back().next = std::max(climb.back().next, into.runEnd);
                 continue;

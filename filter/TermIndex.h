@@ -167,13 +167,15 @@ struct WildcardGroup {
     // The Segment edges of one core stand together, up to `coreEnd`: where the core fits nowhere,
     // none of them is taken. Among them, those from one parent that differ only in how long they
     // are stand together, shortest first, up to `runEnd`: where one needs more than the text or
-    // the parent has, the longer ones do too.
+    // the parent has, the longer ones do too. The parent's runs in `keyed` are copied in, so that
+    // the climb reads one entry per edge (64 bytes).
     struct Parent {
         PatternNode::Edge edge;
         std::uint32_t parent, link, runEnd, coreEnd;
-        std::int32_t room;    // the parent's (Linked)
-        std::uint64_t needs;  // the parent's (Linked)
-        bool exact, root;     // the parent is exact (PatternNode), one of the group's roots
+        std::uint32_t keyed, keyedEnd;  // the parent's runs (Linked; none without a link)
+        std::int32_t room;              // the parent's (Linked)
+        bool exact, root;               // the parent is exact (PatternNode), one of the group's roots
+        std::uint64_t needs;            // the parent's (Linked)
     };
     // The Segment edges into one node from a parent that is not exact, whose cores start with a
     // literal unit, come last, by that unit's low 6 bits (as TextUnits::later). The runs of edges

@@ -886,22 +886,23 @@ private:
         // compiler alone no longer does once the test of the node's runs is in it.
         const auto known = [&](std::uint32_t id, std::uint32_t first, std::uint32_t last, bool root, std::int32_t room,
                                std::uint64_t needs, std::int32_t at, bool& answer) __attribute__((always_inline)) {
-            if (at + room > bound_ || (later[static_cast<std::size_t>(at)] & needs) != needs) {
+            if (root) {
+                answer = at <= n_;
+                return true;
+            }
+            // A node none of whose runs the text leaves units and room enough for is missed without
+            // a climb, and without a look at what is known of it (most such nodes are met once).
+            const std::uint32_t run = at + room > bound_ || (later[static_cast<std::size_t>(at)] & needs) != needs
+                                          ? last
+                                          : NextRun(first, last, at, later);
+            if (run == last) {
                 answer = false;
                 return true;
             }
             IndexScratch::Reach& r = reach[id];
             if (r.search != search) r = {search, -1, n_ + 1};
-            if (root || at <= r.reached || at >= r.missed) {
-                answer = root ? at <= n_ : at <= r.reached;
-                return true;
-            }
-            // A node none of whose runs the text leaves units and room enough for is missed without
-            // a climb.
-            const std::uint32_t run = NextRun(first, last, at, later);
-            if (run == last) {
-                r.missed = std::min(r.missed, at);
-                answer = false;
+            if (at <= r.reached || at >= r.missed) {
+                answer = at <= r.reached;
                 return true;
             }
             climb.push_back({id, index_.keyed[run].begin, index_.keyed[run + 1].begin, at, run + 1, last});

@@ -892,7 +892,7 @@ private:
             }
             // A node none of whose runs the text leaves units and room enough for is missed without
             // a climb, and without a look at what is known of it (most such nodes are met once).
-            const std::uint32_t run = at + room > bound_ || (later[static_cast<std::size_t>(at)] & needs) != needs
+            const std::uint32_t run = at + room > bound_ || (~later[static_cast<std::size_t>(at)] & needs) != 0
                                           ? last
                                           : NextRun(first, last, at, later);
             if (run == last) {
@@ -968,10 +968,9 @@ private:
     // room enough for at `need`, else `end`.
     std::uint32_t NextRun(std::uint32_t r, std::uint32_t end, std::int32_t need,
                           const std::vector<std::uint64_t>& later) const {
-        const std::uint64_t units = later[static_cast<std::size_t>(need)];
-        while (r < end &&
-               ((index_.keyed[r].units & units) != index_.keyed[r].units || need + index_.keyed[r].least > bound_))
-            ++r;
+        const std::uint64_t lacks = ~later[static_cast<std::size_t>(need)];
+        const std::int32_t room = bound_ - need;
+        while (r < end && ((index_.keyed[r].units & lacks) != 0 || index_.keyed[r].least > room)) ++r;
         return r;
     }
 

@@ -189,6 +189,8 @@ int main(int argc, char** argv) {
         {"|/*v*w*z*y*x* distinct, stars only, reversed (32767 units)", Distinct(u"|/*E*D*C*B*A*")},
         {"|/*v*w*z*y*x*p* distinct, stars only, reversed, trailing p (32767 units)", Distinct(u"|/*E*D*C*B*A*p*")},
         {"|*v*z*w*x*y* name distinct, stars only, mixed (32767 units)", Distinct(u"|*E*C*D*A*B*")},
+        {"|*z*v*w*x*y* name distinct, stars only, mixed, keyed by z (32767 units)", Distinct(u"|*C*E*D*A*B*")},
+        {"|/*v*z*w*x*y*p* distinct, stars only, mixed, trailing p (32767 units)", Distinct(u"|/*E*C*D*A*B*p*")},
     };
     std::printf("%u files, fastest of %d runs, %u thread(s)\n", static_cast<unsigned>(files), runs,
                 static_cast<unsigned>(threadCount));

@@ -905,7 +905,8 @@ private:
                 answer = at <= r.reached;
                 return true;
             }
-            climb.push_back({id, index_.keyed[run].begin, index_.keyed[run + 1].begin, at, run + 1, last});
+            climb.push_back({id, index_.keyed[run].begin, index_.keyed[run + 1].begin, at, run + 1, last,
+                             Passable(run + 1, last, at, later)});
             return false;
         };
         bool answer = false;
@@ -920,10 +921,15 @@ private:
         while (!climb.empty()) {
             IndexScratch::Climb& top = climb.back();
             if (top.next == top.end) {
-                top.keyed = NextRun(top.keyed, top.keyedEnd, top.need, later);
-                if (top.keyed < top.keyedEnd) {
-                    top.next = index_.keyed[top.keyed].begin;
-                    top.end = index_.keyed[++top.keyed].begin;
+                while (top.passable == 0 && top.keyedEnd - top.keyed > 32) {
+                    top.keyed += 32;
+                    top.passable = Passable(top.keyed, top.keyedEnd, top.need, later);
+                }
+                if (top.passable != 0) {
+                    const std::uint32_t run = top.keyed + static_cast<std::uint32_t>(__builtin_ctz(top.passable));
+                    top.passable &= top.passable - 1;
+                    top.next = index_.keyed[run].begin;
+                    top.end = index_.keyed[run + 1].begin;
                     continue;
                 }
             }
@@ -970,8 +976,30 @@ private:
                           const std::vector<std::uint64_t>& later) const {
         const std::uint64_t lacks = ~later[static_cast<std::size_t>(need)];
         const std::int32_t room = bound_ - need;
-        while (r < end && ((index_.keyed[r].units & lacks) != 0 || index_.keyed[r].least > room)) ++r;
+        while (r < end && !Allows(index_.keyed[r], lacks, room)) ++r;
         return r;
+    }
+
+    // Whether the edges of a run can be taken where the text lacks the units `lacks` (as
+    // TextUnits::later) and leaves `room` units below the bound.
+    static bool Allows(const WildcardGroup::Keyed& run, std::uint64_t lacks, std::int32_t room) {
+        return ((run.units & lacks) == 0) & (run.least <= room);
+    }
+
+    // Of a node's runs from `r` on, the first 32 before `end`, those whose edges the text leaves
+    // units and room enough for at `need`: bit k for run r + k. Each is tested without a branch on
+    // its outcome, which no predictor foresees.
+    std::uint32_t Passable(std::uint32_t r, std::uint32_t end, std::int32_t need,
+                           const std::vector<std::uint64_t>& later) const {
+        const std::uint64_t lacks = ~later[static_cast<std::size_t>(need)];
+        const std::int32_t room = bound_ - need;
+        const WildcardGroup::Keyed* runs = index_.keyed.data() + r;
+        const std::uint32_t count = std::min<std::uint32_t>(end - r, 32);
+        std::uint32_t passable = 0;
+        for (std::uint32_t k = 0; k < count; ++k) {
+            passable |= static_cast<std::uint32_t>(Allows(runs[k], lacks, room)) << k;
+        }
+        return passable;
     }
 
     // The least threshold of a node (`exact` when that is its only index) that leaves `edge`'s

@@ -315,7 +315,9 @@ struct IndexScratch {
     struct Climb {
         std::uint32_t node, next, end;
         std::int32_t need;
-        std::uint32_t keyed, keyedEnd;  // the node's runs not yet taken (TermIndex::keyed)
+        // The node's runs not yet taken (TermIndex::keyed): of the 32 from `keyed` on, those in
+        // `passable` (bit k for keyed + k); then the others up to `keyedEnd`.
+        std::uint32_t keyed, keyedEnd, passable;
     };
     std::vector<Climb> climb;
     std::vector<std::pair<std::int32_t, std::uint32_t>> floorOrder;

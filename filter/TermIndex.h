@@ -38,7 +38,8 @@
 //    about what its nearest alternatives do, not what all of them do. AndNot terms, of which one
 //    that holds is enough, are tested so too, from their one end. A node that the threshold of
 //    the nodes every pattern goes through leaves too little room is passed by at once, and so are
-//    the edges into a node whose cores start with a unit the text does not hold past the need.
+//    the edges into a node whose cores start with a unit the text does not hold past the need, and
+//    those from a node above it that the text leaves no edge further up from, even at that need.
 //    The rules whose first literal unit is the same are met in order by one walk over that unit's
 //    places in the text.
 //    The "?" at the ends of a segment only ask for room, so segments that differ there share their
@@ -168,7 +169,7 @@ struct WildcardGroup {
     // none of them is taken. Among them, those from one parent that differ only in how long they
     // are stand together, shortest first, up to `runEnd`: where one needs more than the text or
     // the parent has, the longer ones do too. The parent's runs in `keyed` are copied in, so that
-    // the climb reads one entry per edge (64 bytes).
+    // the climb reads one entry per edge.
     struct Parent {
         PatternNode::Edge edge;
         std::uint32_t parent, link, runEnd, coreEnd;
@@ -316,7 +317,8 @@ struct IndexScratch {
         std::uint32_t node, next, end;
         std::int32_t need;
         // The node's runs not yet taken (TermIndex::keyed): of the 32 from `keyed` on, those in
-        // `passable` (bit k for keyed + k); then the others up to `keyedEnd`.
+        // `passable` (bit k for keyed + k), none of the others passing; then, untested, those from
+        // keyed + 32 up to `keyedEnd`.
         std::uint32_t keyed, keyedEnd, passable;
     };
     std::vector<Climb> climb;

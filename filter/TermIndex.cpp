@@ -1020,8 +1020,9 @@ private:
     // The least threshold of a node (`exact` when that is its only index) that leaves `edge`'s
     // node a threshold of `need` or more; past the text when none does, Nowhere when the edge's
     // core fits nowhere from there on. A node whose threshold is its only index is a root, at the
-    // text's length.
-    std::int32_t Need(bool exact, const PatternNode::Edge& edge, std::int32_t need) {
+    // text's length. Asked at each step of the climb, from two places: kept inline, which the
+    // compiler alone does not do.
+    [[gnu::always_inline]] std::int32_t Need(bool exact, const PatternNode::Edge& edge, std::int32_t need) {
         if (exact) return Threshold(edge, n_, true) >= need ? n_ : n_ + 1;
         switch (edge.step) {
         case PatternNode::Step::Segment: {

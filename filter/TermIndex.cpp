@@ -886,6 +886,26 @@ private:
         // compiler alone no longer does once the test of the node's runs is in it.
         const auto known = [&](std::uint32_t id, std::uint32_t first, std::uint32_t last, bool root, std::int32_t room,
                                std::uint64_t needs, std::int32_t at, bool& answer) __attribute__((always_inline)) {
+            // A node of one edge up leaves the climb no choice: it is passed through without a
+            // frame (most patterns end in a chain of them: their head, their first segment).
+            while (!root && last - first == 1 && index_.keyed[last].begin - index_.keyed[first].begin == 1) {
+                if (at + room > bound_ || (~later[static_cast<std::size_t>(at)] & needs) != 0) {
+                    answer = false;
+                    return true;
+                }
+                const WildcardGroup::Parent& into = index_.parents[index_.keyed[first].begin];
+                at = Need(into.exact, into.edge, at);
+                if (at > n_) {
+                    answer = false;
+                    return true;
+                }
+                id = into.parent;
+                first = into.keyed;
+                last = into.keyedEnd;
+                root = into.root;
+                room = into.room;
+                needs = into.needs;
+            }
             if (root) {
                 answer = at <= n_;
                 return true;
@@ -910,29 +930,14 @@ private:
             return false;
         };
         bool answer = false;
-        bool root = std::any_of(group.roots.begin(), group.roots.end(),
-                                [&](const auto& root) { return root.first == target.node; });
+        const bool root = std::any_of(group.roots.begin(), group.roots.end(),
+                                      [&](const auto& root) { return root.first == target.node; });
         const std::uint32_t link = target.link;
         const bool linked = link != 0;
-        std::uint32_t id = target.node;
-        std::uint32_t first = linked ? index_.linked[link - 1].keyed : 0, last = linked ? index_.linked[link].keyed : 0;
-        std::int32_t room = linked ? index_.linked[link - 1].room : 0, at = 0;
-        std::uint64_t needs = linked ? index_.linked[link - 1].needs : 0;
-        // Up from the end, a node of one edge up leaves the climb no choice: it is passed through
-        // without a frame (most patterns end in a chain of them: their head, their first segment).
-        while (!root && last - first == 1 && index_.keyed[last].begin - index_.keyed[first].begin == 1) {
-            if (at + room > bound_ || (~later[static_cast<std::size_t>(at)] & needs) != 0) return false;
-            const WildcardGroup::Parent& into = index_.parents[index_.keyed[first].begin];
-            at = Need(into.exact, into.edge, at);
-            if (at > n_) return false;
-            id = into.parent;
-            first = into.keyed;
-            last = into.keyedEnd;
-            root = into.root;
-            room = into.room;
-            needs = into.needs;
+        if (known(target.node, linked ? index_.linked[link - 1].keyed : 0, linked ? index_.linked[link].keyed : 0, root,
+                  linked ? index_.linked[link - 1].room : 0, linked ? index_.linked[link - 1].needs : 0, 0, answer)) {
+            return answer;
         }
-        if (known(id, first, last, root, room, needs, at, answer)) return answer;
         while (!climb.empty()) {
             IndexScratch::Climb& top = climb.back();
             if (top.next == top.end) {

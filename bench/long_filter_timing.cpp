@@ -191,6 +191,9 @@ int main(int argc, char** argv) {
         {"|*v*z*w*x*y* name distinct, stars only, mixed (32767 units)", Distinct(u"|*E*C*D*A*B*")},
         {"|*z*v*w*x*y* name distinct, stars only, mixed, keyed by z (32767 units)", Distinct(u"|*C*E*D*A*B*")},
         {"|/*v*z*w*x*y*p* distinct, stars only, mixed, trailing p (32767 units)", Distinct(u"|/*E*C*D*A*B*p*")},
+        // Seven segments on the path, whose texts hold most letters: the climbs go deep before
+        // they fail.
+        {"|/*v*z*w*x*y*v*w* distinct, stars only, mixed, seven segments (32767 units)", Distinct(u"|/*E*C*D*A*B*E*D*")},
     };
     std::printf("%u files, fastest of %d runs, %u thread(s)\n", static_cast<unsigned>(files), runs,
                 static_cast<unsigned>(threadCount));

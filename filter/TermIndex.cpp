@@ -886,13 +886,18 @@ private:
         // compiler alone no longer does once the test of the node's runs is in it.
         const auto known = [&](std::uint32_t id, std::uint32_t first, std::uint32_t last, bool root, std::int32_t room,
                                std::uint64_t needs, std::int32_t at, bool& answer) __attribute__((always_inline)) {
-            // A node of one edge up leaves the climb no choice: it is passed through without a
-            // frame (most patterns end in a chain of them: their head, their first segment).
-            while (!root && last - first == 1 && index_.keyed[last].begin - index_.keyed[first].begin == 1) {
+            for (;;) {
+                if (root) {
+                    answer = at <= n_;
+                    return true;
+                }
                 if (at + room > bound_ || (~later[static_cast<std::size_t>(at)] & needs) != 0) {
                     answer = false;
                     return true;
                 }
+                // A node of one edge up leaves the climb no choice: it is passed through without a
+                // frame (most patterns end in a chain of them: their head, their first segment).
+                if (last - first != 1 || index_.keyed[last].begin - index_.keyed[first].begin != 1) break;
                 const WildcardGroup::Parent& into = index_.parents[index_.keyed[first].begin];
                 at = Need(into.exact, into.edge, at);
                 if (at > n_) {
@@ -906,15 +911,9 @@ private:
                 room = into.room;
                 needs = into.needs;
             }
-            if (root) {
-                answer = at <= n_;
-                return true;
-            }
             // A node none of whose runs the text leaves units and room enough for is missed without
             // a climb, and without a look at what is known of it (most such nodes are met once).
-            const std::uint32_t run = at + room > bound_ || (~later[static_cast<std::size_t>(at)] & needs) != 0
-                                          ? last
-                                          : NextRun(first, last, at, later);
+            const std::uint32_t run = NextRun(first, last, at, later);
             if (run == last) {
                 answer = false;
                 return true;

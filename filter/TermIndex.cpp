@@ -255,12 +255,12 @@ public:
                 if (unit != u'?') node = Child(node, {PatternNode::Step::Unit, unit, j, 0, 0});
             }
             tree_[node].end = true;
-            if (group.required && group.negated) group.ends.push_back({0, 0, node, 0});
+            if (group.required && group.negated) group.ends.push_back({0, 0, node, 0, 0});
             if (group.negated) continue;
             tree_[node].rule = RuleOf(term);
             if (group.required) continue;
             tree_[node].floor = FloorOf(term.column, tree_[node].rule);
-            group.ends.push_back({tree_[node].floor, tree_[node].rule, node, 0});
+            group.ends.push_back({tree_[node].floor, tree_[node].rule, node, 0, 0});
         }
         for (const auto& [trailing, root] : roots) group.roots.emplace_back(root, orNot ? trailing : 0);
     }
@@ -494,10 +494,8 @@ private:
                 const std::uint64_t units = edge.bit != 0 ? std::uint64_t{1} << (edge.bit - 1) : 0;
                 keyed.push_back({units, NoBound, static_cast<std::uint32_t>(parents.size())});
             }
-            const bool root = std::any_of(group.roots.begin(), group.roots.end(),
-                                          [&](const auto& root) { return root.first == edge.parent; });
             const PatternNode& parent = index_.nodes[edge.parent];
-            parents.push_back({parent.edges[edge.edge], edge.parent, 0, 0, 0, 0, 0, 0, parent.exact, root, 0});
+            parents.push_back({parent.edges[edge.edge], edge.parent, 0, 0, 0, 0, 0, 0, 0, parent.exact, 0});
         }
         keyed.push_back({0, NoBound, static_cast<std::uint32_t>(parents.size())});
         index_.linked.push_back({static_cast<std::uint32_t>(keyed.size() - 1), 0, 0});
@@ -532,28 +530,82 @@ private:
         }
     }
 
-    // The group's trunk, and each node's room below it and the units it needs. A node's children
-    // were made before it, so the nodes from the last down meet every parent before its children.
+    // The group's top (WildcardGroup::top), and each node's room below it and the units it needs.
+    // A node's children were made before it, so the nodes from the last down meet every parent
+    // before its children.
     void AddBounds(WildcardGroup& group, std::uint32_t firstLinked, std::uint32_t firstParent) {
-        std::uint32_t last = group.roots.front().first;
-        if (group.roots.size() == 1) {
-            group.trunk.push_back(last);
-            while (index_.nodes[last].edges.size() == 1) group.trunk.push_back(last = index_.nodes[last].edges[0].to);
-        }
         auto& linked = index_.linked;
+        const std::size_t count = linkedNodes_.size();
+        const auto placeOf = [&](const WildcardGroup::Parent& parent) { return parent.link - 1 - firstLinked; };
+        const auto parentsOf = [&](std::size_t k) {
+            return std::pair{index_.keyed[linked[firstLinked + k].keyed].begin,
+                             index_.keyed[linked[firstLinked + k + 1].keyed].begin};
+        };
+        // Each node's level: the fewest edges from a root to it (roots have no link).
+        std::vector<std::uint32_t> level(count, UINT32_MAX);
+        for (std::size_t k = count; k-- > 0;) {
+            const auto [begin, end] = parentsOf(k);
+            for (std::uint32_t p = begin; p < end; ++p) {
+                const WildcardGroup::Parent& parent = index_.parents[p];
+                level[k] = std::min(level[k], parent.link == 0 ? 1 : level[placeOf(parent)] + 1);
+            }
+        }
+        // As many levels as keep every parent of theirs among them and the edges among them few:
+        // the thresholds of those are worked out for each text the group is climbed in.
+        constexpr std::size_t MostTopEdges = 8;
+        std::uint32_t depth = 0;
+        for (std::size_t edges = 0;;) {
+            bool closed = true, any = false;
+            for (std::size_t k = 0; k < count && closed; ++k) {
+                if (level[k] != depth + 1) continue;
+                any = true;
+                const auto [begin, end] = parentsOf(k);
+                edges += end - begin;
+                for (std::uint32_t p = begin; p < end; ++p) {
+                    const WildcardGroup::Parent& parent = index_.parents[p];
+                    if (parent.link != 0 && level[placeOf(parent)] > depth + 1) closed = false;
+                }
+            }
+            if (!any || !closed || edges > MostTopEdges) break;
+            ++depth;
+        }
+        std::vector<std::uint32_t> place(count + 1, 0);  // 1 + the node's place in `top`, or 0
+        for (const auto& root : group.roots) group.top.push_back(root.first);
+        if (depth == 0) {
+            for (std::uint32_t t = 0; t < group.top.size(); ++t) group.frontier.push_back(t);
+        }
+        for (std::size_t k = count; k-- > 0;) {
+            if (level[k] > depth) continue;
+            place[k] = static_cast<std::uint32_t>(group.top.size() + 1);
+            if (level[k] == depth) group.frontier.push_back(place[k] - 1);
+            group.top.push_back(linkedNodes_[k]);
+        }
+        const auto topOf = [&](const WildcardGroup::Parent& parent) -> std::uint32_t {
+            if (parent.link != 0) return place[placeOf(parent)];
+            const auto root = std::find_if(group.roots.begin(), group.roots.end(),
+                                           [&](const auto& root) { return root.first == parent.parent; });
+            return static_cast<std::uint32_t>(root - group.roots.begin() + 1);
+        };
+        for (std::size_t k = count; k-- > 0;) {
+            const auto [begin, end] = parentsOf(k);
+            for (std::uint32_t p = begin; p < end && place[k] != 0; ++p)
+                group.topEdges.push_back({topOf(index_.parents[p]) - 1, place[k] - 1, p});
+        }
+        // Parents come before their children in `top`, so the edges from each come in order.
+        std::stable_sort(group.topEdges.begin(), group.topEdges.end(),
+                         [](const auto& a, const auto& b) { return a.from < b.from; });
         const auto roomOf = [&](const WildcardGroup::Parent& parent) {
-            if (parent.link != 0) return linked[parent.link - 1].room;
-            return parent.root && group.trunk.size() <= 1 ? 0 : NoBound;
+            return topOf(parent) != 0 ? 0 : linked[parent.link - 1].room;
         };
         const auto needsOf = [&](const WildcardGroup::Parent& parent) {
-            return parent.link != 0 ? linked[parent.link - 1].needs : 0;
+            return topOf(parent) != 0 ? 0 : linked[parent.link - 1].needs;
         };
-        for (std::size_t k = linkedNodes_.size(); k-- > 0;) {
+        for (std::size_t k = count; k-- > 0;) {
             WildcardGroup::Linked& node = linked[firstLinked + k];
             std::uint64_t needs = ~std::uint64_t{0};
             std::int32_t room = INT32_MAX;
-            const std::uint32_t end = index_.keyed[linked[firstLinked + k + 1].keyed].begin;
-            for (std::uint32_t p = index_.keyed[node.keyed].begin; p < end; ++p) {
+            const auto [begin, end] = parentsOf(k);
+            for (std::uint32_t p = begin; p < end; ++p) {
                 const WildcardGroup::Parent& parent = index_.parents[p];
                 const PatternNode::Edge& edge = parent.edge;
                 const bool segment = edge.step == PatternNode::Step::Segment;
@@ -563,19 +615,23 @@ private:
                                                                                    : 0;
                 room = std::min(room, roomOf(parent) + static_cast<std::int32_t>(units));
             }
-            node.needs = needs;
-            const std::uint32_t id = linkedNodes_[k];
-            const bool inTrunk = std::find(group.trunk.begin(), group.trunk.end(), id) != group.trunk.end();
-            node.room = !inTrunk ? room : id == last ? 0 : NoBound;
+            // A node of the top is answered where the climb meets it.
+            node.needs = place[k] != 0 ? 0 : needs;
+            node.room = place[k] != 0 ? NoBound : room;
         }
         for (std::size_t p = firstParent; p < index_.parents.size(); ++p) {
             WildcardGroup::Parent& parent = index_.parents[p];
+            parent.top = topOf(parent);
             parent.room = roomOf(parent);
             parent.needs = needsOf(parent);
             if (parent.link != 0) {
                 parent.keyed = linked[parent.link - 1].keyed;
                 parent.keyedEnd = linked[parent.link].keyed;
             }
+        }
+        for (WildcardGroup::End& end : group.ends) {
+            const auto at = std::find(group.top.begin(), group.top.end(), end.node);
+            end.top = at != group.top.end() ? static_cast<std::uint32_t>(at - group.top.begin() + 1) : 0;
         }
     }
 
@@ -803,7 +859,7 @@ private:
     bool AnyReached(const WildcardGroup& group) {
         if (!StartClimbs(group)) return false;
         return std::any_of(group.ends.begin(), group.ends.end(),
-                           [&](const WildcardGroup::End& end) { return Reached(group, end); });
+                           [&](const WildcardGroup::End& end) { return Reached(end); });
     }
 
     // Readies a search of the group's ends (Reached) for the text: false when the text already
@@ -821,13 +877,30 @@ private:
                        return Threshold(edge, n_, true) >= 0;
                    });
         };
-        // A trunk below the one root reads its edge below.
-        if (group.trunk.size() <= 1 && std::all_of(group.roots.begin(), group.roots.end(), dead)) return false;
-        bound_ = n_;
-        for (std::size_t k = 0; k + 1 < group.trunk.size(); ++k) {
-            const PatternNode& node = index_.nodes[group.trunk[k]];
-            bound_ = Threshold(node.edges[0], bound_, node.exact);
-            if (bound_ < 0) return false;
+        // A top below the roots reads their edges below.
+        if (group.topEdges.empty() && std::all_of(group.roots.begin(), group.roots.end(), dead)) return false;
+        auto& tops = scratch_.tops;
+        tops.resize(group.top.size());
+        const auto below = tops.begin() + static_cast<std::ptrdiff_t>(group.roots.size());
+        std::fill(tops.begin(), below, n_);
+        std::fill(below, tops.end(), -1);
+        for (const WildcardGroup::TopEdge& edge : group.topEdges) {
+            if (tops[edge.from] < 0) continue;
+            const WildcardGroup::Parent& into = index_.parents[edge.parent];
+            tops[edge.to] = std::max(tops[edge.to], Threshold(into.edge, tops[edge.from], into.exact));
+        }
+        bound_ = -1;
+        for (const std::uint32_t t : group.frontier) bound_ = std::max(bound_, tops[t]);
+        if (bound_ < 0) return false;
+        const IndexScratch::TextUnits& units = Units();
+        within_ = units.later.data();
+        if (bound_ < n_) {
+            // The units between each index and the bound.
+            auto& within = scratch_.within;
+            within.resize(static_cast<std::size_t>(bound_) + 1);
+            within[static_cast<std::size_t>(bound_)] = 0;
+            for (auto q = static_cast<std::size_t>(bound_); q-- > 0;) within[q] = within[q + 1] | units.bits[q];
+            within_ = within.data();
         }
         return true;
     }
@@ -839,7 +912,7 @@ private:
                            std::int32_t cutoff) {
         if (run.keysAt == run.keysEnd) {
             for (std::uint32_t k = run.begin; k < run.end; ++k) {
-                if (Reached(group, group.ends[k])) return floor;
+                if (Reached(group.ends[k])) return floor;
             }
             return cutoff;
         }
@@ -861,7 +934,7 @@ private:
                 for (auto at = from; at != keys + run.keysEnd && at->first == key; ++at) {
                     const WildcardGroup::End& end = group.ends[at->second];
                     if (tried[at->second] == scratch_.search || !CoreFits(index_.rules[end.rule].segment, q)) continue;
-                    if (Reached(group, end)) return q + add;
+                    if (Reached(end)) return q + add;
                     tried[at->second] = scratch_.search;
                     if (--untried == 0) return cutoff;
                 }
@@ -874,24 +947,26 @@ private:
     // parent with the least threshold that leaves the node below it what that one needs (where
     // the segment between them first fits from there on). What one question finds about a node
     // answers later ones: the first way up found ends the search.
-    bool Reached(const WildcardGroup& group, const WildcardGroup::End& target) {
+    bool Reached(const WildcardGroup::End& target) {
         auto& reach = scratch_.reach;
         if (reach.size() < index_.nodes.size()) reach.resize(index_.nodes.size());
         const std::uint32_t search = scratch_.search;
         auto& climb = scratch_.climb;
         climb.clear();
-        const std::vector<std::uint64_t>& later = Units().later;
+        const std::uint64_t* const within = within_;
+        const std::vector<std::int32_t>& tops = scratch_.tops;
         // Whether what is known of `id` answers for `at`; else starts on it. Its runs not yet found
         // wanting are `first` to `last`. Asked at every step of the climb, so kept inline, which the
         // compiler alone no longer does once the test of the node's runs is in it.
-        const auto known = [&](std::uint32_t id, std::uint32_t first, std::uint32_t last, bool root, std::int32_t room,
-                               std::uint64_t needs, std::int32_t at, bool& answer) __attribute__((always_inline)) {
+        const auto known = [&](std::uint32_t id, std::uint32_t first, std::uint32_t last, std::uint32_t top,
+                               std::int32_t room, std::uint64_t needs, std::int32_t at,
+                               bool& answer) __attribute__((always_inline)) {
             for (;;) {
-                if (root) {
-                    answer = at <= n_;
+                if (top != 0) {
+                    answer = at <= tops[top - 1];
                     return true;
                 }
-                if (at + room > bound_ || (~later[static_cast<std::size_t>(at)] & needs) != 0) {
+                if (at + room > bound_ || (~within[at] & needs) != 0) {
                     answer = false;
                     return true;
                 }
@@ -907,13 +982,13 @@ private:
                 id = into.parent;
                 first = into.keyed;
                 last = into.keyedEnd;
-                root = into.root;
+                top = into.top;
                 room = into.room;
                 needs = into.needs;
             }
             // A node none of whose runs the text leaves units and room enough for is missed without
             // a climb, and without a look at what is known of it (most such nodes are met once).
-            const std::uint32_t run = NextRun(first, last, at, later);
+            const std::uint32_t run = NextRun(first, last, at);
             if (run == last) {
                 answer = false;
                 return true;
@@ -925,15 +1000,14 @@ private:
                 return true;
             }
             climb.push_back({id, index_.keyed[run].begin, index_.keyed[run + 1].begin, at, run + 1, last,
-                             Passable(run + 1, last, at, later)});
+                             Passable(run + 1, last, at)});
             return false;
         };
         bool answer = false;
-        const bool root = std::any_of(group.roots.begin(), group.roots.end(),
-                                      [&](const auto& root) { return root.first == target.node; });
         const std::uint32_t link = target.link;
         const bool linked = link != 0;
-        if (known(target.node, linked ? index_.linked[link - 1].keyed : 0, linked ? index_.linked[link].keyed : 0, root,
+        if (known(target.node, linked ? index_.linked[link - 1].keyed : 0, linked ? index_.linked[link].keyed : 0,
+                  target.top,
                   linked ? index_.linked[link - 1].room : 0, linked ? index_.linked[link - 1].needs : 0, 0, answer)) {
             return answer;
         }
@@ -942,7 +1016,7 @@ private:
             if (top.next == top.end) {
                 while (top.passable == 0 && top.keyedEnd - top.keyed > 32) {
                     top.keyed += 32;
-                    top.passable = Passable(top.keyed, top.keyedEnd, top.need, later);
+                    top.passable = Passable(top.keyed, top.keyedEnd, top.need);
                 }
                 if (top.passable != 0) {
                     const std::uint32_t run = top.keyed + static_cast<std::uint32_t>(__builtin_ctz(top.passable));
@@ -964,7 +1038,7 @@ private:
             // is sought. Its one run, or its needs, the node's run has already tested.
             std::uint32_t first = into.keyed;
             if (into.keyedEnd - first > 1 &&
-                (first = NextRun(first, into.keyedEnd, top.need, later)) == into.keyedEnd) {
+                (first = NextRun(first, into.keyedEnd, top.need)) == into.keyedEnd) {
                 top.next = std::max(top.next, into.runEnd);
                 continue;
             }
@@ -975,7 +1049,7 @@ private:
                 top.next = above == Nowhere(n_) ? into.coreEnd : into.runEnd;
                 continue;
             }
-            if (!known(into.parent, first, into.keyedEnd, into.root, into.room, into.needs, above, answer)) continue;
+            if (!known(into.parent, first, into.keyedEnd, into.top, into.room, into.needs, above, answer)) continue;
             if (!answer) {
                 climb.back().next = std::max(climb.back().next, into.runEnd);
                 continue;
@@ -991,9 +1065,8 @@ private:
 
     // The first of a node's runs from `r` on, before `end`, whose edges the text leaves units and
     // room enough for at `need`, else `end`.
-    std::uint32_t NextRun(std::uint32_t r, std::uint32_t end, std::int32_t need,
-                          const std::vector<std::uint64_t>& later) const {
-        const std::uint64_t lacks = ~later[static_cast<std::size_t>(need)];
+    std::uint32_t NextRun(std::uint32_t r, std::uint32_t end, std::int32_t need) const {
+        const std::uint64_t lacks = ~within_[need];
         const std::int32_t room = bound_ - need;
         while (r < end && !Allows(index_.keyed[r], lacks, room)) ++r;
         return r;
@@ -1008,9 +1081,8 @@ private:
     // Of a node's runs from `r` on, the first 32 before `end`, those whose edges the text leaves
     // units and room enough for at `need`: bit k for run r + k. Each is tested without a branch on
     // its outcome, which no predictor foresees.
-    std::uint32_t Passable(std::uint32_t r, std::uint32_t end, std::int32_t need,
-                           const std::vector<std::uint64_t>& later) const {
-        const std::uint64_t lacks = ~later[static_cast<std::size_t>(need)];
+    std::uint32_t Passable(std::uint32_t r, std::uint32_t end, std::int32_t need) const {
+        const std::uint64_t lacks = ~within_[need];
         const std::int32_t room = bound_ - need;
         const WildcardGroup::Keyed* runs = index_.keyed.data() + r;
         const std::uint32_t count = std::min<std::uint32_t>(end - r, 32);
@@ -1210,10 +1282,12 @@ private:
         units.after.resize(n);
         units.later.resize(n + 1);
         units.later[n] = 0;
+        units.bits.resize(n);
         // From the end, so that each place meets the one after it that holds its unit.
         for (std::size_t q = n; q-- > 0;) {
             const char16_t unit = FoldChar(text_[q], column_);
-            units.later[q] = units.later[q + 1] | UnitBit(unit);
+            units.bits[q] = UnitBit(unit);
+            units.later[q] = units.later[q + 1] | units.bits[q];
             units.before[q] = -1;
             IndexScratch::TextUnits::Places& places = units.places[unit];
             const auto at = static_cast<std::int32_t>(q);
@@ -1230,9 +1304,10 @@ private:
     }
 
     // The last index at or before `p` where core `id` fits, or -1: only the places of its first or
-    // its last unit are tried, of whichever the text holds fewer. What the first question finds
-    // answers every later one from there up to where it began; a core asked for elsewhere too
-    // gets a table of the answers for every index.
+    // its last unit are tried, of whichever the text holds fewer. What the latest question found
+    // answers every later one from there up to where it began; a core of more units asked for
+    // elsewhere too gets a table of the answers for every index (for a core of one unit the walk
+    // over its places is shorter than the table).
     std::int32_t LastFit(std::uint32_t id, std::int32_t p) {
         const auto& [term, core] = index_.segments[id];
         if (core.length == 0) return p;
@@ -1253,10 +1328,10 @@ private:
             back = static_cast<std::int32_t>(core.length) - 1;
         }
         const std::int32_t last = count(unit) > 0 ? units.places[unit].last : -1;
-        if (fit.stamp != scratch_.file) {
+        if (fit.stamp != scratch_.file || core.length == 1) {
             std::int32_t r = last;
             while (r > p + back) r = units.before[r];
-            while (r >= back && !CoreFits(id, r - back)) r = units.before[r];
+            while (r >= back && core.length > 1 && !CoreFits(id, r - back)) r = units.before[r];
             const std::int32_t q = r >= back ? r - back : -1;
             fit = {scratch_.file, p, q, 0};
             return q;
@@ -1329,7 +1404,10 @@ private:
     std::int32_t n_;
     int column_;
     bool orNot_ = false;
-    std::int32_t bound_ = 0;                    // of the group searched by its rules (WildcardGroup::trunk)
+    // Of the group searched by its ends (WildcardGroup::top): the bound, and the units between
+    // each index and it (IndexScratch::within, or TextUnits::later when it is the text's end).
+    std::int32_t bound_ = 0;
+    const std::uint64_t* within_ = nullptr;
     IndexScratch::TextUnits* units_ = nullptr;  // once placed for the file
 };
 

@@ -149,6 +149,7 @@ struct WildcardGroup {
         std::int32_t floor;
         std::uint32_t rule, node;
         std::uint32_t link;  // 1 + the node's place in TermIndex::linked, or 0
+        std::uint32_t top;   // 1 + the node's place in `top`, or 0
     };
     std::vector<End> ends;
     // The ends of one floor (ends[begin, end)). Those of Fit rules are placed where their cores
@@ -174,9 +175,10 @@ struct WildcardGroup {
         PatternNode::Edge edge;
         std::uint32_t parent, link, runEnd, coreEnd;
         std::uint32_t keyed, keyedEnd;  // the parent's runs (Linked; none without a link)
-        std::int32_t room;              // the parent's (Linked)
-        bool exact, root;               // the parent is exact (PatternNode), one of the group's roots
-        std::uint64_t needs;            // the parent's (Linked)
+        std::int32_t room;              // the parent's (Linked), 0 for a node of `top`
+        std::uint32_t top;              // 1 + the parent's place in `top`, or 0
+        bool exact;                     // the parent is exact (PatternNode)
+        std::uint64_t needs;            // the parent's (Linked), 0 for a node of `top`
     };
     // The Segment edges into one node from a parent that is not exact, whose cores start with a
     // literal unit, come last, by that unit's low 6 bits (as TextUnits::later). The runs of edges
@@ -198,15 +200,24 @@ struct WildcardGroup {
         std::int32_t room;
         std::uint64_t needs;
     };
-    // A group of one root: the nodes every way down from it goes through, from the root on (its
-    // trunk). The threshold a text gives the last of them, or the text's length without a trunk,
-    // bounds those of the nodes below: none is higher than the bound less its room, the fewest
-    // units of the segments between them (Linked::room; NoBound for the nodes of the trunk above
-    // its last).
-    std::vector<std::uint32_t> trunk;
+    // The nodes nearest the roots, the roots first and each node after its parents: those of the
+    // first `depth` levels below the roots, a level holding the nodes a way of that many edges
+    // leads to from a root, as many levels as keep the edges among them few and every parent of
+    // theirs among them. The thresholds a text gives them are worked out from the roots before a
+    // climb (along `topEdges`, each from and to places in `top`, with its entry in
+    // TermIndex::parents), and a climb that meets one of them has its answer there. Every way up
+    // from a node below passes through one of the last level (`frontier`, places in `top`), so the
+    // highest threshold of those bounds the nodes below: none is higher than the bound less its
+    // room, the fewest units of the segments between it and the last level (Linked::room).
+    struct TopEdge {
+        std::uint32_t from, to, parent;
+    };
+    std::vector<std::uint32_t> top;
+    std::vector<TopEdge> topEdges;
+    std::vector<std::uint32_t> frontier;
     // A node's `needs` (Linked): a bit for each first unit of a core on every way from the node up
-    // to the roots, by the unit's low 6 bits (as TextUnits::later): a node is reached with a
-    // threshold only where the text holds them all from there on.
+    // to the last level of `top`, by the unit's low 6 bits (as TextUnits::later): a node is reached
+    // with a threshold only where the text holds them all between there and the bound.
 };
 
 // The index is read-only once built; what testing files keeps from one file to the next is an
@@ -257,6 +268,7 @@ struct IndexScratch {
         // For each index, a bit for each unit at or after it, by the unit's low 6 bits: most
         // segments that cannot fit past an index are known at once.
         std::vector<std::uint64_t> later;
+        std::vector<std::uint64_t> bits;  // the bit of the unit at each index (as `later`)
         struct Places {
             std::uint32_t stamp;
             std::int32_t first, last, count;
@@ -322,6 +334,10 @@ struct IndexScratch {
         std::uint32_t keyed, keyedEnd, passable;
     };
     std::vector<Climb> climb;
+    // The thresholds of the group's `top` nodes, and for each index up to the bound a bit for
+    // each unit between it and the bound (as TextUnits::later), once the bound is below the end.
+    std::vector<std::int32_t> tops;
+    std::vector<std::uint64_t> within;
     std::vector<std::pair<std::int32_t, std::uint32_t>> floorOrder;
     std::vector<std::uint32_t> endsTried;  // a group's ends tried in the search, marked with it
     // The outcome of each column's terms of "?" and "*" alone, by text length, once known.

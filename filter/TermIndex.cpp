@@ -959,8 +959,8 @@ private:
         // wanting are `first` to `last`. Asked at every step of the climb, so kept inline, which the
         // compiler alone no longer does once the test of the node's runs is in it.
         const auto known = [&](std::uint32_t id, std::uint32_t first, std::uint32_t last, std::uint32_t top,
-                               std::int32_t room, std::uint64_t needs, std::int32_t at,
-                               bool& answer) __attribute__((always_inline)) {
+                               std::int32_t room, std::uint64_t needs, std::int32_t at, bool& answer)
+            __attribute__((always_inline)) {
             for (;;) {
                 if (top != 0) {
                     answer = at <= tops[top - 1];
@@ -1007,8 +1007,8 @@ private:
         const std::uint32_t link = target.link;
         const bool linked = link != 0;
         if (known(target.node, linked ? index_.linked[link - 1].keyed : 0, linked ? index_.linked[link].keyed : 0,
-                  target.top,
-                  linked ? index_.linked[link - 1].room : 0, linked ? index_.linked[link - 1].needs : 0, 0, answer)) {
+                  target.top, linked ? index_.linked[link - 1].room : 0, linked ? index_.linked[link - 1].needs : 0, 0,
+                  answer)) {
             return answer;
         }
         while (!climb.empty()) {
@@ -1037,8 +1037,7 @@ private:
             // higher need the edge leaves it either, so it is passed by before the edge's segment
             // is sought. Its one run, or its needs, the node's run has already tested.
             std::uint32_t first = into.keyed;
-            if (into.keyedEnd - first > 1 &&
-                (first = NextRun(first, into.keyedEnd, top.need)) == into.keyedEnd) {
+            if (into.keyedEnd - first > 1 && (first = NextRun(first, into.keyedEnd, top.need)) == into.keyedEnd) {
                 top.next = std::max(top.next, into.runEnd);
                 continue;
             }
@@ -1306,13 +1305,18 @@ private:
     // The last index at or before `p` where core `id` fits, or -1: only the places of its first or
     // its last unit are tried, of whichever the text holds fewer. What the latest question found
     // answers every later one from there up to where it began; a core of more units asked for
-    // elsewhere too gets a table of the answers for every index (for a core of one unit the walk
-    // over its places is shorter than the table).
+    // elsewhere too gets a table of the answers for every index (a walk over the places of a
+    // core's one unit costs less than the table, however often it is asked).
     std::int32_t LastFit(std::uint32_t id, std::int32_t p) {
+        const IndexScratch::Fit& fit = scratch_.lastFits[id];
+        if (fit.stamp == scratch_.file && fit.fit <= p && p <= fit.from) return fit.fit;
+        return SeekLastFit(id, p);
+    }
+    // Out of line, as SeekFirstFit.
+    [[gnu::noinline]] std::int32_t SeekLastFit(std::uint32_t id, std::int32_t p) {
         const auto& [term, core] = index_.segments[id];
         if (core.length == 0) return p;
         IndexScratch::Fit& fit = scratch_.lastFits[id];
-        if (fit.stamp == scratch_.file && fit.fit <= p && p <= fit.from) return fit.fit;
         auto& tables = scratch_.tables;
         if (fit.stamp == scratch_.file && fit.tableAt != 0)
             return tables[fit.tableAt - 1 + static_cast<std::size_t>(p)];
@@ -1331,7 +1335,7 @@ private:
         if (fit.stamp != scratch_.file || core.length == 1) {
             std::int32_t r = last;
             while (r > p + back) r = units.before[r];
-            while (r >= back && core.length > 1 && !CoreFits(id, r - back)) r = units.before[r];
+            while (r >= back && (core.length > 1 && !CoreFits(id, r - back))) r = units.before[r];
             const std::int32_t q = r >= back ? r - back : -1;
             fit = {scratch_.file, p, q, 0};
             return q;

@@ -215,6 +215,9 @@ constexpr std::int32_t Nowhere(std::int32_t n) { return n + 2; }
 // The room (WildcardGroup::Linked) of a node whose threshold the bound does not bound.
 constexpr std::int32_t NoBound = INT32_MIN / 2;
 
+// A group's keyLead when where its key stands does not bound its positions.
+constexpr std::int32_t NoLead = INT32_MAX;
+
 // The units of the stars just before pattern unit `at`.
 std::uint32_t StarsBefore(const FilterTerm& term, std::uint32_t at) {
     std::uint32_t stars = 0;
@@ -257,8 +260,10 @@ public:
             tree_[node].end = true;
             if (group.required && group.negated) group.ends.push_back({0, 0, node, 0, 0});
             if (group.negated) continue;
-            tree_[node].rule = RuleOf(term);
+            std::int32_t keyLead;
+            tree_[node].rule = RuleOf(term, keyLead);
             if (group.required) continue;
+            group.keyLead = std::max(group.keyLead, keyLead);
             tree_[node].floor = FloorOf(term.column, tree_[node].rule);
             group.ends.push_back({tree_[node].floor, tree_[node].rule, node, 0, 0});
         }
@@ -338,7 +343,10 @@ private:
     // unit is placed, the "?"-only segments before it taking their units from the start. That
     // segment is placed where it first fits from there, but at the end of the text when it is the
     // last one and no star follows, and the position is that place itself when a star does.
-    std::uint32_t RuleOf(const FilterTerm& term) {
+    // Also how far before the leftmost place of the term's key its position can stand at most
+    // (`keyLead`), where the key stands in the core the rule places; else NoLead.
+    std::uint32_t RuleOf(const FilterTerm& term, std::int32_t& keyLead) {
+        keyLead = NoLead;
         const auto& segments = term.wildcard.segments;
         const std::size_t last = segments.size() - 1;
         PositionRule rule{PositionRule::From::Pattern, 0, 0, 0};
@@ -361,6 +369,15 @@ private:
                 rule.segment = core.id;
                 rule.offset += core.lead;
                 rule.add = (f == last ? 0 : first.firstLiteral) - static_cast<std::int32_t>(core.lead);
+                // Wherever the core fits, a key in it stands at the same distance after it. (An
+                // anchored key is never in it: a head key's S0 holds a literal, and a tail key's
+                // segment ends the text.)
+                const Key key = ChooseKey(term);
+                const auto keyAt = static_cast<std::uint32_t>(key.run.data() - term.pattern);
+                const std::uint32_t coreAt = first.start + core.lead;
+                if (keyAt >= coreAt && keyAt + key.run.size() <= coreAt + index_.segments[core.id].second.length) {
+                    keyLead = static_cast<std::int32_t>(keyAt - coreAt) - rule.add;
+                }
             }
         }
         const auto [at, added] = ruleIds_.try_emplace({term.column, rule.from, rule.segment, rule.offset, rule.add},
@@ -1423,6 +1440,7 @@ bool MatchIndexed(const FileEntry& file, const std::vector<FilterTerm>& terms, c
     if (scratch.groupMet.size() < index.groups.size()) {
         scratch.groupMet.assign(index.groups.size(), 0);
         scratch.groupFound.assign(index.groups.size(), 0);
+        scratch.groupLeast.resize(index.groups.size());
     }
     if (scratch.lastFits.size() < index.segments.size()) scratch.lastFits.resize(index.segments.size());
     if (scratch.firstFits.size() < index.segments.size()) scratch.firstFits.resize(index.segments.size());
@@ -1444,11 +1462,14 @@ bool MatchIndexed(const FileEntry& file, const std::vector<FilterTerm>& terms, c
         if (term.required && !term.negated) ++andMatched;
         return tally.Add(term, TermOutcome(term, at, 0));
     };
-    // The groups keyed at a node found in a text of `n` units: those the text is long enough for.
-    const auto found = [&](const TermTree::Node& node, std::size_t n) {
+    // The groups keyed at a node found in a text of `n` units, first at `s`: those the text is
+    // long enough for.
+    const auto found = [&](const TermTree::Node& node, std::size_t n, std::size_t s) {
         for (const std::uint32_t g : node.groups) {
-            if (index.groups[g].shortest > n) continue;
+            const WildcardGroup& group = index.groups[g];
+            if (group.shortest > n) continue;
             scratch.groupFound[g] = stamp;
+            scratch.groupLeast[g] = group.keyLead == NoLead ? INT32_MIN : static_cast<std::int32_t>(s) - group.keyLead;
             scratch.candidates.push_back(g);
         }
     };
@@ -1468,7 +1489,7 @@ bool MatchIndexed(const FileEntry& file, const std::vector<FilterTerm>& terms, c
                 }
                 if (!node.groups.empty()) {
                     scratch.groupMet[node.groups[0]] = stamp;
-                    found(node, lengths.Of(column));
+                    found(node, lengths.Of(column), s);
                 }
                 return ++runsMet == tree.runNodes ? Step::Done : Step::More;
             };
@@ -1490,7 +1511,8 @@ bool MatchIndexed(const FileEntry& file, const std::vector<FilterTerm>& terms, c
         if (index.heads[column].empty() && index.tails[column].empty()) continue;
         const char16_t* text = lengths.Text(column);
         const std::size_t n = lengths.Of(column);
-        const auto meetAnchored = [&](const TermTree::Node& node) { found(node, n); };
+        // Anchored keys do not bound their groups' positions (NoLead): where they stand is of no account.
+        const auto meetAnchored = [&](const TermTree::Node& node) { found(node, n, 0); };
         // Heads are placed from the text's start, tails from its end.
         const auto findAnchored = [&](const auto& trees, auto fromEnd) {
             for (const AnchoredTree& anchored : trees) {
@@ -1569,6 +1591,7 @@ bool MatchIndexed(const FileEntry& file, const std::vector<FilterTerm>& terms, c
         const WildcardGroup& group = index.groups[g];
         if (group.required || group.negated) continue;
         const std::int32_t cutoff = tally.alternativeHeld ? tally.position : None;
+        if (scratch.groupLeast[g] >= cutoff) continue;
         const std::int32_t answer = search(g, cutoff);
         if (answer < cutoff) tally.Holds(false, answer);
     }

@@ -141,6 +141,9 @@ struct WildcardGroup {
     std::uint32_t shortest = 0;        // units the shortest term needs of a text
     std::uint32_t longest = 0;         // units of the longest pattern
     std::uint32_t andTerms = 0;        // distinct And terms
+    // Alternatives: how far before the leftmost place of their key their positions can stand at
+    // most, when that place bounds them all (TermIndex.cpp, NoLead).
+    std::int32_t keyLead = INT32_MIN;
     // The nodes where the patterns start from the end: one whose last segment ends the text (exact)
     // and one by the number of trailing stars; with those stars' units.
     std::vector<std::pair<std::uint32_t, std::uint32_t>> roots;
@@ -258,6 +261,7 @@ struct IndexScratch {
     // files; and the groups found.
     std::uint32_t file = 0;
     std::vector<std::uint32_t> matchedIn, groupMet, groupFound;
+    std::vector<std::int32_t> groupLeast;  // the least position a found group can give
     std::vector<std::uint32_t> candidates;
     // Where each unit stands in each column's text, marked likewise: the first and the last
     // place of a unit and how many, and from each place the one before and the one after that holds the same

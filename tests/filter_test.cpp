@@ -530,6 +530,14 @@ TEST_F(MatchFilterTest, ManyWildcardTermsAgreeWithThePlainRule) {
         EXPECT_TRUE(AgreesWithThePlainRule(matcher, File(u"C:\\kkkkaaxc")));
     }
 
+    // A key that stands after the core its rule places bounds nothing: a term holds before the
+    // key's first place, nearer than one already found.
+    ParseFilter(u"|*cd* |*ab*xyz* |q1 |q2 |q3", filter_);
+    {
+        FilterMatcher matcher(filter_);
+        EXPECT_TRUE(AgreesWithThePlainRule(matcher, File(u"C:\\ab_cd_ab_xyz")));
+    }
+
     // Terms alike in two columns, the one searched first giving the worse position: what places
     // them, or bounds where they can be, is worked out in each column's own text.
     for (const char16_t* query : {u"|/*ab |:*ab |/*cd |:*ef |/*gh", u"|/*a?b* |:*a?b* |/zzz |:*ef* |/*gh*"}) {

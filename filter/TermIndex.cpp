@@ -1344,7 +1344,7 @@ private:
         };
         char16_t unit = pattern[core.start];
         std::int32_t back = 0;  // from where that unit stands to where the core starts
-        if (count(pattern[core.start + core.length - 1]) < count(unit)) {
+        if (core.length > 1 && count(pattern[core.start + core.length - 1]) < count(unit)) {
             unit = pattern[core.start + core.length - 1];
             back = static_cast<std::int32_t>(core.length) - 1;
         }

@@ -1322,8 +1322,7 @@ private:
     // The last index at or before `p` where core `id` fits, or -1: only the places of its first or
     // its last unit are tried, of whichever the text holds fewer. What the latest question found
     // answers every later one from there up to where it began; a core of more units asked for
-    // elsewhere too gets a table of the answers for every index (a walk over the places of a
-    // core's one unit costs less than the table, however often it is asked).
+    // elsewhere too gets a table of the answers for every index.
     std::int32_t LastFit(std::uint32_t id, std::int32_t p) {
         const IndexScratch::Fit& fit = scratch_.lastFits[id];
         if (fit.stamp == scratch_.file && fit.fit <= p && p <= fit.from) return fit.fit;
@@ -1334,25 +1333,33 @@ private:
         const auto& [term, core] = index_.segments[id];
         if (core.length == 0) return p;
         IndexScratch::Fit& fit = scratch_.lastFits[id];
+        const IndexScratch::TextUnits& units = Units();
+        if (core.length == 1) {
+            // The last place of its unit: a walk over the places, shorter than a table.
+            const IndexScratch::TextUnits::Places& places = units.places[terms_[term].pattern[core.start]];
+            std::int32_t q = places.stamp == scratch_.file ? places.last : -1;
+            while (q > p) q = units.before[q];
+            fit = {scratch_.file, p, q, 0};
+            return q;
+        }
         auto& tables = scratch_.tables;
         if (fit.stamp == scratch_.file && fit.tableAt != 0)
             return tables[fit.tableAt - 1 + static_cast<std::size_t>(p)];
-        const IndexScratch::TextUnits& units = Units();
         const char16_t* pattern = terms_[term].pattern;
         const auto count = [&](char16_t unit) {
             return units.places[unit].stamp == scratch_.file ? units.places[unit].count : 0;
         };
         char16_t unit = pattern[core.start];
         std::int32_t back = 0;  // from where that unit stands to where the core starts
-        if (core.length > 1 && count(pattern[core.start + core.length - 1]) < count(unit)) {
+        if (count(pattern[core.start + core.length - 1]) < count(unit)) {
             unit = pattern[core.start + core.length - 1];
             back = static_cast<std::int32_t>(core.length) - 1;
         }
         const std::int32_t last = count(unit) > 0 ? units.places[unit].last : -1;
-        if (fit.stamp != scratch_.file || core.length == 1) {
+        if (fit.stamp != scratch_.file) {
             std::int32_t r = last;
             while (r > p + back) r = units.before[r];
-            while (r >= back && (core.length > 1 && !CoreFits(id, r - back))) r = units.before[r];
+            while (r >= back && !CoreFits(id, r - back)) r = units.before[r];
             const std::int32_t q = r >= back ? r - back : -1;
             fit = {scratch_.file, p, q, 0};
             return q;

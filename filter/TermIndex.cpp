@@ -586,6 +586,9 @@ private:
             if (!any || !closed || edges > MostTopEdges) break;
             ++depth;
         }
+        // One level of several nodes bounds little (the last place of one of the last segments is
+        // rarely far from the end) for what every text the group is climbed in pays for it.
+        if (depth == 1 && std::count(level.begin(), level.end(), 1u) > 1) depth = 0;
         std::vector<std::uint32_t> place(count + 1, 0);  // 1 + the node's place in `top`, or 0
         for (const auto& root : group.roots) group.top.push_back(root.first);
         if (depth == 0) {

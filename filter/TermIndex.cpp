@@ -144,7 +144,7 @@ bool FindRuns(const TermTree& tree, const char16_t* text, Meet&& meet) {
             const Step step = meet(nodes[node], s);
             if (step == Step::Fail) return false;
             if (step == Step::Done) return true;
-            if (text[j] == u'\0') break;
+            if (nodes[node].children.empty() || text[j] == u'\0') break;
             node = Child(nodes[node], fold(text[j]));
         }
     }

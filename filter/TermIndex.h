@@ -36,12 +36,17 @@
 //    node with the least threshold that leaves the one below enough (where the segment between
 //    them first fits from there on); the first that holds ends the search, so that a file costs
 //    about what its nearest alternatives do, not what all of them do. AndNot terms, of which one
-//    that holds is enough, are tested so too, from their one end. A node that the threshold of
-//    the nodes every pattern goes through leaves too little room is passed by at once, and so are
-//    the edges into a node whose cores start with a unit the text does not hold past the need, and
-//    those from a node above it that the text leaves no edge further up from, even at that need.
+//    that holds is enough, are tested so too, from their one end. The thresholds of the few nodes
+//    nearest the roots are worked out from the roots before the climbs, which stop there; every
+//    way up passes through the last level of them, whose highest threshold bounds the nodes below.
+//    A node that the bound leaves too little room, or whose segments up to that level start with
+//    a unit the text does not hold between the need and the bound, is passed by at once, and so
+//    are the edges into a node whose cores start with such a unit, and those from a node above it
+//    that the text leaves no edge further up from, even at that need.
 //    The rules whose first literal unit is the same are met in order by one walk over that unit's
-//    places in the text.
+//    places in the text. A group whose key stands in the cores its terms' rules place gives no
+//    position nearer than the key's first place less its distance into those cores: once a
+//    nearer position is known, the group is not searched.
 //    The "?" at the ends of a segment only ask for room, so segments that differ there share their
 //    searches too, and a search tries only the places where the text holds the segment's first or
 //    last literal unit, whichever it holds fewer of: its cost follows the text, not the number of

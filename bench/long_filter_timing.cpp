@@ -194,6 +194,12 @@ int main(int argc, char** argv) {
         // Seven segments on the path, whose texts hold most letters: the climbs go deep before
         // they fail.
         {"|/*v*z*w*x*y*v*w* distinct, stars only, mixed, seven segments (32767 units)", Distinct(u"|/*E*C*D*A*B*E*D*")},
+        // Eight and nine: fewer texts hold a term, and the groups climbed before one that holds,
+        // or all of them, are climbed to their ends.
+        {"|/*v*z*w*x*y*v*w*z* distinct, stars only, mixed, eight segments (32767 units)",
+         Distinct(u"|/*E*C*D*A*B*E*D*C*")},
+        {"|/*v*z*w*x*y*v*w*x*y* distinct, stars only, mixed, nine segments (32767 units)",
+         Distinct(u"|/*E*C*D*A*B*E*D*A*B*")},
     };
     std::printf("%u files, fastest of %d runs, %u thread(s)\n", static_cast<unsigned>(files), runs,
                 static_cast<unsigned>(threadCount));

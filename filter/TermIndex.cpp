@@ -897,7 +897,7 @@ private:
                        return Threshold(edge, n_, true) >= 0;
                    });
         };
-        // A top below the roots reads their edges below.
+        // A top below the roots tries their edges itself.
         if (group.topEdges.empty() && std::all_of(group.roots.begin(), group.roots.end(), dead)) return false;
         auto& tops = scratch_.tops;
         tops.resize(group.top.size());

@@ -209,9 +209,10 @@ struct WildcardGroup {
         std::uint64_t needs;
     };
     // The nodes nearest the roots, the roots first and each node after its parents: those of the
-    // first `depth` levels below the roots, a level holding the nodes a way of that many edges
-    // leads to from a root, as many levels as keep the edges among them few and every parent of
-    // theirs among them. The thresholds a text gives them are worked out from the roots before a
+    // first levels below the roots, a level holding the nodes whose shortest way from a root has
+    // that many edges, as many levels as keep the edges among them few and every parent of theirs
+    // among them (but not one level of several nodes alone, whose bound is rarely below the end
+    // of the text). The thresholds a text gives them are worked out from the roots before a
     // climb (along `topEdges`, each from and to places in `top`, with its entry in
     // TermIndex::parents), and a climb that meets one of them has its answer there. Every way up
     // from a node below passes through one of the last level (`frontier`, places in `top`), so the

@@ -215,7 +215,7 @@ constexpr std::int32_t Nowhere(std::int32_t n) { return n + 2; }
 // The room (WildcardGroup::Linked) of a node whose threshold the bound does not bound.
 constexpr std::int32_t NoBound = INT32_MIN / 2;
 
-// A group's keyLead when where its key stands does not bound its positions.
+// A group's keyLead when where its key stands does not bound its positions (WildcardGroup).
 constexpr std::int32_t NoLead = INT32_MAX;
 
 // The units of the stars just before pattern unit `at`.
@@ -236,6 +236,7 @@ public:
         WildcardGroup& group = index_.groups[g];
         const bool orNot = !group.required && group.negated;
         std::map<std::uint32_t, std::uint32_t> roots;  // by trailing stars, 0 for a last segment that ends the text
+        std::int32_t keyLead = INT32_MIN;              // of the terms so far
         for (const std::uint32_t i : group.terms) {
             const FilterTerm& term = terms_[i];
             const auto& segments = term.wildcard.segments;
@@ -260,14 +261,15 @@ public:
             tree_[node].end = true;
             if (group.required && group.negated) group.ends.push_back({0, 0, node, 0, 0});
             if (group.negated) continue;
-            std::int32_t keyLead;
-            tree_[node].rule = RuleOf(term, keyLead);
+            std::int32_t lead;
+            tree_[node].rule = RuleOf(term, lead);
             if (group.required) continue;
-            group.keyLead = std::max(group.keyLead, keyLead);
+            keyLead = std::max(keyLead, lead);
             tree_[node].floor = FloorOf(term.column, tree_[node].rule);
             group.ends.push_back({tree_[node].floor, tree_[node].rule, node, 0, 0});
         }
         for (const auto& [trailing, root] : roots) group.roots.emplace_back(root, orNot ? trailing : 0);
+        if (!group.required && !group.negated) group.keyLead = keyLead;
     }
 
     // Makes the graphs' nodes, and turns the groups' roots into them.

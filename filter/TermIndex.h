@@ -147,8 +147,8 @@ struct WildcardGroup {
     std::uint32_t longest = 0;         // units of the longest pattern
     std::uint32_t andTerms = 0;        // distinct And terms
     // Alternatives: how far before the leftmost place of their key their positions can stand at
-    // most, when that place bounds them all (TermIndex.cpp, NoLead).
-    std::int32_t keyLead = INT32_MIN;
+    // most, when that place bounds them all; INT32_MAX when it does not, and for other kinds.
+    std::int32_t keyLead = INT32_MAX;
     // The nodes where the patterns start from the end: one whose last segment ends the text (exact)
     // and one by the number of trailing stars; with those stars' units.
     std::vector<std::pair<std::uint32_t, std::uint32_t>> roots;

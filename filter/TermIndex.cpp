@@ -911,12 +911,12 @@ private:
             const WildcardGroup::Parent& into = index_.parents[edge.parent];
             tops[edge.to] = std::max(tops[edge.to], Threshold(into.edge, tops[edge.from], into.exact));
         }
+        // A bound below 0 leaves no node below the top reached; an end among the top nodes may be.
         bound_ = -1;
         for (const std::uint32_t t : group.frontier) bound_ = std::max(bound_, tops[t]);
-        if (bound_ < 0) return false;
         const IndexScratch::TextUnits& units = Units();
         within_ = units.later.data();
-        if (bound_ < n_) {
+        if (bound_ >= 0 && bound_ < n_) {
             // The units between each index and the bound.
             auto& within = scratch_.within;
             within.resize(static_cast<std::size_t>(bound_) + 1);

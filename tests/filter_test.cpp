@@ -530,6 +530,14 @@ TEST_F(MatchFilterTest, ManyWildcardTermsAgreeWithThePlainRule) {
         EXPECT_TRUE(AgreesWithThePlainRule(matcher, File(u"C:\\kkkkaaxc")));
     }
 
+    // Every node of a group within the levels worked out from the roots, one pattern ending above
+    // the last of them: the other's not holding there leaves it holding.
+    ParseFilter(u"|*a*b*p |*o*p |q1 |q2 |q3", filter_);
+    {
+        FilterMatcher matcher(filter_);
+        EXPECT_TRUE(AgreesWithThePlainRule(matcher, File(u"C:\\xo?yp")));
+    }
+
     // A key that stands after the core its rule places bounds nothing: a term holds before the
     // key's first place, nearer than one already found.
     ParseFilter(u"|*cd* |*ab*xyz* |q1 |q2 |q3", filter_);

@@ -602,25 +602,30 @@ private:
             if (level[k] == depth) group.frontier.push_back(place[k] - 1);
             group.top.push_back(linkedNodes_[k]);
         }
-        const auto topOf = [&](const WildcardGroup::Parent& parent) -> std::uint32_t {
-            if (parent.link != 0) return place[placeOf(parent)];
+        // 1 + the place in `top` of a node with that link; a node without one is a root, and the
+        // roots come first.
+        const auto topOf = [&](std::uint32_t link, std::uint32_t node) -> std::uint32_t {
+            if (link != 0) return place[link - 1 - firstLinked];
             const auto root = std::find_if(group.roots.begin(), group.roots.end(),
-                                           [&](const auto& root) { return root.first == parent.parent; });
-            return static_cast<std::uint32_t>(root - group.roots.begin() + 1);
+                                           [&](const auto& root) { return root.first == node; });
+            return root != group.roots.end() ? static_cast<std::uint32_t>(root - group.roots.begin() + 1) : 0;
         };
+        for (std::size_t p = firstParent; p < index_.parents.size(); ++p)
+            index_.parents[p].top = topOf(index_.parents[p].link, index_.parents[p].parent);
+        for (WildcardGroup::End& end : group.ends) end.top = topOf(end.link, end.node);
         for (std::size_t k = count; k-- > 0;) {
             const auto [begin, end] = parentsOf(k);
             for (std::uint32_t p = begin; p < end && place[k] != 0; ++p)
-                group.topEdges.push_back({topOf(index_.parents[p]) - 1, place[k] - 1, p});
+                group.topEdges.push_back({index_.parents[p].top - 1, place[k] - 1, p});
         }
         // Parents come before their children in `top`, so the edges from each come in order.
         std::stable_sort(group.topEdges.begin(), group.topEdges.end(),
                          [](const auto& a, const auto& b) { return a.from < b.from; });
         const auto roomOf = [&](const WildcardGroup::Parent& parent) {
-            return topOf(parent) != 0 ? 0 : linked[parent.link - 1].room;
+            return parent.top != 0 ? 0 : linked[parent.link - 1].room;
         };
         const auto needsOf = [&](const WildcardGroup::Parent& parent) {
-            return topOf(parent) != 0 ? 0 : linked[parent.link - 1].needs;
+            return parent.top != 0 ? 0 : linked[parent.link - 1].needs;
         };
         for (std::size_t k = count; k-- > 0;) {
             WildcardGroup::Linked& node = linked[firstLinked + k];
@@ -643,17 +648,12 @@ private:
         }
         for (std::size_t p = firstParent; p < index_.parents.size(); ++p) {
             WildcardGroup::Parent& parent = index_.parents[p];
-            parent.top = topOf(parent);
             parent.room = roomOf(parent);
             parent.needs = needsOf(parent);
             if (parent.link != 0) {
                 parent.keyed = linked[parent.link - 1].keyed;
                 parent.keyedEnd = linked[parent.link].keyed;
             }
-        }
-        for (WildcardGroup::End& end : group.ends) {
-            const auto at = std::find(group.top.begin(), group.top.end(), end.node);
-            end.top = at != group.top.end() ? static_cast<std::uint32_t>(at - group.top.begin() + 1) : 0;
         }
     }
 

@@ -200,8 +200,8 @@ int main(int argc, char** argv) {
          Distinct(u"|/*E*C*D*A*B*E*D*C*")},
         {"|/*v*z*w*x*y*v*w*x*y* distinct, stars only, mixed, nine segments (32767 units)",
          Distinct(u"|/*E*C*D*A*B*E*D*A*B*")},
-        // The same as AndNot terms, one of which failing a file is enough: most texts hold none,
-        // and every group is climbed to its end.
+        // The same as AndNot terms: one that holds fails the file, most texts hold none, and every
+        // group is climbed to its end.
         {"-/*v*z*w*x*y*v*w*x*y* distinct, AndNot, stars only, mixed, nine segments (32767 units)",
          Distinct(u"-/*E*C*D*A*B*E*D*A*B*")},
     };
